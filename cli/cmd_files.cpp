@@ -1,0 +1,113 @@
+// list, info and thumb: folder browsing, document information and bounded upright decoding.
+#include "cli/CliCommand.h"
+#include "core/files/FolderBrowserService.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+namespace {
+
+int runList(const QStringList& args) {
+    if (args.size() != 1) return cliUsage(QStringLiteral("list PATH"));
+    FolderBrowserService browser;
+    const auto list = browser.siblingImages(args[0]);
+    for (int i = 0; i < list.images.size(); ++i)
+        cliOut(QStringLiteral("%1 %2").arg(i == list.selectedIndex && !list.images.isEmpty() ? u'*' : u' ')
+                   .arg(list.images[i]));
+    cliOut(QStringLiteral("selectedIndex: %1").arg(list.selectedIndex));
+    if (list.images.isEmpty()) {
+        cliErr(QStringLiteral("No supported images found."));
+        return 1;
+    }
+    return 0;
+}
+
+QJsonObject toJson(const ImageDocumentInfo& info) {
+    QJsonObject o;
+    o["url"] = info.url;
+    o["fileName"] = info.fileName;
+    o["fileExtension"] = info.fileExtension;
+    o["fileSizeBytes"] = static_cast<qint64>(info.fileSizeBytes);
+    o["pixelWidth"] = info.pixelWidth;
+    o["pixelHeight"] = info.pixelHeight;
+    o["colorModel"] = info.colorModel ? QJsonValue(*info.colorModel) : QJsonValue();
+    o["colorProfile"] = info.colorProfile ? QJsonValue(*info.colorProfile) : QJsonValue();
+    o["dpi"] = info.dpi ? QJsonValue(*info.dpi) : QJsonValue();
+    o["hasAlpha"] = info.hasAlpha;
+    o["frameCount"] = info.frameCount;
+    o["modifiedAt"] = info.modifiedAt ? QJsonValue(info.modifiedAt->toUTC().toString(Qt::ISODate)) : QJsonValue();
+    o["dimensionsText"] = info.dimensionsText();
+    o["megapixelsText"] = info.megapixelsText();
+    o["formattedFileSize"] = info.formattedFileSize();
+    o["isAnimated"] = info.isAnimated();
+    return o;
+}
+
+int runInfo(const QStringList& args) {
+    const bool json = args.contains(QStringLiteral("--json"));
+    QStringList files = args;
+    files.removeAll(QStringLiteral("--json"));
+    if (files.size() != 1) return cliUsage(QStringLiteral("info FILE [--json]"));
+    FolderBrowserService browser;
+    const auto info = browser.readDocumentInfo(files[0]);
+    if (!info) {
+        cliErr(QStringLiteral("%1: not a readable image").arg(files[0]));
+        return 1;
+    }
+    if (json) {
+        cliOut(QString::fromUtf8(QJsonDocument(toJson(*info)).toJson(QJsonDocument::Indented)).trimmed());
+        return 0;
+    }
+    cliOut(QStringLiteral("File:        %1").arg(info->fileName));
+    cliOut(QStringLiteral("Format:      %1").arg(info->fileExtension));
+    cliOut(QStringLiteral("Dimensions:  %1 (%2)").arg(info->dimensionsText(), info->megapixelsText()));
+    cliOut(QStringLiteral("Size:        %1").arg(info->formattedFileSize()));
+    cliOut(QStringLiteral("Colour:      %1%2").arg(info->colorModel.value_or(QStringLiteral("-")),
+                                                   info->colorProfile ? QStringLiteral(" (%1)").arg(*info->colorProfile) : QString()));
+    cliOut(QStringLiteral("DPI:         %1").arg(info->dpi ? QString::number(*info->dpi) : QStringLiteral("-")));
+    cliOut(QStringLiteral("Alpha:       %1").arg(info->hasAlpha ? "yes" : "no"));
+    cliOut(QStringLiteral("Frames:      %1%2").arg(info->frameCount).arg(info->isAnimated() ? " (animated)" : ""));
+    if (info->modifiedAt) cliOut(QStringLiteral("Modified:    %1").arg(info->modifiedAt->toString(Qt::ISODate)));
+    return 0;
+}
+
+int runThumb(const QStringList& args) {
+    QString file, out;
+    std::optional<int> max;
+    for (int i = 0; i < args.size(); ++i) {
+        if (args[i] == u"--max" && i + 1 < args.size()) {
+            bool ok = false;
+            const int v = args[++i].toInt(&ok);
+            if (!ok || v <= 0) return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
+            max = v;
+        } else if (args[i] == u"-o" && i + 1 < args.size()) {
+            out = args[++i];
+        } else if (file.isEmpty()) {
+            file = args[i];
+        } else {
+            return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
+        }
+    }
+    if (file.isEmpty() || out.isEmpty()) return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
+    FolderBrowserService browser;
+    const auto image = browser.loadOrientedCGImage(file, max);
+    if (!image) {
+        cliErr(QStringLiteral("%1: could not decode the image").arg(file));
+        return 1;
+    }
+    if (!image->save(out)) {
+        cliErr(QStringLiteral("%1: could not write").arg(out));
+        return 1;
+    }
+    cliOut(QStringLiteral("%1 x %2 -> %3").arg(image->width()).arg(image->height()).arg(out));
+    return 0;
+}
+
+const CliRegistration list{{QStringLiteral("list"), QStringLiteral("list PATH"),
+                            QStringLiteral("The supported images beside PATH in their order; * marks the selected one."), runList}};
+const CliRegistration info{{QStringLiteral("info"), QStringLiteral("info FILE [--json]"),
+                            QStringLiteral("The file's document information and its texts."), runInfo}};
+const CliRegistration thumb{{QStringLiteral("thumb"), QStringLiteral("thumb FILE [--max N] -o OUT.png"),
+                             QStringLiteral("Decode upright, the longer side at most N pixels (full size without --max)."), runThumb}};
+} // namespace

@@ -1,0 +1,94 @@
+#include "core/files/imageio/ImageDestination.h"
+
+#include "core/files/imageio/ImageProperties.h"
+#include "core/files/imageio/VipsSupport.h"
+
+#include <cmath>
+
+namespace {
+bool isOpaque(const QImage& image) {
+    if (!image.hasAlphaChannel()) return true;
+    const QImage rgba = image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < rgba.height(); ++y) {
+        const uchar* row = rgba.constScanLine(y);
+        for (int x = 0; x < rgba.width(); ++x)
+            if (row[x * 4 + 3] != 255) return false;
+    }
+    return true;
+}
+} // namespace
+
+bool ImageDestination::canWrite(const QString& type) {
+    return type == ImageType::JPEG || type == ImageType::PNG || type == ImageType::HEIC ||
+           type == ImageType::AVIF || type == ImageType::TIFF || type == ImageType::GIF ||
+           type == ImageType::WebP;
+}
+
+std::unique_ptr<ImageDestination> ImageDestination::create(const QString& typeIdentifier) {
+    if (!canWrite(typeIdentifier) || !vipsio::ensureStarted()) return nullptr;
+    return std::unique_ptr<ImageDestination>(new ImageDestination(typeIdentifier));
+}
+
+void ImageDestination::addImage(const QImage& image, std::optional<double> lossyQuality) {
+    image_ = image;
+    quality_ = lossyQuality;
+    added_ = !image.isNull();
+}
+
+std::optional<QByteArray> ImageDestination::finalize() {
+    if (!added_) return std::nullopt;
+    vipsio::Ref in = vipsio::fromQImage(image_);
+    if (!in) return std::nullopt;
+    const bool opaque = isOpaque(image_);
+    vipsio::Ref pixels;
+    if (opaque || type_ == ImageType::JPEG) {
+        // Formats without alpha (and opaque images) carry three bands. Transparent pixels of a
+        // JPEG become black, as premultiplied pixels drawn on nothing would.
+        vipsio::Ref premultipliedLike;
+        if (type_ == ImageType::JPEG && !opaque) {
+            if (vips_flatten(in.get(), premultipliedLike.out(), "background",
+                             vips_array_double_newv(3, 0.0, 0.0, 0.0), NULL) != 0) {
+                vipsio::clearError();
+                return std::nullopt;
+            }
+            vipsio::Ref cast;
+            if (vips_cast_uchar(premultipliedLike.get(), cast.out(), NULL) != 0) { vipsio::clearError(); return std::nullopt; }
+            pixels = std::move(cast);
+        } else if (vips_extract_band(in.get(), pixels.out(), 0, "n", 3, NULL) != 0) {
+            vipsio::clearError();
+            return std::nullopt;
+        }
+    } else {
+        pixels = std::move(in);
+    }
+    const int q = std::clamp(static_cast<int>(std::lround(quality_.value_or(0.9) * 100.0)), 1, 100);
+    void* buffer = nullptr;
+    size_t length = 0;
+    int status = -1;
+    VipsImage* image = pixels.get();
+    if (type_ == ImageType::JPEG)
+        status = vips_jpegsave_buffer(image, &buffer, &length, "Q", q, "strip", TRUE, NULL);
+    else if (type_ == ImageType::PNG)
+        status = vips_pngsave_buffer(image, &buffer, &length, "strip", TRUE, "compression", 6, NULL);
+    else if (type_ == ImageType::HEIC)
+        status = vips_heifsave_buffer(image, &buffer, &length, "Q", q, "strip", TRUE, "compression",
+                                      VIPS_FOREIGN_HEIF_COMPRESSION_HEVC, NULL);
+    else if (type_ == ImageType::AVIF)
+        status = vips_heifsave_buffer(image, &buffer, &length, "Q", q, "strip", TRUE, "compression",
+                                      VIPS_FOREIGN_HEIF_COMPRESSION_AV1, "effort", 2, NULL);
+    else if (type_ == ImageType::TIFF)
+        status = vips_tiffsave_buffer(image, &buffer, &length, "strip", TRUE, "compression",
+                                      VIPS_FOREIGN_TIFF_COMPRESSION_LZW, NULL);
+    else if (type_ == ImageType::GIF)
+        status = vips_gifsave_buffer(image, &buffer, &length, "strip", TRUE, NULL);
+    else if (type_ == ImageType::WebP)
+        status = vips_webpsave_buffer(image, &buffer, &length, "Q", q, "strip", TRUE, NULL);
+    if (status != 0 || !buffer) {
+        vipsio::clearError();
+        if (buffer) g_free(buffer);
+        return std::nullopt;
+    }
+    QByteArray bytes(static_cast<const char*>(buffer), static_cast<qsizetype>(length));
+    g_free(buffer);
+    return bytes;
+}
