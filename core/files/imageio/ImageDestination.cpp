@@ -42,12 +42,14 @@ std::optional<QByteArray> ImageDestination::finalize() {
     const bool opaque = isOpaque(image_);
     vipsio::Ref pixels;
     if (opaque || type_ == ImageType::JPEG) {
-        // Formats without alpha (and opaque images) carry three bands. Transparent pixels of a
-        // JPEG become black, as premultiplied pixels drawn on nothing would.
+        // Formats without alpha (and opaque images) carry three bands. A JPEG of a cut-out is
+        // flattened onto white: that is what people expect to see where the background was.
         vipsio::Ref premultipliedLike;
         if (type_ == ImageType::JPEG && !opaque) {
-            if (vips_flatten(in.get(), premultipliedLike.out(), "background",
-                             vips_array_double_newv(3, 0.0, 0.0, 0.0), NULL) != 0) {
+            VipsArrayDouble* white = vips_array_double_newv(3, 255.0, 255.0, 255.0);
+            const int flattened = vips_flatten(in.get(), premultipliedLike.out(), "background", white, NULL);
+            vips_area_unref(VIPS_AREA(white));
+            if (flattened != 0) {
                 vipsio::clearError();
                 return std::nullopt;
             }
