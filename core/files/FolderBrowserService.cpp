@@ -7,6 +7,7 @@
 #include <QCollator>
 #include <QDir>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMimeDatabase>
 #include <algorithm>
 #include <cmath>
@@ -63,7 +64,11 @@ FolderBrowserService::SiblingList FolderBrowserService::siblingImages(const QStr
         if (!isSupportedImage(entryPath)) continue;
         entries.push_back({entry.fileName(), entryPath});
     }
-    QCollator collator;
+    // The POSIX locale's collation is plain code points and can't compare digits as numbers;
+    // sessions without a locale (services, CI) get the neutral English order instead.
+    QLocale locale;
+    if (locale.language() == QLocale::C) locale = QLocale(QLocale::English, QLocale::UnitedStates);
+    QCollator collator(locale);
     collator.setNumericMode(true);
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     std::stable_sort(entries.begin(), entries.end(),

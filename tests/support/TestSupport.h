@@ -5,6 +5,11 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <ostream>
+
+// Readable QString values in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
 namespace testsupport {
 
 // Absolute path of a file in the shared fixtures, e.g. fixture("photos/hopper.png").

@@ -58,11 +58,12 @@ QVariantMap QtImageSource::properties(int index) const {
         props.insert(ImageProperty::PixelHeight, size.height());
     }
     const QImage::Format format = reader.imageFormat();
-    if (format != QImage::Format_Invalid) {
-        props.insert(ImageProperty::HasAlpha, QImage::toPixelFormat(format).alphaUsage() == QPixelFormat::UsesAlpha);
-        props.insert(ImageProperty::ColorModel,
-                     QImage::toPixelFormat(format).colorModel() == QPixelFormat::Grayscale ? QStringLiteral("Gray")
-                                                                                          : QStringLiteral("RGB"));
+    // Plug-ins may report formats outside the known range for damaged files.
+    if (format > QImage::Format_Invalid && format < QImage::NImageFormats) {
+        const QImage probe(1, 1, format);
+        props.insert(ImageProperty::HasAlpha, probe.hasAlphaChannel());
+        const bool grey = format == QImage::Format_Grayscale8 || format == QImage::Format_Grayscale16;
+        props.insert(ImageProperty::ColorModel, grey ? QStringLiteral("Gray") : QStringLiteral("RGB"));
     }
     return props;
 }
