@@ -11,6 +11,8 @@ struct CliCommand {
     QString usage;    // e.g. "info FILE [--json]"
     QString summary;  // one line
     std::function<int(const QStringList& args)> run; // args exclude the command name
+    // Commands that draw text need the GUI application (fonts); the others start faster without it.
+    bool needsGui = true;
 };
 
 std::vector<CliCommand>& cliCommands();

@@ -105,9 +105,9 @@ int runThumb(const QStringList& args) {
 }
 
 const CliRegistration list{{QStringLiteral("list"), QStringLiteral("list PATH"),
-                            QStringLiteral("The supported images beside PATH in their order; * marks the selected one."), runList}};
+                            QStringLiteral("The supported images beside PATH in their order; * marks the selected one."), runList, false}};
 const CliRegistration info{{QStringLiteral("info"), QStringLiteral("info FILE [--json]"),
-                            QStringLiteral("The file's document information and its texts."), runInfo}};
+                            QStringLiteral("The file's document information and its texts."), runInfo, false}};
 const CliRegistration thumb{{QStringLiteral("thumb"), QStringLiteral("thumb FILE [--max N] -o OUT.png"),
-                             QStringLiteral("Decode upright, the longer side at most N pixels (full size without --max)."), runThumb}};
+                             QStringLiteral("Decode upright, the longer side at most N pixels (full size without --max)."), runThumb, false}};
 } // namespace

@@ -5,6 +5,7 @@
 #include <QGuiApplication>
 #include <unistd.h>
 #include <algorithm>
+#include <memory>
 #include <cstdio>
 
 std::vector<CliCommand>& cliCommands() {
@@ -50,17 +51,23 @@ int main(int argc, char** argv) {
     // Drawing text needs a GUI application; headless by default so scripts run without a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ensureRuntimeDir();
-    QGuiApplication app(argc, argv);
-    QGuiApplication::setOrganizationName(QStringLiteral("Quellora"));
-    QGuiApplication::setApplicationName(QStringLiteral("TaviView"));
-    QStringList args = QGuiApplication::arguments().mid(1);
+    const CliCommand* command = nullptr;
+    if (argc > 1) {
+        for (const auto& candidate : cliCommands())
+            if (candidate.name == QString::fromLocal8Bit(argv[1])) command = &candidate;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (command && !command->needsGui) app = std::make_unique<QCoreApplication>(argc, argv);
+    else app = std::make_unique<QGuiApplication>(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Quellora"));
+    QCoreApplication::setApplicationName(QStringLiteral("TaviView"));
+    QStringList args = QCoreApplication::arguments().mid(1);
     if (args.isEmpty() || args.front() == u"help" || args.front() == u"--help" || args.front() == u"-h") {
         printHelp();
         return args.isEmpty() ? 2 : 0;
     }
     const QString name = args.takeFirst();
-    for (const auto& command : cliCommands())
-        if (command.name == name) return command.run(args);
+    if (command) return command->run(args);
     cliErr(QStringLiteral("taviview-cli: unknown command \"%1\" (try: taviview-cli help)").arg(name));
     return 2;
 }
