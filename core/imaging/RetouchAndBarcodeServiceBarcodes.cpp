@@ -1,0 +1,123 @@
+// Barcode detection of RetouchAndBarcodeService, on zxing-cpp.
+#define ZX_USE_UTF8 1
+#include "core/imaging/RecognitionEngineError.h"
+#include "core/imaging/RetouchAndBarcodeService.h"
+
+#include <QPainter>
+#include <QSet>
+#include <QTransform>
+#include <ZXing/ReadBarcode.h>
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <vector>
+
+namespace {
+
+// Larger images are read downscaled; zxing scans at several scales of its own beyond that.
+constexpr double kMaxPixels = 40.0e6;
+// The decoder itself tries quarter turns. Linear codes only tolerate a modest skew, so the image is
+// also read turned by these angles, which together with the quarter turns leaves no orientation
+// more than 15 degrees from one that is read.
+constexpr double kExtraRotations[] = {30.0, 60.0};
+
+QString symbologyName(ZXing::BarcodeFormat format, const QString& payload) {
+    using F = ZXing::BarcodeFormat;
+    switch (format) {
+    case F::Aztec: return QStringLiteral("Aztec");
+    case F::Codabar: return QStringLiteral("Codabar");
+    case F::Code39: return QStringLiteral("Code39");
+    case F::Code93: return QStringLiteral("Code93");
+    case F::Code128: return QStringLiteral("Code128");
+    case F::DataBar: return QStringLiteral("GS1DataBar");
+    case F::DataBarExpanded: return QStringLiteral("GS1DataBarExpanded");
+    case F::DataMatrix: return QStringLiteral("DataMatrix");
+    case F::EAN8: return QStringLiteral("EAN8");
+    case F::EAN13: return QStringLiteral("EAN13");
+    case F::ITF: {
+        // A 14-digit Interleaved 2 of 5 is the shipping-carton code ITF-14.
+        const bool itf14 = payload.size() == 14 &&
+                           std::all_of(payload.begin(), payload.end(), [](QChar c) { return c.isDigit(); });
+        return itf14 ? QStringLiteral("ITF14") : QStringLiteral("ITF");
+    }
+    case F::MaxiCode: return QStringLiteral("MaxiCode");
+    case F::PDF417: return QStringLiteral("PDF417");
+    case F::QRCode: return QStringLiteral("QR");
+    case F::UPCA: return QStringLiteral("UPCA");
+    case F::UPCE: return QStringLiteral("UPCE");
+    case F::MicroQRCode: return QStringLiteral("MicroQR");
+    default: return QString::fromLatin1(ZXing::ToString(format));
+    }
+}
+
+// The image flattened onto white (codes are printed dark on light), within the pixel budget.
+QImage flattenedOnWhite(const QImage& image) {
+    const double pixels = static_cast<double>(image.width()) * image.height();
+    QSize size = image.size();
+    if (pixels > kMaxPixels) {
+        const double scale = std::sqrt(kMaxPixels / pixels);
+        size = QSize(std::max(1, int(image.width() * scale)), std::max(1, int(image.height() * scale)));
+    }
+    QImage canvas(size, QImage::Format_RGB32);
+    if (canvas.isNull()) return canvas;
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), size), image);
+    return canvas;
+}
+
+QImage rotatedOnWhite(const QImage& canvas, double degrees) {
+    const QTransform turn = QTransform().rotate(degrees);
+    const QRect bounds = turn.mapRect(QRectF(canvas.rect())).toAlignedRect();
+    QImage rotated(bounds.size(), QImage::Format_RGB32);
+    if (rotated.isNull()) return rotated;
+    rotated.fill(Qt::white);
+    QPainter painter(&rotated);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.translate(-bounds.topLeft());
+    painter.setTransform(turn, true);
+    painter.drawImage(0, 0, canvas);
+    return rotated;
+}
+
+ZXing::Results read(const QImage& rgb32) {
+    if (rgb32.isNull()) return {};
+    // Format_RGB32 is 0xffRRGGBB in native order: B, G, R, X in memory on little-endian machines.
+    const auto format = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? ZXing::ImageFormat::BGRX
+                                                                       : ZXing::ImageFormat::XRGB;
+    const ZXing::ImageView view(rgb32.constBits(), rgb32.width(), rgb32.height(), format,
+                                static_cast<int>(rgb32.bytesPerLine()));
+    ZXing::DecodeHints hints;
+    hints.setTryHarder(true).setTryRotate(true).setTryDownscale(true).setMaxNumberOfSymbols(255);
+    return ZXing::ReadBarcodes(view, hints);
+}
+
+} // namespace
+
+QList<DetectedBarcode> RetouchAndBarcodeService::detectBarcodes(const QImage& image) const {
+    QList<DetectedBarcode> found;
+    if (image.isNull() || image.width() <= 0 || image.height() <= 0) return found;
+    const QImage canvas = flattenedOnWhite(image);
+    if (canvas.isNull()) throw RecognitionEngineError(QStringLiteral("The image is too large to scan."));
+
+    QSet<QString> seen;
+    const auto collect = [&](const ZXing::Results& results) {
+        for (const ZXing::Result& result : results) {
+            if (!result.isValid()) continue;
+            const QString payload = QString::fromStdString(result.text()).trimmed();
+            if (payload.isEmpty()) continue;
+            DetectedBarcode barcode(symbologyName(result.format(), payload), payload);
+            if (seen.contains(barcode.id)) continue;
+            seen.insert(barcode.id);
+            found.append(std::move(barcode));
+        }
+    };
+    try {
+        collect(read(canvas));
+        for (double degrees : kExtraRotations) collect(read(rotatedOnWhite(canvas, degrees)));
+    } catch (const std::exception& error) {
+        throw RecognitionEngineError(QStringLiteral("The barcode reader failed: %1").arg(QString::fromUtf8(error.what())));
+    }
+    return found;
+}
