@@ -1,0 +1,29 @@
+#pragma once
+
+#include "core/model/EnumSupport.h"
+
+#include <QString>
+#include <optional>
+
+// The crop frame shapes the inspector offers. Not part of the recipe and never stored.
+enum class CropAspectRatio { free, original, square1x1, landscape16x9, classic4x3, photo3x2, vertical9x16, portrait4x5 };
+
+template <>
+struct EnumCases<CropAspectRatio> {
+    static constexpr std::array cases{
+        std::pair{CropAspectRatio::free, "free"},
+        std::pair{CropAspectRatio::original, "original"},
+        std::pair{CropAspectRatio::square1x1, "square1x1"},
+        std::pair{CropAspectRatio::landscape16x9, "landscape16x9"},
+        std::pair{CropAspectRatio::classic4x3, "classic4x3"},
+        std::pair{CropAspectRatio::photo3x2, "photo3x2"},
+        std::pair{CropAspectRatio::vertical9x16, "vertical9x16"},
+        std::pair{CropAspectRatio::portrait4x5, "portrait4x5"},
+    };
+};
+
+// The chip text; the same in every language.
+QString shortLabel(CropAspectRatio ratio);
+// Frame width divided by height in pixels. Nothing for `free`, and for `original`, whose ratio
+// is the source image's own.
+std::optional<double> ratio(CropAspectRatio ratio);
