@@ -20,6 +20,8 @@ constexpr double kMaxPixels = 40.0e6;
 // also read turned by these angles, which together with the quarter turns leaves no orientation
 // more than 15 degrees from one that is read.
 constexpr double kExtraRotations[] = {30.0, 60.0};
+constexpr int kSmallestStripHalf = 48;
+constexpr double kStripSearchPixels = 3.0e6;
 
 QString symbologyName(ZXing::BarcodeFormat format, const QString& payload) {
     using F = ZXing::BarcodeFormat;
@@ -81,16 +83,49 @@ QImage rotatedOnWhite(const QImage& canvas, double degrees) {
     return rotated;
 }
 
-ZXing::Results read(const QImage& rgb32) {
-    if (rgb32.isNull()) return {};
-    // Format_RGB32 is 0xffRRGGBB in native order: B, G, R, X in memory on little-endian machines.
-    const auto format = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? ZXing::ImageFormat::BGRX
-                                                                       : ZXing::ImageFormat::XRGB;
-    const ZXing::ImageView view(rgb32.constBits(), rgb32.width(), rgb32.height(), format,
-                                static_cast<int>(rgb32.bytesPerLine()));
+ZXing::Results read(const ZXing::ImageView& view, ZXing::BarcodeFormats formats) {
     ZXing::DecodeHints hints;
-    hints.setTryHarder(true).setTryRotate(true).setTryDownscale(true).setMaxNumberOfSymbols(255);
+    // The decoder's own downscaling merges the scales' results with a comparison that asserts on
+    // linear codes found at two scales (zxing-cpp 1.4), so the scales are read here one by one.
+    hints.setFormats(formats).setTryHarder(true).setTryRotate(true).setTryDownscale(false).setMaxNumberOfSymbols(255);
     return ZXing::ReadBarcodes(view, hints);
+}
+
+ZXing::ImageView viewOf(const QImage& gray) {
+    return {gray.constBits(), gray.width(), gray.height(), ZXing::ImageFormat::Lum,
+            static_cast<int>(gray.bytesPerLine())};
+}
+
+// The Data Matrix detector of this decoder finds one symbol, and only one that crosses the middle row
+// of the image. Strips of several heights, centred on rows a few symbol sizes apart, bring every
+// symbol onto the middle row of one of them. Each strip height costs about four reads of the image,
+// so the search runs on a copy of bounded size.
+template <typename Collect>
+void readInStrips(const QImage& gray, Collect&& collect) {
+    QImage image = gray;
+    const double pixels = static_cast<double>(gray.width()) * gray.height();
+    if (pixels > kStripSearchPixels) {
+        const double scale = std::sqrt(kStripSearchPixels / pixels);
+        image = gray.scaled(std::max(1, int(gray.width() * scale)), std::max(1, int(gray.height() * scale)),
+                            Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_Grayscale8);
+    }
+    const ZXing::BarcodeFormats formats = ZXing::BarcodeFormat::DataMatrix | ZXing::BarcodeFormat::MaxiCode;
+    const ZXing::ImageView whole = viewOf(image);
+    const int height = image.height();
+    for (int half = kSmallestStripHalf;; half *= 2) {
+        const int step = half / 2;
+        for (int middle = step / 2; middle < height; middle += step) {
+            const int reach = std::min({half, middle, height - middle});
+            if (reach < kSmallestStripHalf / 4) continue;
+            collect(read(whole.cropped(0, middle - reach, image.width(), 2 * reach), formats));
+        }
+        if (half * 2 >= height) break;
+    }
+}
+
+QImage luminance(const QImage& rgb32) {
+    return rgb32.isNull() ? QImage() : rgb32.convertToFormat(QImage::Format_Grayscale8);
 }
 
 } // namespace
@@ -114,8 +149,13 @@ QList<DetectedBarcode> RetouchAndBarcodeService::detectBarcodes(const QImage& im
         }
     };
     try {
-        collect(read(canvas));
-        for (double degrees : kExtraRotations) collect(read(rotatedOnWhite(canvas, degrees)));
+        const QImage gray = luminance(canvas);
+        collect(read(viewOf(gray), ZXing::BarcodeFormat::Any));
+        readInStrips(gray, collect);
+        for (double degrees : kExtraRotations) {
+            const QImage turned = luminance(rotatedOnWhite(canvas, degrees));
+            if (!turned.isNull()) collect(read(viewOf(turned), ZXing::BarcodeFormat::LinearCodes));
+        }
     } catch (const std::exception& error) {
         throw RecognitionEngineError(QStringLiteral("The barcode reader failed: %1").arg(QString::fromUtf8(error.what())));
     }

@@ -16,14 +16,14 @@ public:
     // Text recognition.
     //
     // Returns the lines of `image` in reading order. `interfaceLanguageCode` is the raw value of the
-    // interface language ("en", "tr", "de", "zh-Hans", …): English is always read, plus that language
-    // when its recognition data is installed; without a code, English and Turkish. The same code
-    // chooses the language of the error message. Throws VisionAIError (noTextDetected) when nothing
+    // interface language ("en", "tr", "de", "zh-Hans", …): that language, when its recognition data
+    // is installed, is read with English as the second language; without a code, Turkish and
+    // English. The same code chooses the language of the error message. Throws VisionAIError (noTextDetected) when nothing
     // readable is found, RecognitionEngineError when the recognizer cannot run.
     OCRResult recognizeText(const QImage& image,
                             const std::optional<QString>& interfaceLanguageCode = std::nullopt) const;
 
-    // The recognizer languages used for an interface language, e.g. "eng+tur"; only installed ones.
+    // The recognizer languages used for an interface language, e.g. "tur+eng"; only installed ones.
     static QString recognitionLanguages(const std::optional<QString>& interfaceLanguageCode);
     // The folder holding the recognizer's language data; empty when none is installed.
     static QString recognitionDataPath();

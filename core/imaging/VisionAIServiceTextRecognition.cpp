@@ -21,6 +21,9 @@ namespace {
 constexpr int kSmallImageSide = 1600;
 constexpr double kMaxUpscale = 4.0;
 constexpr double kMaxPixels = 24.0e6;
+// Reading an image that showed no text at all again, enlarged, is worth it for screen-sized images
+// (tiny UI text) but not for camera photos, where it only doubles the wait for "no text".
+constexpr double kMaxBlindRetryPixels = 9.0e6;
 constexpr int kShortLineHeight = 22;
 constexpr double kTargetLineHeight = 34.0;
 // Below this confidence a "line" is usually texture of a photo read as letters.
@@ -210,13 +213,16 @@ QString VisionAIService::recognitionLanguageCode(const QString& interfaceLanguag
 }
 
 QString VisionAIService::recognitionLanguages(const std::optional<QString>& interfaceLanguageCode) {
+    // The interface language leads: with English first the engine reads Turkish letters as their
+    // plain Latin look-alikes (ş as s), while Turkish first still reads English text well.
     const QString dataPath = recognitionDataPath();
-    QStringList languages{QStringLiteral("eng")};
     const QString extra =
         interfaceLanguageCode ? recognitionLanguageCode(*interfaceLanguageCode) : QStringLiteral("tur");
+    QStringList languages;
     if (!extra.isEmpty() && extra != u"eng" && !dataPath.isEmpty() &&
         QFileInfo::exists(dataPath + u'/' + extra + QStringLiteral(".traineddata")))
         languages << extra;
+    languages << QStringLiteral("eng");
     return languages.join(u'+');
 }
 
@@ -243,7 +249,7 @@ OCRResult VisionAIService::recognizeText(const QImage& image,
     double retryScale = 0;
     if (!best.lines.empty() && median < kShortLineHeight)
         retryScale = baseScale * std::min(3.0, kTargetLineHeight / std::max(median, 1));
-    else if (best.lines.empty() && baseScale <= 1.0)
+    else if (best.lines.empty() && baseScale <= 1.0 && 4.0 * gray.width() * gray.height() <= kMaxBlindRetryPixels)
         retryScale = 2.0;
     retryScale = fittingScale(gray, retryScale);
     if (retryScale > baseScale * 1.25) {
