@@ -1,5 +1,6 @@
 // ocr: the text lines of an image.
 #include "cli/CliCommand.h"
+#include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/VisionAIService.h"
 

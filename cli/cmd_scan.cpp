@@ -1,5 +1,6 @@
 // scan: the barcodes and QR codes of an image.
 #include "cli/CliCommand.h"
+#include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/RetouchAndBarcodeService.h"
 

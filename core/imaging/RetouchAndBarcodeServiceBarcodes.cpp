@@ -20,6 +20,7 @@ constexpr double kMaxPixels = 40.0e6;
 // also read turned by these angles, which together with the quarter turns leaves no orientation
 // more than 15 degrees from one that is read.
 constexpr double kExtraRotations[] = {30.0, 60.0};
+constexpr double kMaxTurnedPixels = 12.0e6;
 constexpr int kSmallestStripHalf = 48;
 constexpr double kStripSearchPixels = 3.0e6;
 
@@ -70,7 +71,15 @@ QImage flattenedOnWhite(const QImage& image) {
 }
 
 QImage rotatedOnWhite(const QImage& canvas, double degrees) {
-    const QTransform turn = QTransform().rotate(degrees);
+    QTransform turn = QTransform().rotate(degrees);
+    // A turned copy is read smaller when it would be large: a long thin image turned needs a canvas
+    // many times its own area, and a camera photo turned is mostly blank corners.
+    const QRectF turnedBounds = turn.mapRect(QRectF(canvas.rect()));
+    const double area = turnedBounds.width() * turnedBounds.height();
+    if (area > kMaxTurnedPixels) {
+        const double scale = std::sqrt(kMaxTurnedPixels / area);
+        turn = QTransform().rotate(degrees).scale(scale, scale);
+    }
     const QRect bounds = turn.mapRect(QRectF(canvas.rect())).toAlignedRect();
     QImage rotated(bounds.size(), QImage::Format_RGB32);
     if (rotated.isNull()) return rotated;

@@ -21,6 +21,7 @@ namespace {
 constexpr int kSmallImageSide = 1600;
 constexpr double kMaxUpscale = 4.0;
 constexpr double kMaxPixels = 24.0e6;
+constexpr int kMaxSide = 16000;
 // Reading an image that showed no text at all again, enlarged, is worth it for screen-sized images
 // (tiny UI text) but not for camera photos, where it only doubles the wait for "no text".
 constexpr double kMaxBlindRetryPixels = 9.0e6;
@@ -95,9 +96,18 @@ ThreadEngine& threadEngine() {
 // colour that contrasts with the visible content, so both dark and light text on transparency stay
 // readable.
 QImage luminanceImage(const QImage& source) {
-    const QImage rgba = source.format() == QImage::Format_RGBA8888_Premultiplied
-                            ? source
-                            : source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    QImage rgba = source.format() == QImage::Format_RGBA8888_Premultiplied
+                      ? source
+                      : source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    // Shrink hostile sizes first, so no full-size grey copy is ever made; very long strips are
+    // shortened too, since the engine cannot take sides beyond what 16-bit coordinates hold.
+    const double pixels = static_cast<double>(rgba.width()) * rgba.height();
+    const double scale = std::min({1.0, std::sqrt(kMaxPixels / std::max(1.0, pixels)),
+                                   double(kMaxSide) / std::max(rgba.width(), rgba.height())});
+    if (scale < 1.0)
+        rgba = rgba.scaled(std::max(1, int(rgba.width() * scale)), std::max(1, int(rgba.height() * scale)),
+                           Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                   .convertToFormat(QImage::Format_RGBA8888_Premultiplied);
     const int w = rgba.width();
     const int h = rgba.height();
     double lumaSum = 0;
@@ -181,7 +191,7 @@ PassResult recognize(tesseract::TessBaseAPI& api, const QImage& gray) {
 double fittingScale(const QImage& gray, double wanted) {
     const double pixels = static_cast<double>(gray.width()) * gray.height();
     const double budget = std::sqrt(kMaxPixels / std::max(1.0, pixels));
-    return std::min(wanted, budget);
+    return std::min({wanted, budget, double(kMaxSide) / std::max(gray.width(), gray.height())});
 }
 
 } // namespace

@@ -91,6 +91,11 @@ TEST(BarcodeDetection, ImagesWithoutCodesGiveAnEmptyList) {
     QImage clear(64, 64, QImage::Format_RGBA8888_Premultiplied);
     clear.fill(Qt::transparent);
     EXPECT_TRUE(service.detectBarcodes(clear).isEmpty());
+    // Shapes whose turned copies would be enormous stay within bounds.
+    QImage strip(60000, 2, QImage::Format_RGBA8888_Premultiplied);
+    strip.fill(Qt::white);
+    EXPECT_TRUE(service.detectBarcodes(strip).isEmpty());
+    EXPECT_TRUE(service.detectBarcodes(strip.transformed(QTransform().rotate(90))).isEmpty());
 }
 
 TEST(DetectedBarcodeUrl, OnlyWebMailAndPhoneSchemesInAnyCase) {

@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -107,12 +108,31 @@ TEST(TextRecognition, NothingReadableFailsWithTheLocalizedMessage) {
         EXPECT_EQ(error.kind(), VisionAIError::Kind::noTextDetected);
         EXPECT_EQ(error.description(), "No readable text detected in this image.");
     }
+    // Degenerate and hostile shapes are "no text", not a crash.
+    for (QSize size : {QSize(1, 1), QSize(40000, 3)}) {
+        QImage odd(size, QImage::Format_RGBA8888_Premultiplied);
+        odd.fill(Qt::white);
+        EXPECT_THROW(service.recognizeText(odd), VisionAIError) << size.width() << "x" << size.height();
+    }
     try {
         service.recognizeText(QImage(), QStringLiteral("tr"));
         FAIL() << "no text expected";
     } catch (const VisionAIError& error) {
         EXPECT_EQ(error.description(), "Görselde okunabilir metin bulunamadı.");
     }
+}
+
+TEST(TextRecognition, ThreadsReadAtTheSameTimeWithTheirOwnEngines) {
+    const QImage image = textImage({360, 60}, {{"Parallel reading works", "DejaVu Sans", 24}}, Qt::black, Qt::white);
+    const VisionAIService service;
+    const OCRResult expected = service.recognizeText(image);
+    std::vector<OCRResult> results(2);
+    std::vector<std::thread> threads;
+    for (auto& result : results)
+        threads.emplace_back([&service, &image, &result] { result = service.recognizeText(image); });
+    for (auto& thread : threads) thread.join();
+    for (const auto& result : results) EXPECT_EQ(result, expected);
+    EXPECT_LE(editDistance(expected.fullText, "Parallel reading works"), 1) << expected.fullText.toStdString();
 }
 
 TEST(TextRecognition, LanguagesFollowTheInterfaceWhenInstalled) {
