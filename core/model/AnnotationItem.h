@@ -18,16 +18,17 @@
 //
 //     AnnotationItem{.tool = AnnotationTool::text, .start = p, .end = p, .color = c, .text = t}
 //
-// Every default-constructed item gets a fresh random id; copies keep it.
+// Every default-constructed item gets a fresh random id; copies keep it. (Each member has an
+// explicit initializer so that designated initializers may leave any of them out silently.)
 struct AnnotationItem {
     QUuid id = QUuid::createUuid();
     AnnotationTool tool = AnnotationTool::arrow;
-    NormalizedPoint start;
-    NormalizedPoint end;        // equals start for text and step badges
-    QList<NormalizedPoint> points; // the freehand path in drawing order; empty for other tools
+    NormalizedPoint start{};
+    NormalizedPoint end{};      // equals start for text and step badges
+    QList<NormalizedPoint> points{}; // the freehand path in drawing order; empty for other tools
     RGBAColor color = RGBAColor::red;
     double lineWidth = 5;       // reference units; also the text size of text items
-    QString text;
+    QString text{};
     std::int64_t stepIndex = 1;
     double redactStrength = 0.65; // meaningful 0.2...1, limited when drawn
 
