@@ -83,8 +83,9 @@ AnnotationItem AnnotationItem::translated(double dx, double dy) const {
 QJsonObject AnnotationItem::toJson() const {
     QJsonArray pointArray;
     for (const auto& p : points) pointArray.append(p.toJson());
+    // The standard 36-character upper-case form, as every other UUID this system writes.
     return {
-        {QStringLiteral("id"), id.toString(QUuid::WithoutBraces)},
+        {QStringLiteral("id"), id.toString(QUuid::WithoutBraces).toUpper()},
         {QStringLiteral("tool"), rawValue(tool)},
         {QStringLiteral("start"), start.toJson()},
         {QStringLiteral("end"), end.toJson()},
