@@ -353,6 +353,31 @@ TEST(EditAdjustmentsJsonTest, HostileTextFailsCleanly) {
         }
     // Only the doubles accept ±1e308 (13 colour fields and straightenDegrees), and the booleans "true".
     EXPECT_EQ(decoded, 14 * 2 + 3);
+
+    // Damaged copies of a real recipe: whatever the damage, decoding answers, and what it accepts
+    // encodes and decodes again to the same value.
+    const QByteArray original = QJsonDocument(good).toJson(QJsonDocument::Compact);
+    QRandomGenerator rng(7);
+    const char alphabet[] = "{}[]\":,.-+eE0123456789tfnul \\x";
+    for (int round = 0; round < 3000; ++round) {
+        QByteArray text = original;
+        for (int edits = 1 + int(rng.bounded(4)); edits > 0; --edits) {
+            const int at = int(rng.bounded(text.size()));
+            switch (rng.bounded(3)) {
+            case 0: text[at] = alphabet[rng.bounded(int(sizeof alphabet) - 1)]; break;
+            case 1: text.remove(at, 1 + int(rng.bounded(8))); break;
+            default: text.insert(at, text.mid(int(rng.bounded(text.size())), int(rng.bounded(16)))); break;
+            }
+        }
+        JsonDecodeError error;
+        const auto object = parseJsonObject(text, &error);
+        const auto a = object ? EditAdjustments::fromJson(*object, &error) : std::nullopt;
+        if (a) {
+            EXPECT_EQ(throughText(*a), *a) << text.constData();
+        } else {
+            EXPECT_FALSE(error.message.isEmpty()) << text.constData();
+        }
+    }
 }
 
 TEST(RecipeCommandTest, ValidatesFilesAndPrintsTheDefault) {
