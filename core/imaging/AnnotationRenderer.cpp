@@ -1,0 +1,313 @@
+#include "core/imaging/AnnotationRenderer.h"
+
+#include "core/imaging/filters/ClampedGaussianBlur.h"
+#include "core/imaging/filters/DropShadow.h"
+#include "core/imaging/filters/Pixellate.h"
+
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+bool isFinite(const NormalizedPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// Items with coordinates that are not numbers cannot be placed anywhere; they draw nothing.
+bool isDrawable(const AnnotationItem& item) {
+    if (!isFinite(item.start) || !isFinite(item.end)) return false;
+    for (const auto& p : item.points)
+        if (!isFinite(p)) return false;
+    return std::isfinite(item.lineWidth);
+}
+
+bool isRedaction(AnnotationTool tool) {
+    return tool == AnnotationTool::blurRedact || tool == AnnotationTool::pixelateRedact;
+}
+
+bool isVector(AnnotationTool tool) {
+    switch (tool) {
+    case AnnotationTool::select:
+    case AnnotationTool::blurRedact:
+    case AnnotationTool::pixelateRedact:
+    case AnnotationTool::spotlight:
+    case AnnotationTool::magnifier:
+    case AnnotationTool::spotHeal:
+        return false;
+    default:
+        return true;
+    }
+}
+
+QList<AnnotationItem> itemsWhere(const QList<AnnotationItem>& items, auto predicate) {
+    QList<AnnotationItem> picked;
+    for (const auto& item : items)
+        if (predicate(item.tool) && isDrawable(item)) picked.append(item);
+    return picked;
+}
+
+QRectF pixelBox(const QRectF& normalized, int width, int height) {
+    return QRectF(normalized.x() * width, normalized.y() * height, normalized.width() * width,
+                  normalized.height() * height);
+}
+
+QFont systemFont(double pixelSize, QFont::Weight weight, const QPaintDevice* device) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // Point sizes keep the fraction that pixel sizes would round away.
+    const int dpi = device && device->logicalDpiY() > 0 ? device->logicalDpiY() : 96;
+    font.setPointSizeF(std::max(pixelSize, 1.0) * 72.0 / dpi);
+    font.setWeight(weight);
+    return font;
+}
+
+constexpr auto kTextFlags = Qt::AlignLeft | Qt::AlignTop;
+
+} // namespace
+
+double AnnotationRenderer::scaleUnit(int width, int height) {
+    return std::max(std::max(width, height) / 1000.0, 0.5);
+}
+
+double AnnotationRenderer::effectiveRedactStrength(double redactStrength) {
+    // A strength that is not a number hides fully rather than not at all.
+    return redactStrength < 1 ? std::max(redactStrength, 0.2) : 1.0;
+}
+
+QColor AnnotationRenderer::labelTextColor(const RGBAColor& labelColor) {
+    const double luma = 0.299 * labelColor.r + 0.587 * labelColor.g + 0.114 * labelColor.b;
+    return luma > 0.72 ? Qt::black : Qt::white;
+}
+
+std::optional<AnnotationRenderer::ArrowGeometry> AnnotationRenderer::arrowGeometry(QPointF tail, QPointF tip,
+                                                                                   double lineWidth) {
+    const double length = std::hypot(tip.x() - tail.x(), tip.y() - tail.y());
+    if (!(length > 2)) return std::nullopt;
+    const double theta = std::atan2(tip.y() - tail.y(), tip.x() - tail.x());
+    const double h = std::max(std::min(0.45 * length, 5.2 * lineWidth), 3.8 * lineWidth);
+    const double alpha = std::numbers::pi / 6.2;
+    ArrowGeometry arrow;
+    arrow.headLength = h;
+    arrow.shaftEnd = tip - 0.65 * h * QPointF(std::cos(theta), std::sin(theta));
+    arrow.head = {tip, tip - h * QPointF(std::cos(theta - alpha), std::sin(theta - alpha)),
+                  tip - h * QPointF(std::cos(theta + alpha), std::sin(theta + alpha))};
+    return arrow;
+}
+
+QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, const QImage& onto,
+                                  const std::optional<QUuid>& selectedID) const {
+    if (annotations.isEmpty() || onto.isNull()) return onto;
+    const int width = onto.width();
+    const int height = onto.height();
+    const double u = scaleUnit(width, height);
+
+    // 1–2: pixel passes. Every heal and redaction is done before any drawing, whatever the order
+    // of the list.
+    QImage base = onto.format() == QImage::Format_RGBA8888_Premultiplied
+                      ? onto
+                      : onto.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    const auto heals = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::spotHeal; });
+    if (!heals.isEmpty()) base = retouchService.applySpotHeals(heals, base);
+    const auto redactions = itemsWhere(annotations, isRedaction);
+    if (!redactions.isEmpty()) base = applyRedactions(redactions, base);
+
+    // 3: the canvas. It shares the base's pixels until the first stroke detaches it, so the
+    // loupes below still read the healed and redacted base without any markup.
+    QImage canvas = base;
+    const auto magnifiers = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::magnifier; });
+    if (magnifiers.isEmpty()) base = QImage(); // nothing reads it any more: no second copy
+    {
+        QPainter context(&canvas);
+        if (!context.isActive()) return base.isNull() ? canvas : base;
+        context.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
+                               QPainter::SmoothPixmapTransform);
+
+        // 4: spotlight dimming.
+        const auto spotlights =
+            itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::spotlight; });
+        if (!spotlights.isEmpty()) drawSpotlights(spotlights, context, width, height, u);
+
+        // 5: loupes, drawn over the dimming but showing the undimmed base.
+        for (const auto& item : magnifiers)
+            retouchService.drawMagnifierLoupe(item, base, context, width, height, u);
+
+        // 6: vector items in list order.
+        for (const auto& item : annotations)
+            if (isVector(item.tool) && isDrawable(item)) drawVectorAnnotation(item, context, width, height, u);
+
+        // 7: the selection outline of the first item with the selected id.
+        if (selectedID) {
+            const auto it = std::find_if(annotations.begin(), annotations.end(),
+                                         [&](const AnnotationItem& item) { return item.id == *selectedID; });
+            if (it != annotations.end() && isDrawable(*it)) drawSelectionOutline(*it, context, width, height, u);
+        }
+    }
+    return canvas;
+}
+
+QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactions, const QImage& image) const {
+    QImage current = image;
+    const QRectF extent(0, 0, image.width(), image.height());
+    const double m = std::min(extent.width(), extent.height());
+    for (const auto& item : redactions) {
+        const QRectF b = item.normalizedBoundingBox();
+        if (!(b.width() > 0.002 && b.height() > 0.002)) continue;
+        // The box on the y-up plane, rounded outward, then back to rows top to bottom.
+        const QRect plane = QRectF(b.x() * extent.width(), (1 - b.y() - b.height()) * extent.height(),
+                                   b.width() * extent.width(), b.height() * extent.height())
+                                .intersected(extent)
+                                .toAlignedRect();
+        if (plane.width() < 2 || plane.height() < 2) continue;
+        const QRect region(plane.x(), image.height() - plane.y() - plane.height(), plane.width(), plane.height());
+
+        const double s = effectiveRedactStrength(item.redactStrength);
+        std::optional<QImage> hidden;
+        if (item.tool == AnnotationTool::blurRedact)
+            hidden = clampedGaussianBlurRegion(current, std::max(s * m * 0.028, 8.0), region);
+        else
+            hidden = pixellatedRegion(current, std::max(s * m * 0.03, 10.0),
+                                      QPointF(region.x() + region.width() / 2.0, region.y() + region.height() / 2.0),
+                                      region);
+        if (!hidden) continue;
+        // The box is replaced, not laid over: where the photo is partly transparent, a
+        // see-through blur over the sharp original would leave the original readable.
+        QPainter painter(&current);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(region.topLeft(), *hidden);
+    }
+    return current;
+}
+
+void AnnotationRenderer::drawSpotlights(const QList<AnnotationItem>& spotlights, QPainter& context, int width,
+                                        int height, double scale) const {
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.addRect(0, 0, width, height);
+    QList<QRectF> holes;
+    for (const auto& item : spotlights) {
+        const QRectF box = pixelBox(item.normalizedBoundingBox(), width, height);
+        if (box.width() >= 4 && box.height() >= 4) holes.append(box);
+    }
+    if (holes.isEmpty()) return;
+    const double radius = 10 * scale;
+    for (const auto& box : holes) path.addRoundedRect(box, radius, radius);
+    context.save();
+    context.fillPath(path, QColor::fromRgbF(0, 0, 0, 0.56f));
+    QPen outline(QColor::fromRgbF(1, 1, 1, 0.85f), std::max(2 * scale, 1.5));
+    context.setPen(outline);
+    context.setBrush(Qt::NoBrush);
+    for (const auto& box : holes) context.drawRoundedRect(box, radius, radius);
+    context.restore();
+}
+
+void AnnotationRenderer::drawVectorAnnotation(const AnnotationItem& item, QPainter& context, int width, int height,
+                                              double scale) const {
+    const QPointF p1(item.start.x * width, item.start.y * height);
+    const QPointF p2(item.end.x * width, item.end.y * height);
+    // Wider than a few images is no different on the picture, and keeps fonts and paths sane.
+    const double lw = std::min(std::max(scale * item.lineWidth, 2.0), 4.0 * std::max(width, height));
+    const QRectF box(std::min(p1.x(), p2.x()), std::min(p1.y(), p2.y()), std::abs(p2.x() - p1.x()),
+                     std::abs(p2.y() - p1.y()));
+    const QColor color = item.color.cgColor();
+    QPen stroke(color, lw, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+
+    context.save();
+    context.setPen(stroke);
+    context.setBrush(Qt::NoBrush);
+    switch (item.tool) {
+    case AnnotationTool::arrow:
+        if (const auto arrow = arrowGeometry(p1, p2, lw)) {
+            context.drawLine(p1, arrow->shaftEnd);
+            QPainterPath head;
+            head.moveTo(arrow->head[0]);
+            head.lineTo(arrow->head[1]);
+            head.lineTo(arrow->head[2]);
+            head.closeSubpath();
+            context.fillPath(head, color);
+        }
+        break;
+    case AnnotationTool::line:
+        context.drawLine(p1, p2);
+        break;
+    case AnnotationTool::rectangle:
+        context.drawRoundedRect(box, 1.2 * lw, 1.2 * lw);
+        break;
+    case AnnotationTool::filledRectangle: {
+        QPainterPath rounded;
+        rounded.addRoundedRect(box, 1.2 * lw, 1.2 * lw);
+        context.fillPath(rounded, color);
+        break;
+    }
+    case AnnotationTool::ellipse:
+        context.drawEllipse(box);
+        break;
+    case AnnotationTool::highlighter: {
+        QColor marker = color;
+        marker.setAlphaF(0.36f);
+        context.fillRect(box, marker);
+        break;
+    }
+    case AnnotationTool::freehand:
+        if (item.points.size() >= 2) {
+            QPolygonF line;
+            for (const auto& p : item.points) line << QPointF(p.x * width, p.y * height);
+            context.drawPolyline(line);
+        }
+        break;
+    case AnnotationTool::text: {
+        const QString text = item.text.trimmed();
+        if (text.isEmpty()) break;
+        const double f = std::max(scale * item.lineWidth * 4.6, 16.0);
+        const QFont font = systemFont(std::min(f, 4.0 * std::max(width, height)), QFont::DemiBold, context.device());
+        const QFontMetricsF metrics(font, context.device());
+        const QRectF measured = metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), kTextFlags, text);
+        const double px = 0.45 * f, py = 0.24 * f;
+        const QRectF label(p1.x(), p1.y(), measured.width() + 2 * px, measured.height() + 2 * py);
+        QPainterPath rounded;
+        rounded.addRoundedRect(label, 0.35 * f, 0.35 * f);
+        drawDropShadow(context, rounded, QPointF(0, 2 * scale), 6 * scale, QColor::fromRgbF(0, 0, 0, 0.4f));
+        context.fillPath(rounded, color);
+        context.setFont(font);
+        context.setPen(labelTextColor(item.color));
+        context.drawText(QRectF(p1.x() + px, p1.y() + py, measured.width(), measured.height()), kTextFlags, text);
+        break;
+    }
+    case AnnotationTool::stepNumber: {
+        const double r = std::max(20 * scale, 14.0);
+        QPainterPath disc;
+        disc.addEllipse(p1, r, r);
+        drawDropShadow(context, disc, QPointF(0, 2 * scale), 6 * scale, QColor::fromRgbF(0, 0, 0, 0.45f));
+        context.fillPath(disc, color);
+        context.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.95f), std::max(2.6 * scale, 2.0)));
+        context.drawEllipse(p1, r, r);
+        const QString number = QString::number(item.stepIndex);
+        const QFont font = systemFont(1.1 * r, QFont::Bold, context.device());
+        const QFontMetricsF metrics(font, context.device());
+        const QSizeF size = metrics.boundingRect(QRectF(0, 0, 1e6, 1e6), kTextFlags, number).size();
+        context.setFont(font);
+        context.setPen(Qt::white);
+        context.drawText(QRectF(p1 - QPointF(size.width() / 2, size.height() / 2), size), kTextFlags, number);
+        break;
+    }
+    default:
+        break;
+    }
+    context.restore();
+}
+
+void AnnotationRenderer::drawSelectionOutline(const AnnotationItem& item, QPainter& context, int width, int height,
+                                              double scale) const {
+    const double grow = 6 * scale;
+    const QRectF box = pixelBox(item.normalizedBoundingBox(), width, height).adjusted(-grow, -grow, grow, grow);
+    const double lineWidth = std::max(2.5 * scale, 2.0);
+    QPen pen(QColor::fromRgbF(0.22f, 0.62f, 1.0f, 0.95f), lineWidth, Qt::CustomDashLine, Qt::FlatCap, Qt::MiterJoin);
+    // Dash lengths are counted in line widths.
+    pen.setDashPattern({6 * scale / lineWidth, 4 * scale / lineWidth});
+    pen.setDashOffset(0);
+    context.save();
+    context.setPen(pen);
+    context.setBrush(Qt::NoBrush);
+    context.drawRect(box);
+    context.restore();
+}

@@ -1,0 +1,117 @@
+// Spot healing and the magnifier loupe of RetouchAndBarcodeService.
+#include "core/imaging/RetouchAndBarcodeService.h"
+
+#include "core/imaging/filters/BlendWithMask.h"
+#include "core/imaging/filters/ClampedGaussianBlur.h"
+#include "core/imaging/filters/DropShadow.h"
+#include "core/imaging/filters/RadialGradient.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+
+namespace {
+
+// A rectangle of the y-up filter plane (origin bottom-left) as pixel rows top to bottom of an
+// image `height` pixels high. Integral rectangles stay integral, so nothing moves by rounding.
+QRect planeToTopLeft(const QRect& plane, int height) {
+    return QRect(plane.x(), height - plane.y() - plane.height(), plane.width(), plane.height());
+}
+
+// The donor patch for one heal: the current image blurred, read `offset` pixels to the side
+// (bilinear between the two nearest columns, as a translated image samples), over `region`.
+std::optional<QImage> shiftedBlur(const QImage& current, double sigma, double offset, const QRect& region) {
+    const double whole = std::floor(offset);
+    const double fraction = offset - whole;
+    const QRect source = QRect(region.x() + static_cast<int>(whole), region.y(), region.width() + 1, region.height());
+    const auto blurred = clampedGaussianBlurRegion(current, sigma, source);
+    if (!blurred) return std::nullopt;
+    QImage donor(region.size(), QImage::Format_RGBA8888_Premultiplied);
+    if (donor.isNull()) return std::nullopt;
+    const auto weight = static_cast<unsigned>(std::lround(fraction * 256));
+    for (int y = 0; y < region.height(); ++y) {
+        const uchar* s = blurred->constScanLine(y);
+        uchar* d = donor.scanLine(y);
+        for (int i = 0; i < region.width() * 4; ++i)
+            d[i] = static_cast<uchar>((s[i] * (256 - weight) + s[i + 4] * weight + 128) >> 8);
+    }
+    return donor;
+}
+
+} // namespace
+
+QImage RetouchAndBarcodeService::applySpotHeals(const QList<AnnotationItem>& heals, const QImage& image) const {
+    if (heals.isEmpty() || image.isNull()) return image;
+    QImage current = image.format() == QImage::Format_RGBA8888_Premultiplied
+                         ? image
+                         : image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    const QRectF extent(0, 0, current.width(), current.height());
+    for (const auto& heal : heals) {
+        const QRectF b = heal.normalizedBoundingBox();
+        const double cx = b.center().x() * extent.width();
+        const double cy = (1 - b.center().y()) * extent.height(); // on the y-up plane
+        const double side = std::max(b.width() * extent.width(), b.height() * extent.height());
+        const double r = std::max(0.55 * side, 10.0);
+        if (!std::isfinite(cx) || !std::isfinite(cy) || !std::isfinite(r)) continue;
+        const QRect planeRegion =
+            QRectF(cx - 1.4 * r, cy - 1.4 * r, 2.8 * r, 2.8 * r).intersected(extent).toAlignedRect();
+        if (planeRegion.width() < 4 || planeRegion.height() < 4) continue;
+        const QRect region = planeToTopLeft(planeRegion, current.height());
+
+        // The patch comes from the right of the spot when there is room for it, else the left.
+        const double offset = cx + 2.1 * r < extent.right() ? 1.35 * r : -1.35 * r;
+        const auto donor = shiftedBlur(current, std::max(0.22 * r, 2.0), offset, region);
+        if (!donor) continue;
+        const QPointF centre(cx, current.height() - cy);
+        const QImage mask = radialRampMask(region, centre, 0.55 * r, 1.15 * r);
+        const QImage healed = blendWithMask(*donor, current.copy(region), mask);
+        if (healed.isNull()) continue;
+        QPainter painter(&current);
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.drawImage(region.topLeft(), healed);
+    }
+    return current;
+}
+
+void RetouchAndBarcodeService::drawMagnifierLoupe(const AnnotationItem& item, const QImage& sourceImage,
+                                                  QPainter& context, int width, int height, double scale) const {
+    if (sourceImage.isNull() || width <= 0 || height <= 0) return;
+    const QPointF c(item.start.x * width, item.start.y * height);
+    const double r0 = std::hypot(item.end.x * width - c.x(), item.end.y * height - c.y());
+    const double radius = std::min(0.35 * std::min(width, height), std::max(r0, 28 * scale));
+    if (!std::isfinite(c.x()) || !std::isfinite(c.y()) || !std::isfinite(radius) || radius <= 0) return;
+
+    // The sampled square slides to stay inside the image, so a loupe at the border still shows
+    // 2.2× of real pixels rather than emptiness.
+    const double k = radius / 2.2;
+    const QRectF sampleF(std::max(std::min(c.x() - k, width - 2 * k), 0.0),
+                         std::max(std::min(c.y() - k, height - 2 * k), 0.0), std::min(2 * k, double(width)),
+                         std::min(2 * k, double(height)));
+    const QRect sample = sampleF.toAlignedRect();
+    if (sample.width() < 4 || sample.height() < 4) return;
+    const QRect cut = sample.intersected(sourceImage.rect());
+    if (cut.isEmpty()) return;
+
+    QPainterPath disc;
+    disc.addEllipse(c, radius, radius);
+    context.save();
+    context.setRenderHint(QPainter::Antialiasing);
+    context.setRenderHint(QPainter::SmoothPixmapTransform);
+    drawDropShadow(context, disc, QPointF(0, 6 * scale), 16 * scale, QColor::fromRgbF(0, 0, 0, 0.55f));
+    context.fillPath(disc, QColor::fromRgbF(0.1f, 0.1f, 0.1f));
+
+    context.save();
+    context.setClipPath(disc);
+    context.drawImage(QRectF(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius), sourceImage, QRectF(cut));
+    context.restore();
+
+    context.setBrush(Qt::NoBrush);
+    context.setPen(QPen(item.color.cgColor(), std::max(4.2 * scale, 3.0)));
+    context.drawEllipse(c, radius, radius);
+    const double inner = radius - 2.2 * scale;
+    if (inner > 0) {
+        context.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.92f), std::max(1.6 * scale, 1.2)));
+        context.drawEllipse(c, inner, inner);
+    }
+    context.restore();
+}
