@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace {
@@ -53,11 +52,6 @@ bool writeAll(int fd, const char* data, qsizetype length) {
 
 } // namespace
 
-FileSystemError::FileSystemError(const QString& path, int errorNumber)
-    : TaviError(QStringLiteral("POSIX"), errorNumber,
-                QStringLiteral("%1 (%2)").arg(QString::fromStdString(std::generic_category().message(errorNumber)),
-                                              path)) {}
-
 void AtomicFileWriter::setBeforeReplaceHookForTesting(BeforeReplaceHook hook) {
     std::lock_guard lock(hookMutex);
     hookStorage() = std::move(hook);
@@ -65,7 +59,7 @@ void AtomicFileWriter::setBeforeReplaceHookForTesting(BeforeReplaceHook hook) {
 
 void AtomicFileWriter::write(const QString& path, const QByteArray& bytes) {
     const QFileInfo info(path);
-    if (path.isEmpty() || info.fileName().isEmpty()) throw FileSystemError(path, ENOENT);
+    if (path.isEmpty() || info.fileName().isEmpty()) throw FileSystemError(ENOENT, path);
     const QByteArray destination = QFile::encodeName(info.absoluteFilePath());
     const QByteArray folder = QFile::encodeName(info.absolutePath());
     // A hidden name beside the destination, short enough for any file system's name limit.
@@ -73,7 +67,7 @@ void AtomicFileWriter::write(const QString& path, const QByteArray& bytes) {
 
     struct stat existing {};
     const bool replacing = ::stat(destination.constData(), &existing) == 0;
-    if (replacing && S_ISDIR(existing.st_mode)) throw FileSystemError(path, EISDIR);
+    if (replacing && S_ISDIR(existing.st_mode)) throw FileSystemError(EISDIR, path);
 
     TemporaryFile temporary;
     for (int attempt = 0; attempt < 32 && temporary.fd < 0; ++attempt) {
@@ -85,22 +79,22 @@ void AtomicFileWriter::write(const QString& path, const QByteArray& bytes) {
             temporary.fd = fd;
             temporary.path = candidate;
         } else if (errno != EEXIST) {
-            throw FileSystemError(path, errno);
+            throw FileSystemError(errno, path);
         }
     }
-    if (temporary.fd < 0) throw FileSystemError(path, EEXIST);
+    if (temporary.fd < 0) throw FileSystemError(EEXIST, path);
 
     // Replacing keeps the permissions the user gave the old file.
     if (replacing && S_ISREG(existing.st_mode)) ::fchmod(temporary.fd, existing.st_mode & 07777);
-    if (!writeAll(temporary.fd, bytes.constData(), bytes.size())) throw FileSystemError(path, errno);
-    if (::fsync(temporary.fd) != 0) throw FileSystemError(path, errno);
+    if (!writeAll(temporary.fd, bytes.constData(), bytes.size())) throw FileSystemError(errno, path);
+    if (::fsync(temporary.fd) != 0) throw FileSystemError(errno, path);
     const int fd = temporary.fd;
     temporary.fd = -1;
-    if (::close(fd) != 0) throw FileSystemError(path, errno);
+    if (::close(fd) != 0) throw FileSystemError(errno, path);
 
     if (const BeforeReplaceHook hook = currentHook()) hook(QFile::decodeName(temporary.path));
 
-    if (::rename(temporary.path.constData(), destination.constData()) != 0) throw FileSystemError(path, errno);
+    if (::rename(temporary.path.constData(), destination.constData()) != 0) throw FileSystemError(errno, path);
     temporary.path.clear();
 
     // The rename is durable once the folder's entry is on disk. The file is already replaced at

@@ -1,17 +1,10 @@
 #pragma once
 
-#include "core/common/TaviError.h"
+#include "core/files/FileSystemError.h"
 
 #include <QByteArray>
 #include <QString>
 #include <functional>
-
-// A failure of the file system, described by the system's own message and the path concerned.
-class FileSystemError : public TaviError {
-public:
-    FileSystemError(const QString& path, int errorNumber);
-    int errorNumber() const { return code(); }
-};
 
 // Replaces a file whole or not at all: the bytes go to a temporary file in the destination's own
 // folder, are flushed to the disk, and the temporary file is renamed over the destination (one

@@ -129,7 +129,7 @@ void TaviImageCodecEngine::write(const QImage& image, const QString& path, const
     const QString folder = QFileInfo(path).absolutePath();
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
-    if (error) throw FileSystemError(folder, error.value());
+    if (error) throw FileSystemError(error.value(), folder);
     AtomicFileWriter::write(path, bytes);
 }
 
