@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -125,6 +126,21 @@ TEST(ImageExportService, PdfPageMatchesTheResizedBitmap) {
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 640.000000 123.000000]"));
     EXPECT_TRUE(pdf.contains("/Width 640"));
     EXPECT_TRUE(pdf.contains("/Height 123"));
+
+    // Rendered back by poppler (through the vips tool) at 72 dpi, the page is the bitmap.
+    QTemporaryDir dir;
+    const QString exported = dir.filePath("page.pdf");
+    const QImage picture = service.resize(gradient(300, 200), 640, 123);
+    service.exportImage(gradient(300, 200), options, exported);
+    QProcess vips;
+    vips.start("vips", {"pdfload", exported, dir.filePath("page.png"), "--dpi", "72"});
+    if (!vips.waitForFinished(60000) || vips.exitCode() != 0) GTEST_SKIP() << "the vips tool can't render PDF here";
+    auto rendered = ImageSource::open(dir.filePath("page.png"));
+    ASSERT_TRUE(rendered);
+    const auto page = rendered->createImage(0);
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->size(), QSize(640, 123));
+    EXPECT_LT(testsupport::meanAbsoluteDifference(*page, picture), 3.0);
 }
 
 TEST(ImageExportService, QualityClampedForLossyAndIgnoredOtherwise) {
