@@ -13,8 +13,7 @@ int runList(const QStringList& args) {
     FolderBrowserService browser;
     const auto list = browser.siblingImages(args[0]);
     for (int i = 0; i < list.images.size(); ++i)
-        cliOut(QStringLiteral("%1 %2").arg(i == list.selectedIndex && !list.images.isEmpty() ? u'*' : u' ')
-                   .arg(list.images[i]));
+        cliOut((i == list.selectedIndex ? QStringLiteral("* ") : QStringLiteral("  ")) + list.images[i]);
     cliOut(QStringLiteral("selectedIndex: %1").arg(list.selectedIndex));
     if (list.images.isEmpty()) {
         cliErr(QStringLiteral("No supported images found."));
