@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QAnyStringView>
+#include <QHashFunctions>
 #include <QLatin1StringView>
 #include <QString>
 #include <array>
 #include <optional>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -55,4 +57,10 @@ const std::vector<E>& allCases() {
 template <RawValueEnum E>
 QString id(E value) {
     return rawValue(value);
+}
+
+// Lets the enumerations key QHash and QSet (std::hash already works for any enumeration).
+template <RawValueEnum E>
+size_t qHash(E value, size_t seed = 0) noexcept {
+    return ::qHash(static_cast<std::underlying_type_t<E>>(value), seed);
 }

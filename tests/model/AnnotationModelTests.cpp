@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
 #include <gtest/gtest.h>
 
 namespace {
@@ -72,6 +73,10 @@ TEST(AnnotationToolTest, CasesRawValuesAndSymbols) {
     EXPECT_FALSE(fromRawValue<AnnotationTool>("BlurRedact"));
     EXPECT_FALSE(fromRawValue<AnnotationTool>(""));
     EXPECT_FALSE(fromRawValue<AnnotationTool>("pen"));
+
+    const QSet<AnnotationTool> tools(all.begin(), all.end());
+    EXPECT_EQ(tools.size(), 15);
+    EXPECT_TRUE(tools.contains(AnnotationTool::spotHeal));
 }
 
 TEST(AnnotationItemTest, DefaultsAndIdentity) {
