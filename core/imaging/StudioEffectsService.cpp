@@ -1,0 +1,241 @@
+#include "core/imaging/StudioEffectsService.h"
+
+#include "core/imaging/filters/DropShadow.h"
+#include "imagecodec/TaviImageCodecEngine.h"
+
+#include <QColorSpace>
+#include <QFontDatabase>
+#include <QFontMetricsF>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+// Placements below are worked out on a plane whose origin is the bitmap's bottom-left corner and
+// whose y axis points up; each is turned into QPainter's top-down rows exactly once, where the
+// rectangle is made (a box whose bottom edge lies `y` above the bottom has its top row at
+// height - y - boxHeight).
+
+namespace {
+
+// Neither effect makes a canvas with a side beyond this or more pixels than this many.
+constexpr double kMaxCanvasSide = 65535;
+constexpr double kMaxCanvasPixels = 400.0 * 1000 * 1000;
+
+QImage premultipliedRgba(const QImage& image) {
+    return image.format() == QImage::Format_RGBA8888_Premultiplied
+               ? image
+               : image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+}
+
+QColor opaque(double r, double g, double b) { return QColor::fromRgbF(float(r), float(g), float(b)); }
+
+// The markup scale unit: a thousandth of the longer side, never below one half.
+double scaleUnit(double longerSide) {
+    const double t = longerSide / 1000;
+    return t >= 0.5 ? t : 0.5;
+}
+
+// The system's user-interface face in bold at `pixels` pixels on `device`.
+QFont watermarkFont(double pixels, const QPaintDevice& device) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    font.setBold(true);
+    // Unhinted outlines scale smoothly, so measured and drawn widths agree at any size and angle.
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPointSizeF(pixels * 72.0 / std::max(1, device.logicalDpiY()));
+    return font;
+}
+
+} // namespace
+
+QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, const QImage& image) const {
+    const QString text = settings.text.trimmed();
+    if (!settings.enabled || text.isEmpty() || image.isNull()) return image;
+
+    const double width = image.width(), height = image.height();
+    const double u = scaleUnit(std::max(width, height));
+    const double fontPixels = std::max(u * settings.fontSize, 12.0);
+    // A face larger than the whole image only paints a clipped blob; beyond this nothing draws.
+    if (!std::isfinite(fontPixels) || fontPixels > 4 * std::max(width, height) + 1000) return image;
+
+    QImage canvas = premultipliedRgba(image).copy();
+    if (canvas.isNull()) return image;
+
+    const QFont font = watermarkFont(fontPixels, canvas);
+    const QFontMetricsF metrics(font, &canvas);
+    const QSizeF measured = metrics.size(0, text);
+    const double w = measured.width(), h = measured.height();
+
+    const double textAlpha = settings.opacity < 1 ? std::max(settings.opacity, 0.05) : 1.0;
+    const QColor textColor = QColor::fromRgbF(float(std::clamp(settings.color.r, 0.0, 1.0)),
+                                              float(std::clamp(settings.color.g, 0.0, 1.0)),
+                                              float(std::clamp(settings.color.b, 0.0, 1.0)), float(textAlpha));
+    const DropShadow shadow{QPointF(0, 1.5 * u), 4 * u / 2, settings.opacity * 0.65, Qt::black};
+    const double margin = std::max(28 * u, 18.0);
+
+    // Every box the text goes into, in the painter's coordinates, and the transform they share.
+    QTransform placement;
+    std::vector<QRectF> boxes;
+    QRectF shapeBounds;
+    if (settings.position == WatermarkPosition::tiledDiagonal) {
+        // Rows of the y-up plane rotated by +30° about the centre rise to the right; on rows that
+        // run downwards that is a rotation by -30°, and a box at y (up) has its top at -y - h.
+        placement.translate(width / 2, height / 2);
+        placement.rotate(-30);
+        const double d = std::hypot(width, height);
+        const double sx = std::max(width / 3.2, 80 * u + w);
+        const double sy = std::max(height / 3.2, 90 * u + h);
+        for (double y = -d / 2; y < d / 2; y += sy) {
+            double x = -d / 2;
+            do {
+                boxes.emplace_back(x, -y - h, w, h);
+                x += sx;
+            } while (x < d / 2);
+        }
+        shapeBounds = QRectF(0, 0, width, height);
+    } else {
+        double x = 0, y = 0;
+        switch (settings.position) {
+        case WatermarkPosition::bottomRight: x = width - w - margin, y = margin; break;
+        case WatermarkPosition::bottomLeft: x = margin, y = margin; break;
+        case WatermarkPosition::topRight: x = width - w - margin, y = height - h - margin; break;
+        case WatermarkPosition::topLeft: x = margin, y = height - h - margin; break;
+        case WatermarkPosition::center: x = (width - w) / 2, y = (height - h) / 2; break;
+        case WatermarkPosition::tiledDiagonal: break;
+        }
+        const QRectF box(x, height - y - h, w, h);
+        boxes.push_back(box);
+        // Glyphs may reach a little past their advance box (bearings, the © ring).
+        shapeBounds = box.adjusted(-h / 2, -h / 2, h / 2, h / 2);
+    }
+
+    const auto drawText = [&](QPainter& painter, const QColor& color) {
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.setTransform(placement, true);
+        for (const QRectF& box : boxes) painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    };
+
+    // The shadow follows the text's own coverage (a fainter text casts a fainter shadow) and,
+    // like a drawing context's shadow, is offset straight down whatever the text's rotation.
+    castDropShadow(canvas, shapeBounds, shadow, [&](QPainter& painter) {
+        drawText(painter, QColor::fromRgbF(0, 0, 0, float(textAlpha)));
+    });
+
+    QPainter painter(&canvas);
+    if (!painter.isActive()) return image;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    drawText(painter, textColor);
+    painter.end();
+    return canvas;
+}
+
+QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const {
+    if (!settings.enabled || image.isNull()) return image;
+
+    const double photoWidth = image.width(), photoHeight = image.height();
+    const double longer = std::max(photoWidth, photoHeight);
+    const double padding = std::max(std::round(settings.padding * longer), 24.0);
+    const double bar = settings.showWindowBar ? std::max(std::round(0.032 * longer), 28.0) : 0.0;
+    double radius = longer / 1000 * settings.cornerRadius;
+    if (!(radius >= 0)) radius = 0;
+    const double cardHeight = photoHeight + bar;
+
+    double canvasWidth = photoWidth + 2 * padding;
+    double canvasHeight = cardHeight + 2 * padding;
+    if (const auto q = numericRatio(settings.aspectRatio)) {
+        const bool tooNarrow = canvasHeight < 1 ? canvasWidth < *q : canvasWidth / canvasHeight < *q;
+        if (tooNarrow)
+            canvasWidth = std::round(canvasHeight * *q);
+        else
+            canvasHeight = std::round(canvasWidth / *q);
+    }
+    canvasWidth = std::round(canvasWidth);
+    canvasHeight = std::round(canvasHeight);
+    if (!(canvasWidth <= kMaxCanvasSide && canvasHeight <= kMaxCanvasSide &&
+          canvasWidth * canvasHeight <= kMaxCanvasPixels))
+        return image;
+
+    QImage canvas(int(canvasWidth), int(canvasHeight), QImage::Format_RGBA8888_Premultiplied);
+    if (canvas.isNull()) return image;
+    canvas.setColorSpace(QColorSpace::SRgb);
+    const QImage photo = premultipliedRgba(image);
+    if (photo.isNull()) return image;
+
+    // The card: bar on top, photo below it, centred (the y-up offset rounded, then turned over).
+    const double cardX = std::round((canvasWidth - photoWidth) / 2);
+    const double cardYUp = std::round((canvasHeight - cardHeight) / 2);
+    const double cardTop = canvasHeight - cardYUp - cardHeight;
+    const QRectF card(cardX, cardTop, photoWidth, cardHeight);
+    // A corner can't be rounder than half the card; beyond that the outline would fold over.
+    const double cornerRadius = std::min({radius, photoWidth / 2, cardHeight / 2});
+    QPainterPath outline;
+    outline.addRoundedRect(card, cornerRadius, cornerRadius);
+
+    {
+        QPainter painter(&canvas);
+        if (!painter.isActive()) return image;
+        const auto stops = gradientStops(settings.wallpaper);
+        QLinearGradient wallpaper(0, 0, canvasWidth, canvasHeight); // top-left to bottom-right
+        for (size_t i = 0; i < stops.size(); ++i)
+            wallpaper.setColorAt(beautifyWallpaperStopLocations[i], opaque(stops[i].r, stops[i].g, stops[i].b));
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(canvas.rect(), wallpaper);
+    }
+
+    if (settings.shadowIntensity > 0.01) {
+        const double blur = std::max(longer * 0.045 * settings.shadowIntensity, 16.0);
+        const DropShadow shadow{QPointF(0, 0.32 * blur), blur / 2, settings.shadowIntensity * 0.65, Qt::black};
+        const double inset = cornerRadius + 1;
+        const QRect underCard = card.adjusted(inset, inset, -inset, -inset).toAlignedRect() & card.toRect();
+        castDropShadow(canvas, card, shadow, [&](QPainter& painter) {
+            painter.fillPath(outline, Qt::black);
+        }, underCard.adjusted(1, 1, -1, -1));
+    }
+
+    QPainter painter(&canvas);
+    if (!painter.isActive()) return image;
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.fillPath(outline, opaque(0.1, 0.1, 0.12));
+
+    // Filling the clipped parts of the outline (rather than clipping, which QPainter does without
+    // antialiasing) keeps the rounded corners smooth.
+    QPainterPath photoArea = outline;
+    if (bar > 0) {
+        QPainterPath barRect;
+        barRect.addRect(QRectF(cardX, cardTop, photoWidth, bar));
+        painter.fillPath(outline.intersected(barRect), opaque(0.13, 0.14, 0.16));
+        const double diameter = std::max(0.36 * bar, 10.0);
+        const QColor dots[3] = {opaque(1, 0.37, 0.34), opaque(1, 0.74, 0.18), opaque(0.15, 0.79, 0.25)};
+        painter.save();
+        painter.setClipPath(outline);
+        for (int i = 0; i < 3; ++i) {
+            const double left = cardX + 0.52 * bar + i * 1.65 * diameter;
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(dots[i]);
+            painter.drawEllipse(QRectF(left, cardTop + bar / 2 - diameter / 2, diameter, diameter));
+        }
+        painter.restore();
+        QPainterPath below;
+        below.addRect(QRectF(cardX, cardTop + bar, photoWidth, photoHeight));
+        photoArea = outline.intersected(below);
+    }
+    QBrush photoBrush(photo);
+    photoBrush.setTransform(QTransform::fromTranslate(cardX, cardTop + bar));
+    painter.fillPath(photoArea, photoBrush);
+
+    QPen hairline(QColor::fromRgbF(1, 1, 1, 0.22f), std::max(longer * 0.0014, 1.0));
+    painter.setPen(hairline);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(outline);
+    painter.end();
+    return canvas;
+}
+
+ImageHistogram StudioEffectsService::computeHistogram(const QImage& image, int bins) const {
+    const TaviImageRGBHistogram histogram = TaviImageCodecEngine().computeHistogram(image, bins);
+    return {histogram.red, histogram.green, histogram.blue, histogram.luma};
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/imaging/ImageHistogram.h"
+#include "core/model/BeautifySettings.h"
+#include "core/model/WatermarkSettings.h"
+
+#include <QImage>
+
+// Draws the recipe's two studio effects onto an already rendered bitmap (the watermark first,
+// then the frame around the watermarked image) and computes the inspector's histogram. Holds no
+// state. Never reports an error: whatever can't be drawn gives back the input bitmap itself.
+class StudioEffectsService {
+public:
+    // A bitmap of the input's size with the text drawn on it; the input itself when the
+    // watermark is off, its text is only white space, or the canvas can't be made.
+    QImage applyWatermark(const WatermarkSettings& settings, const QImage& image) const;
+
+    // The larger canvas with the gradient wallpaper, the shadowed rounded card and the photo
+    // unscaled in it; the input itself when the frame is off or the canvas can't be made.
+    QImage applyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const;
+
+    // The codec engine's histogram of the bitmap (a fresh engine per call), copied unchanged.
+    ImageHistogram computeHistogram(const QImage& image, int bins = 48) const;
+};
