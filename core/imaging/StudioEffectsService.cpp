@@ -1,6 +1,6 @@
 #include "core/imaging/StudioEffectsService.h"
 
-#include "core/imaging/filters/DropShadow.h"
+#include "core/imaging/filters/CastShadow.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 
 #include <QColorSpace>
@@ -72,7 +72,7 @@ QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, c
     const QColor textColor = QColor::fromRgbF(float(std::clamp(settings.color.r, 0.0, 1.0)),
                                               float(std::clamp(settings.color.g, 0.0, 1.0)),
                                               float(std::clamp(settings.color.b, 0.0, 1.0)), float(textAlpha));
-    const DropShadow shadow{QPointF(0, 1.5 * u), 4 * u / 2, settings.opacity * 0.65, Qt::black};
+    const ShadowStyle shadow{QPointF(0, 1.5 * u), 4 * u / 2, settings.opacity * 0.65, Qt::black};
     const double margin = std::max(28 * u, 18.0);
 
     // Every box the text goes into, in the painter's coordinates, and the transform they share.
@@ -188,7 +188,7 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
 
     if (settings.shadowIntensity > 0.01) {
         const double blur = std::max(longer * 0.045 * settings.shadowIntensity, 16.0);
-        const DropShadow shadow{QPointF(0, 0.32 * blur), blur / 2, settings.shadowIntensity * 0.65, Qt::black};
+        const ShadowStyle shadow{QPointF(0, 0.32 * blur), blur / 2, settings.shadowIntensity * 0.65, Qt::black};
         const double inset = cornerRadius + 1;
         const QRect underCard = card.adjusted(inset, inset, -inset, -inset).toAlignedRect() & card.toRect();
         castDropShadow(canvas, card, shadow, [&](QPainter& painter) {

@@ -1,190 +1,36 @@
 #include "core/imaging/filters/DropShadow.h"
 
-#include <QtConcurrent/QtConcurrentMap>
-#include <algorithm>
+#include "core/files/imageio/ImageLimits.h"
+#include "core/imaging/filters/ClampedGaussianBlur.h"
+
 #include <cmath>
-#include <cstdint>
-#include <vector>
 
-namespace {
+void drawDropShadow(QPainter& painter, const QPainterPath& path, QPointF offset, double blur, const QColor& color) {
+    if (path.isEmpty() || color.alpha() == 0 || !std::isfinite(blur)) return;
+    const QTransform world = painter.worldTransform();
+    const QPainterPath devicePath = world.map(path);
+    const double sigma = std::max(blur, 0.0) / 2;
+    const int margin = static_cast<int>(std::ceil(3 * sigma)) + 2;
+    QRect area = devicePath.boundingRect().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+    // Only the part that can land on the target matters (a badge half off the edge).
+    if (const QPaintDevice* device = painter.device())
+        area = area.intersected(QRect(-margin, -margin, device->width() + 2 * margin, device->height() + 2 * margin)
+                                    .translated(-offset.toPoint()));
+    if (area.isEmpty() || !isDecodableSize(area.width(), area.height())) return;
 
-// body(begin, end) over [0, count) in bands on the global pool, the caller working too.
-void inBands(int count, int grain, const std::function<void(int, int)>& body) {
-    const int bands = std::clamp(count / std::max(grain, 1), 1, 64);
-    if (bands == 1) {
-        body(0, count);
-        return;
-    }
-    std::vector<int> indices(bands);
-    for (int i = 0; i < bands; ++i) indices[i] = i;
-    QtConcurrent::blockingMap(indices, [&](int band) {
-        body(int(qint64(count) * band / bands), int(qint64(count) * (band + 1) / bands));
-    });
-}
-
-// Lines of a plane: `count` lines of `length` samples, `step` apart within a line and `next`
-// apart between lines.
-struct Lines {
-    float* base;
-    int length;
-    std::ptrdiff_t step;
-    int count;
-    std::ptrdiff_t next;
-};
-
-void directPass(const Lines& lines, const std::vector<float>& kernel) {
-    const int radius = int(kernel.size() / 2);
-    inBands(lines.count, 16, [&](int begin, int end) {
-        std::vector<float> padded(size_t(lines.length) + 2 * radius, 0.0f);
-        for (int l = begin; l < end; ++l) {
-            float* line = lines.base + l * lines.next;
-            for (int i = 0; i < lines.length; ++i) padded[i + radius] = line[i * lines.step];
-            for (int i = 0; i < lines.length; ++i) {
-                float sum = 0;
-                for (size_t j = 0; j < kernel.size(); ++j) sum += kernel[j] * padded[i + j];
-                line[i * lines.step] = sum;
-            }
-        }
-    });
-}
-
-// Three box passes whose widths approximate the Gaussian (the sizes of Kovesi's "fast almost
-// Gaussian filtering"); samples outside the line count as zero.
-void boxPasses(const Lines& lines, double sigma) {
-    const int passes = 3;
-    int lower = int(std::floor(std::sqrt(12 * sigma * sigma / passes + 1)));
-    if (lower % 2 == 0) --lower;
-    const int upper = lower + 2;
-    const int lowerCount = int(std::lround((12 * sigma * sigma - passes * lower * lower - 4.0 * passes * lower - 3 * passes) /
-                                           (-4.0 * lower - 4)));
-    inBands(lines.count, 16, [&](int begin, int end) {
-        std::vector<float> source(lines.length);
-        for (int l = begin; l < end; ++l) {
-            float* line = lines.base + l * lines.next;
-            for (int pass = 0; pass < passes; ++pass) {
-                const int width = pass < lowerCount ? lower : upper;
-                const int radius = width / 2;
-                const float scale = 1.0f / float(width);
-                for (int i = 0; i < lines.length; ++i) source[i] = line[i * lines.step];
-                double sum = 0;
-                for (int i = 0; i <= std::min(radius, lines.length - 1); ++i) sum += source[i];
-                for (int i = 0; i < lines.length; ++i) {
-                    line[i * lines.step] = float(sum) * scale;
-                    if (i + radius + 1 < lines.length) sum += source[i + radius + 1];
-                    if (i - radius >= 0) sum -= source[i - radius];
-                }
-            }
-        }
-    });
-}
-
-} // namespace
-
-void gaussianBlurZeroPadded(float* plane, int width, int height, double sigma) {
-    if (!plane || width <= 0 || height <= 0 || !(sigma >= 0.2) || !std::isfinite(sigma)) return;
-    const Lines rows{plane, width, 1, height, width};
-    const Lines columns{plane, height, width, width, 1};
-    if (sigma < 3) {
-        const int radius = int(std::ceil(3 * sigma));
-        std::vector<float> kernel(2 * radius + 1);
-        double total = 0;
-        for (int i = -radius; i <= radius; ++i) total += kernel[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
-        for (float& v : kernel) v = float(v / total);
-        directPass(rows, kernel);
-        directPass(columns, kernel);
-        return;
-    }
-    boxPasses(rows, sigma);
-    boxPasses(columns, sigma);
-}
-
-void castDropShadow(QImage& target, const QRectF& shapeBounds, const DropShadow& shadow,
-                    const std::function<void(QPainter&)>& paintShape, const QRect& hiddenArea) {
-    if (target.isNull() || target.format() != QImage::Format_RGBA8888_Premultiplied) return;
-    if (!std::isfinite(shadow.sigma) || !std::isfinite(shadow.alpha) || !std::isfinite(shadow.offset.x()) ||
-        !std::isfinite(shadow.offset.y()) || shapeBounds.isEmpty())
-        return;
-    const double alpha = std::clamp(shadow.alpha, 0.0, 1.0);
-    if (alpha <= 0) return;
-    const double sigma = std::max(shadow.sigma, 0.0);
-
-    // A wide blur leaves nothing finer than about sigma / 4, so the mask is drawn that much smaller.
-    const int factor = sigma >= 8 ? int(sigma / 4) : 1;
-    const double reach = 3 * sigma + 2 * factor;
-    const QRectF region = shapeBounds.translated(shadow.offset).adjusted(-reach, -reach, reach, reach);
-    const QRect visible = region.toAlignedRect() & target.rect();
-    if (visible.isEmpty()) return;
-    const double originX = std::floor(region.left()), originY = std::floor(region.top());
-    const double maskWidth = std::ceil((region.right() - originX) / factor) + 1;
-    const double maskHeight = std::ceil((region.bottom() - originY) / factor) + 1;
-    if (!(maskWidth * maskHeight <= 64.0 * 1024 * 1024)) return;
-
-    QImage mask(int(maskWidth), int(maskHeight), QImage::Format_Alpha8);
-    if (mask.isNull()) return;
-    mask.fill(0);
+    QImage layer(area.size(), QImage::Format_RGBA8888_Premultiplied);
+    if (layer.isNull()) return;
+    layer.fill(Qt::transparent);
     {
-        QPainter painter(&mask);
-        if (!painter.isActive()) return;
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        QTransform toMask;
-        toMask.scale(1.0 / factor, 1.0 / factor);
-        toMask.translate(shadow.offset.x() - originX, shadow.offset.y() - originY);
-        painter.setTransform(toMask);
-        paintShape(painter);
+        QPainter p(&layer);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(-area.topLeft());
+        p.fillPath(devicePath, color);
     }
-
-    const int mw = mask.width(), mh = mask.height();
-    std::vector<float> plane(size_t(mw) * mh);
-    for (int y = 0; y < mh; ++y) {
-        const uchar* row = mask.constScanLine(y);
-        for (int x = 0; x < mw; ++x) plane[size_t(y) * mw + x] = row[x] * (1.0f / 255.0f);
-    }
-    gaussianBlurZeroPadded(plane.data(), mw, mh, sigma / factor);
-
-    // Bilinear weights of each visible column, shared by every row.
-    struct Tap {
-        int i0, i1;
-        float w1;
-    };
-    const auto tapAt = [factor](double pixel, double origin, int size) {
-        const double m = (pixel + 0.5 - origin) / factor - 0.5;
-        const double f = std::floor(m);
-        const int i0 = std::clamp(int(f), 0, size - 1);
-        const int i1 = std::clamp(int(f) + 1, 0, size - 1);
-        return Tap{i0, i1, float(m - f)};
-    };
-    std::vector<Tap> columns(visible.width());
-    for (int x = 0; x < visible.width(); ++x) columns[x] = tapAt(visible.left() + x, originX, mw);
-
-    const QColor c = shadow.color.toRgb();
-    const float tint[4] = {float(c.redF()), float(c.greenF()), float(c.blueF()), 1.0f};
-    const float shadowAlpha = float(alpha * c.alphaF());
-    const QRect hidden = hiddenArea & visible;
-    uchar* const pixels = target.bits(); // detaches once, before the bands share the buffer
-    const qsizetype stride = target.bytesPerLine();
-    inBands(visible.height(), 32, [&](int begin, int end) {
-        for (int y = visible.top() + begin; y < visible.top() + end; ++y) {
-            const Tap row = tapAt(y, originY, mh);
-            const float* r0 = plane.data() + size_t(row.i0) * mw;
-            const float* r1 = plane.data() + size_t(row.i1) * mw;
-            uchar* out = pixels + y * stride;
-            const bool rowHidden = y >= hidden.top() && y <= hidden.bottom();
-            for (int i = 0; i < visible.width(); ++i) {
-                const int x = visible.left() + i;
-                if (rowHidden && x >= hidden.left() && x <= hidden.right()) {
-                    i = hidden.right() - visible.left();
-                    continue;
-                }
-                const Tap& t = columns[i];
-                const float top = r0[t.i0] + (r0[t.i1] - r0[t.i0]) * t.w1;
-                const float bottom = r1[t.i0] + (r1[t.i1] - r1[t.i0]) * t.w1;
-                const float a = shadowAlpha * std::clamp(top + (bottom - top) * row.w1, 0.0f, 1.0f);
-                if (a <= 0) continue;
-                uchar* px = out + 4 * x;
-                for (int ch = 0; ch < 4; ++ch)
-                    px[ch] = uchar(std::lround(std::min(255.0f, tint[ch] * a * 255.0f + px[ch] * (1 - a))));
-            }
-        }
-    });
+    // The layer's border is transparent margin, so clamping its edges adds nothing.
+    const QImage soft = sigma > 0 ? clampedGaussianBlur(layer, sigma) : layer;
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(QPointF(area.topLeft()) + offset, soft);
+    painter.restore();
 }
