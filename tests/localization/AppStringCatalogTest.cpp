@@ -59,9 +59,11 @@ TEST_F(CatalogFolders, ReadsTheCompressedFixturesWhole) {
     copy(fixture("de.json.lzfse"), custom(), "de.json.lzfse");
     const auto de = AppStringCatalog::loadFromDisk(QStringLiteral("de"));
     EXPECT_EQ(de.size(), 132);
-    for (const auto& property : S::textProperties())
-        EXPECT_EQ(de.value(QString::fromUtf8(property.english)), QStringLiteral("DE·") + QString::fromUtf8(property.english))
+    for (const auto& property : S::textProperties()) {
+        const QString english = QString::fromUtf8(property.english);
+        EXPECT_EQ(de.value(english), english == u"Cancel" ? QStringLiteral("Abbrechen") : QStringLiteral("DE·") + english)
             << property.name;
+    }
 
     copy(fixture("flat-ja.json.lzfse"), downloaded(), "ja.json.lzfse");
     QFile expected(fixture("flat-ja.json.expected"));
@@ -82,7 +84,6 @@ TEST(AppStringCatalogParsing, PackAndFlatForms) {
     // Present but empty "strings" is an empty table; empty translations are dropped.
     EXPECT_EQ(AppStringCatalog::parseCatalog(R"j({"strings": {}})j"), std::optional(AppStringCatalog::Table{}));
     EXPECT_EQ(AppStringCatalog::parseCatalog(R"j({"Open": "", "Copy": "x"})j")->size(), 1);
-    EXPECT_EQ(AppStringCatalog::parseCatalog(R"j({"strings": null, "Open": "x"})j")->value("Open"), u"x");
     // "strings" that is not an object of strings makes the file a flat one, if it can be.
     const auto stringValued = AppStringCatalog::parseCatalog(R"j({"strings": "x", "Open": "y"})j");
     ASSERT_TRUE(stringValued);
@@ -90,6 +91,6 @@ TEST(AppStringCatalogParsing, PackAndFlatForms) {
 
     for (const char* broken : {"", "[]", "\"Open\"", "{", R"j({"Open": 1})j", R"j({"strings": 5})j",
                                R"j({"strings": {"Open": 1}})j", R"j({"templates": {"a": "b"}})j",
-                               R"j({"strings": {"Open": "x"}, "templates": []})j"})
+                               R"j({"strings": {"Open": "x"}, "templates": []})j", R"j({"strings": null, "Open": "x"})j"})
         EXPECT_FALSE(AppStringCatalog::parseCatalog(broken).has_value()) << broken;
 }

@@ -126,12 +126,15 @@ TEST_F(CatalogFolders, ConcurrentFirstLookupsAgree) {
         lookups << QtConcurrent::run([] {
             return AppStringCatalog::shared().resolve(QStringLiteral("Cancel"), QStringLiteral("Vazgeç"), AppLanguage::nl);
         });
-    for (auto& lookup : lookups) EXPECT_EQ(lookup.result(), u"DE·Cancel");
+    for (auto& lookup : lookups) EXPECT_EQ(lookup.result(), u"Abbrechen");
 
     AppLanguage::setCurrent(AppLanguage::nl);
-    for (const auto& property : S::textProperties())
-        EXPECT_EQ(AppStringCatalog::shared().resolve(QString::fromUtf8(property.english), QString::fromUtf8(property.turkish)),
-                  QStringLiteral("DE·") + QString::fromUtf8(property.english));
+    for (const auto& property : S::textProperties()) {
+        const QString english = QString::fromUtf8(property.english);
+        if (english != u"Cancel")
+            EXPECT_EQ(AppStringCatalog::shared().resolve(english, QString::fromUtf8(property.turkish)),
+                      QStringLiteral("DE·") + english);
+    }
     EXPECT_EQ(S::histogramTitle(), u"DE·RGB Histogram");
 }
 
