@@ -258,7 +258,9 @@ TEST(LzfseDecoder, ReplaysTheFuzzingCorpus) {
     // Inputs that once troubled the decoder are kept beside the fuzz target; each must decode or
     // fail within the limit.
     const QDir regressions(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../fuzz/regressions/lzfse"));
+    ASSERT_TRUE(regressions.exists()) << regressions.path().toStdString();
     QStringList files = regressions.entryList(QDir::Files);
+    ASSERT_FALSE(files.isEmpty());
     QDir catalogs(testsupport::fixture(QStringLiteral("catalogs")));
     for (const QString& name : catalogs.entryList({QStringLiteral("*.lzfse")}, QDir::Files)) files << catalogs.filePath(name);
     ASSERT_GE(files.size(), 7);
