@@ -1,0 +1,187 @@
+#include "core/imaging/ImageRenderEngine.h"
+
+#include "core/files/imageio/ImageLimits.h"
+#include "core/imaging/AutoEnhance.h"
+#include "core/imaging/RenderGeometry.h"
+#include "core/imaging/RenderPlan.h"
+#include "core/imaging/filters/ColorControls.h"
+#include "core/imaging/filters/ColorMatrix.h"
+#include "core/imaging/filters/ExposureAdjust.h"
+#include "core/imaging/filters/HighlightShadowAdjust.h"
+#include "core/imaging/filters/OverlayBlend.h"
+#include "core/imaging/filters/PhotoEffect.h"
+#include "core/imaging/filters/RandomGenerator.h"
+#include "core/imaging/filters/SharpenLuminance.h"
+#include "core/imaging/filters/TemperatureAndTint.h"
+#include "core/imaging/filters/UnsharpMask.h"
+#include "core/imaging/filters/Vibrance.h"
+#include "core/imaging/filters/Vignette.h"
+
+#include <QColorSpace>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+constexpr double kTolerance = 0.001;
+
+// Steps are appended in the order the recipe's render defines; the plan decides how to fuse.
+struct Chain {
+    RenderPlan& plan;
+    double scale;
+
+    void exposure(const ExposureAdjust& f) {
+        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+    }
+    void colorControls(const ColorControls& f) {
+        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+    }
+    void vibrance(const Vibrance& f) {
+        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+    }
+    void temperatureAndTint(const TemperatureAndTint& f) {
+        const auto m = f.matrix();
+        plan.addColor([m](float& r, float& g, float& b) { TemperatureAndTint::apply(m, r, g, b); });
+    }
+    void highlightShadow(HighlightShadowAdjust f) {
+        f.radius *= scale;
+        plan.addDetail(f.radius, true, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); });
+    }
+    void unsharpMask(UnsharpMask f) {
+        f.radius *= scale;
+        plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); });
+    }
+    void sharpenLuminance(SharpenLuminance f) {
+        f.radius *= scale;
+        plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); });
+    }
+    void photoEffect(PhotoEffect effect) { plan.addTable(&photoEffect::table(effect)); }
+
+    void add(const AutoAdjustment& step) {
+        std::visit(
+            [this](const auto& f) {
+                using T = std::decay_t<decltype(f)>;
+                if constexpr (std::is_same_v<T, TemperatureAndTint>) temperatureAndTint(f);
+                else if constexpr (std::is_same_v<T, ExposureAdjust>) exposure(f);
+                else if constexpr (std::is_same_v<T, ColorControls>) colorControls(f);
+                else if constexpr (std::is_same_v<T, Vibrance>) vibrance(f);
+                else highlightShadow(f);
+            },
+            step);
+    }
+
+    void look(PhotoFilterPreset preset) {
+        switch (preset) {
+        case PhotoFilterPreset::original: break;
+        case PhotoFilterPreset::vivid: colorControls({0, 1.09, 1.35}); break;
+        case PhotoFilterPreset::cinematic:
+            temperatureAndTint({{6100, 8}, {6500, 0}});
+            colorControls({0, 1.18, 0.92});
+            break;
+        case PhotoFilterPreset::warmFilm: photoEffect(PhotoEffect::instant); break;
+        case PhotoFilterPreset::portra:
+            temperatureAndTint({{7100, -6}, {6500, 0}});
+            vibrance({0.25});
+            break;
+        case PhotoFilterPreset::coolMatte: photoEffect(PhotoEffect::chrome); break;
+        case PhotoFilterPreset::moodyDark:
+            exposure({-0.35});
+            colorControls({0, 1.24, 0.78});
+            break;
+        case PhotoFilterPreset::dramatic: photoEffect(PhotoEffect::process); break;
+        case PhotoFilterPreset::noirBW: photoEffect(PhotoEffect::noir); break;
+        case PhotoFilterPreset::silverBW: photoEffect(PhotoEffect::tonal); break;
+        case PhotoFilterPreset::fade: photoEffect(PhotoEffect::fade); break;
+        case PhotoFilterPreset::crisp:
+            colorControls({0, 1.15, 1.08});
+            sharpenLuminance({0.6, SharpenLuminance{}.radius});
+            break;
+        }
+    }
+
+    // Grain: grey noise (the random generator through colour controls with saturation 0 and
+    // contrast 1.4), its own random alpha scaled by 0.14 × amount through a colour matrix, laid
+    // over the picture with the overlay blend. Noise centred on 0.5 under a linear blend: the
+    // picture's mean is kept.
+    void grain(double amount) {
+        const RandomGenerator random{0x7a1b2c3dU};
+        const ColorControls grey{0, 1.4, 0};
+        ColorMatrix alpha;
+        alpha.aVector = {0, 0, 0, float(0.14 * amount)};
+        plan.addPosition([random, grey, alpha](PixelRow& row) {
+            float noise[4 * 64];
+            for (int start = 0; start < row.count; start += 64) {
+                const int n = std::min(64, row.count - start);
+                random.fill(row.x + start, row.y, n, noise);
+                float* p = row.pixels + size_t(start) * 4;
+                for (int i = 0; i < n; ++i, p += 4) {
+                    float* s = noise + 4 * i;
+                    grey.apply(s[0], s[1], s[2]);
+                    alpha.apply(s);
+                    overlayBlend::composite(s, p);
+                }
+            }
+        });
+    }
+};
+
+} // namespace
+
+QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a, bool includeCrop,
+                                 double sourceScale) const {
+    if (a.isColorAndTransformIdentity() || source.isNull()) return source;
+    if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
+    if (!isDecodableSize(source.width(), source.height())) return source;
+    const QImage input = source.format() == QImage::Format_RGBA8888_Premultiplied
+                             ? source
+                             : source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    if (input.isNull()) return source;
+
+    RenderPlan plan;
+    Chain chain{plan, sourceScale};
+    if (a.autoEnhanced)
+        for (const AutoAdjustment& step : autoEnhance::adjustments(input)) chain.add(step);
+    if (std::abs(a.exposure) > kTolerance) chain.exposure({a.exposure});
+    if (std::abs(a.brightness) > kTolerance || std::abs(a.contrast - 1) > kTolerance ||
+        std::abs(a.saturation - 1) > kTolerance)
+        chain.colorControls({a.brightness, a.contrast, a.saturation});
+    if (std::abs(a.vibrance) > kTolerance) chain.vibrance({a.vibrance});
+    if (std::abs(a.warmth) > kTolerance || std::abs(a.tint) > kTolerance)
+        chain.temperatureAndTint({{6500 + 2400 * a.warmth, 80 * a.tint}, {6500, 0}});
+    if (std::abs(a.highlights - 1) > kTolerance || std::abs(a.shadows) > kTolerance) {
+        HighlightShadowAdjust f;
+        f.highlightAmount = a.highlights;
+        f.shadowAmount = a.shadows;
+        chain.highlightShadow(f);
+    }
+    chain.look(a.filterPreset);
+    if (a.clarity > kTolerance) chain.unsharpMask({12, 0.75 * a.clarity});
+    if (a.sharpness > kTolerance) chain.sharpenLuminance({a.sharpness, SharpenLuminance{}.radius});
+    if (a.vignette > kTolerance) {
+        const Vignette::Table table = Vignette{a.vignette, 2}.table();
+        plan.addPosition([table](PixelRow& row) { Vignette::apply(table, row); });
+    }
+    if (a.grain > kTolerance) chain.grain(a.grain);
+
+    const RenderGeometry geometry(input.size(), a, includeCrop);
+    const QRect region = geometry.sourceRegion();
+    if (region.isEmpty()) return source;
+    // The colour work covers only the source pixels the geometry will read.
+    QImage colored = input;
+    QPoint origin(0, 0);
+    if (!plan.isEmpty()) {
+        colored = plan.render(input, region);
+        origin = region.topLeft();
+        if (colored.isNull()) return source;
+    }
+    QImage output;
+    if (geometry.isIdentity()) {
+        if (plan.isEmpty()) return source; // only neutral looks and sub-tolerance moves
+        output = colored;
+    } else {
+        output = geometry.apply(colored, origin);
+    }
+    if (output.isNull() || output.width() < 1 || output.height() < 1) return source;
+    output.setColorSpace(QColorSpace::SRgb);
+    return output;
+}

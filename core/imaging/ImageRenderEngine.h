@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/model/EditAdjustments.h"
+
+#include <QImage>
+
+// Renders a recipe onto a bitmap: automatic enhancement, light and colour, the look, detail
+// (clarity, sharpness), vignette and grain, then flips, quarter turns, straightening and crop.
+// Stateless and safe to share; each render builds its own plan and keeps nothing.
+class ImageRenderEngine {
+public:
+    ImageRenderEngine() = default;
+
+    // `source` is upright; `sourceScale` is its size relative to the full-resolution image it
+    // stands for (a 1800-pixel preview of a 6000-pixel photo passes 0.3). Radii measured in
+    // pixels — clarity's 12, the sharpening and highlight/shadow blurs — are meant for the full
+    // image and shrink with the preview, so the preview looks like the export. Returns a new
+    // RGBA8 premultiplied sRGB bitmap, or `source` itself when there is nothing to do or nothing
+    // can be drawn.
+    QImage render(const QImage& source, const EditAdjustments& adjustments, bool includeCrop,
+                  double sourceScale = 1.0) const;
+};

@@ -1,0 +1,154 @@
+#include "core/imaging/RenderGeometry.h"
+
+#include "core/imaging/filters/ParallelRows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+// Catmull-Rom weights for a fractional offset t in 0...1 (taps at −1, 0, 1, 2).
+inline void cubicWeights(float t, float* w) {
+    const float t2 = t * t, t3 = t2 * t;
+    w[0] = -0.5f * t3 + t2 - 0.5f * t;
+    w[1] = 1.5f * t3 - 2.5f * t2 + 1.0f;
+    w[2] = -1.5f * t3 + 2.0f * t2 + 0.5f * t;
+    w[3] = 0.5f * t3 - 0.5f * t2;
+}
+
+// Outward rounding that ignores floating-point dust: 0.1 × 300 is 30, not a pixel more.
+int floorTolerant(double v) { return int(std::floor(v + 1e-7)); }
+int ceilTolerant(double v) { return int(std::ceil(v - 1e-7)); }
+
+} // namespace
+
+RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool includeCrop) : source_(sourceSize) {
+    int w = source_.width(), h = source_.height();
+    auto& m = map_;
+    // Each step rewrites the map from the new frame's pixel to the previous frame's pixel.
+    if (a.flipHorizontal) { // previous (w − 1 − u, v)
+        m = {-m[0], m[1], m[0] * (w - 1) + m[2], -m[3], m[4], m[3] * (w - 1) + m[5]};
+        identity_ = false;
+    }
+    if (a.flipVertical) { // previous (u, h − 1 − v)
+        m = {m[0], -m[1], m[1] * (h - 1) + m[2], m[3], -m[4], m[4] * (h - 1) + m[5]};
+        identity_ = false;
+    }
+    const int turns = int(a.quarterTurns & 3);
+    for (int t = 0; t < turns; ++t) { // clockwise: new (u, v) in h × w is previous (v, h − 1 − u)
+        m = {-m[1], m[0], m[1] * (h - 1) + m[2], -m[4], m[3], m[4] * (h - 1) + m[5]};
+        std::swap(w, h);
+        identity_ = false;
+    }
+    turned_ = QSize(w, h);
+
+    if (std::abs(a.straightenDegrees) > 0.01 && std::isfinite(a.straightenDegrees)) {
+        straighten_ = true;
+        identity_ = false;
+        const double angle = a.straightenDegrees * M_PI / 180.0;
+        cosA_ = std::cos(angle);
+        sinA_ = std::sin(angle);
+        const double c = std::abs(cosA_), s = std::abs(sinA_);
+        const double byWidth = (c * w + s * h) / std::max(double(w), 1.0);
+        const double byHeight = h >= 1 ? (s * w + c * h) / h : (s * w + c * h);
+        scale_ = std::max(byWidth, byHeight);
+    }
+
+    crop_ = QRect(0, 0, w, h);
+    if (includeCrop && !a.cropRect.isFull()) {
+        const NormalizedCropRect r = a.cropRect.clamped();
+        const double x0 = r.x * w, y0 = r.y * h;
+        const double cw = std::max(r.width * w, 1.0), ch = std::max(r.height * h, 1.0);
+        const int left = floorTolerant(x0), top = floorTolerant(y0);
+        const QRect pixels = QRect(QPoint(left, top), QPoint(ceilTolerant(x0 + cw) - 1, ceilTolerant(y0 + ch) - 1))
+                                 .intersected(QRect(0, 0, w, h));
+        if (pixels.width() >= 2 && pixels.height() >= 2) {
+            crop_ = pixels;
+            if (crop_ != QRect(0, 0, w, h)) identity_ = false;
+        }
+    }
+    output_ = crop_.size();
+
+    // The source pixels that the output's corners (and, when resampling, their 4 x 4 taps) reach.
+    double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
+    for (double u : {0.0, double(output_.width() - 1)})
+        for (double v : {0.0, double(output_.height() - 1)}) {
+            const QPointF p = sourcePoint(u, v);
+            minX = std::min(minX, p.x());
+            maxX = std::max(maxX, p.x());
+            minY = std::min(minY, p.y());
+            maxY = std::max(maxY, p.y());
+        }
+    const int pad = straighten_ ? 2 : 0;
+    region_ = QRect(QPoint(int(std::floor(minX)) - pad, int(std::floor(minY)) - pad),
+                    QPoint(int(std::ceil(maxX)) + pad, int(std::ceil(maxY)) + pad))
+                  .intersected(QRect(QPoint(0, 0), source_));
+}
+
+QPointF RenderGeometry::sourcePoint(double u, double v) const {
+    double tu = u + crop_.x(), tv = v + crop_.y();
+    if (straighten_) {
+        // Pixel centres about the frame's centre, turned back by the angle and shrunk by the
+        // fill scale: the inverse of rotating the picture clockwise and enlarging it.
+        const double cx = 0.5 * turned_.width(), cy = 0.5 * turned_.height();
+        const double px = (tu + 0.5 - cx) / scale_, py = (tv + 0.5 - cy) / scale_;
+        tu = cx + cosA_ * px + sinA_ * py - 0.5;
+        tv = cy - sinA_ * px + cosA_ * py - 0.5;
+    }
+    const auto& m = map_;
+    return {m[0] * tu + m[1] * tv + m[2], m[3] * tu + m[4] * tv + m[5]};
+}
+
+QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
+    QImage out(output_, QImage::Format_RGBA8888_Premultiplied);
+    if (out.isNull() || colored.isNull()) return {};
+    const int ox = origin.x(), oy = origin.y();
+    const int cw = colored.width(), ch = colored.height();
+    if (!straighten_) {
+        const auto& m = map_;
+        parallelBands(output_.height(), 16, [&](int begin, int end) {
+            for (int v = begin; v < end; ++v) {
+                auto* dst = reinterpret_cast<quint32*>(out.scanLine(v));
+                const int tv = v + crop_.y();
+                int sx = m[0] * crop_.x() + m[1] * tv + m[2] - ox;
+                int sy = m[3] * crop_.x() + m[4] * tv + m[5] - oy;
+                if (m[3] == 0 && m[0] == 1) { // rows stay rows, left to right: one copy
+                    std::memcpy(dst, colored.constScanLine(sy) + size_t(sx) * 4, size_t(output_.width()) * 4);
+                    continue;
+                }
+                for (int u = 0; u < output_.width(); ++u, sx += m[0], sy += m[3])
+                    dst[u] = reinterpret_cast<const quint32*>(colored.constScanLine(sy))[sx];
+            }
+        });
+        return out;
+    }
+    parallelBands(output_.height(), 8, [&](int begin, int end) {
+        for (int v = begin; v < end; ++v) {
+            uchar* dst = out.scanLine(v);
+            for (int u = 0; u < output_.width(); ++u, dst += 4) {
+                const QPointF p = sourcePoint(u, v);
+                const double fx = p.x() - ox, fy = p.y() - oy;
+                const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
+                float wx[4], wy[4];
+                cubicWeights(float(fx - ix), wx);
+                cubicWeights(float(fy - iy), wy);
+                float acc[4] = {0, 0, 0, 0};
+                for (int j = 0; j < 4; ++j) {
+                    const uchar* row = colored.constScanLine(std::clamp(iy - 1 + j, 0, ch - 1));
+                    float racc[4] = {0, 0, 0, 0};
+                    for (int i = 0; i < 4; ++i) {
+                        const uchar* px = row + size_t(std::clamp(ix - 1 + i, 0, cw - 1)) * 4;
+                        for (int c = 0; c < 4; ++c) racc[c] += wx[i] * px[c];
+                    }
+                    for (int c = 0; c < 4; ++c) acc[c] += wy[j] * racc[c];
+                }
+                // Premultiplied: colour may not exceed alpha after the filter's overshoot.
+                const float alpha = std::clamp(acc[3], 0.0f, 255.0f);
+                dst[3] = uchar(alpha + 0.5f);
+                for (int c = 0; c < 3; ++c) dst[c] = uchar(std::clamp(acc[c], 0.0f, alpha) + 0.5f);
+            }
+        }
+    });
+    return out;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "core/imaging/filters/BlurredLuminance.h"
+#include "core/imaging/filters/ColorLut3D.h"
+#include "core/imaging/filters/PixelRow.h"
+
+#include <QImage>
+#include <QRect>
+#include <functional>
+#include <memory>
+#include <vector>
+
+// The colour half of a render: an ordered chain of per-pixel steps over the working space
+// (float, unpremultiplied, sRGB-encoded), executed as fused passes over row bands.
+//
+// Steps come in three kinds. Colour steps depend on nothing but the pixel's colour; each run
+// of them is baked into one 33³ table, so the run costs one lookup per pixel whatever its
+// length. Position steps (vignette, grain) also read the pixel's place. Detail steps read the
+// blurred luminance of their own input; for each of them one extra pass evaluates the chain up
+// to that step, keeps only the (possibly reduced) luminance plane, and blurs it. The final pass
+// then runs the whole chain from the 8-bit source once more and writes 8-bit output. Nothing
+// but the planes outlives a band, so memory stays near the source and output bitmaps.
+class RenderPlan {
+public:
+    using ColorStep = ColorLut3D::Transform;
+    using DetailStep = std::function<void(PixelRow&, const float* blurred)>;
+    using PositionStep = std::function<void(PixelRow&)>;
+
+    void addColor(ColorStep step);
+    // A prepared table (the film looks) joins the colour run it falls in.
+    void addTable(const ColorLut3D* table);
+    // `sigma`: blur of the luminance the step reads, in pixels of the image being rendered.
+    // `sparse`: the step only steers a tone curve and may read a coarser mask.
+    void addDetail(double sigma, bool sparse, DetailStep step);
+    void addPosition(PositionStep step);
+
+    bool isEmpty() const { return items_.empty(); }
+
+    // Runs the chain over `region` of `source` (RGBA8 premultiplied); the result has the
+    // region's size. Neighbourhoods are read from the whole source, so a region renders exactly
+    // as the same pixels of a full render would.
+    QImage render(const QImage& source, const QRect& region);
+
+private:
+    struct Item {
+        enum class Kind { Color, Table, Detail, Position } kind = Kind::Color;
+        ColorStep color;
+        const ColorLut3D* table = nullptr;
+        double sigma = 0;
+        bool sparse = false;
+        DetailStep detail;
+        PositionStep position;
+    };
+    struct Op {
+        const ColorLut3D* table = nullptr; // colour run
+        DetailStep detail;
+        int plane = -1;
+        PositionStep position;
+    };
+
+    void compile(int width, int height);
+    void runOps(PixelRow& row, int end, std::vector<float>& blurred) const;
+
+    std::vector<Item> items_;
+    std::vector<Op> ops_;
+    std::vector<std::unique_ptr<ColorLut3D>> tables_;
+    std::vector<std::unique_ptr<BlurredLuminance>> planes_;
+};

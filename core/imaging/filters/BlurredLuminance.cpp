@@ -1,0 +1,72 @@
+#include "core/imaging/filters/BlurredLuminance.h"
+
+#include "core/imaging/filters/GaussianBlur.h"
+
+#include <algorithm>
+#include <cmath>
+
+BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows)
+    : frameWidth_(std::max(frameWidth, 1)), frameHeight_(std::max(frameHeight, 1)), sigma_(std::max(sigma, 0.0)),
+      factor_(std::max(1, int(std::floor(sigma_ / 3.0)))), sparse_(sparseRows && factor_ > 1) {
+    width_ = (frameWidth_ + factor_ - 1) / factor_;
+    height_ = (frameHeight_ + factor_ - 1) / factor_;
+    plane_.assign(size_t(width_) * height_, 0.0f);
+    weights_.assign(height_, 0.0f);
+}
+
+bool BlurredLuminance::wantsRow(int y) const {
+    if (!sparse_) return true;
+    const int block = y / factor_;
+    const int middle = std::min(block * factor_ + factor_ / 2, frameHeight_ - 1);
+    return y == middle;
+}
+
+void BlurredLuminance::addRow(int y, const float* luma) {
+    if (y < 0 || y >= frameHeight_) return;
+    float* out = plane_.data() + size_t(y / factor_) * width_;
+    if (factor_ == 1) {
+        std::copy(luma, luma + frameWidth_, out);
+    } else {
+        for (int i = 0; i < width_; ++i) {
+            const int x0 = i * factor_, x1 = std::min(frameWidth_, x0 + factor_);
+            float sum = 0;
+            for (int x = x0; x < x1; ++x) sum += luma[x];
+            out[i] += sum / float(x1 - x0);
+        }
+    }
+    weights_[y / factor_] += 1.0f;
+}
+
+void BlurredLuminance::finish() {
+    for (int j = 0; j < height_; ++j) {
+        if (weights_[j] <= 1.0f) continue;
+        float* row = plane_.data() + size_t(j) * width_;
+        const float s = 1.0f / weights_[j];
+        for (int i = 0; i < width_; ++i) row[i] *= s;
+    }
+    const double d = factor_;
+    const double reducedVariance = sigma_ * sigma_ / (d * d) - (sparse_ ? 0.0 : (d * d - 1) / (12 * d * d));
+    gaussianBlurPlane(plane_.data(), width_, height_, std::sqrt(std::max(reducedVariance, 0.0)));
+}
+
+void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
+    if (factor_ == 1) {
+        const float* row = plane_.data() + size_t(std::clamp(y, 0, height_ - 1)) * width_;
+        for (int i = 0; i < count; ++i) out[i] = row[std::clamp(x + i, 0, width_ - 1)];
+        return;
+    }
+    const float inv = 1.0f / float(factor_);
+    const float fy = std::clamp((float(y) + 0.5f) * inv - 0.5f, 0.0f, float(height_ - 1));
+    const int y0 = std::min(int(fy), height_ - 1), y1 = std::min(y0 + 1, height_ - 1);
+    const float ty = fy - float(y0);
+    const float* r0 = plane_.data() + size_t(y0) * width_;
+    const float* r1 = plane_.data() + size_t(y1) * width_;
+    for (int i = 0; i < count; ++i) {
+        const float fx = std::clamp((float(x + i) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
+        const int x0 = std::min(int(fx), width_ - 1), x1 = std::min(x0 + 1, width_ - 1);
+        const float tx = fx - float(x0);
+        const float top = r0[x0] + (r0[x1] - r0[x0]) * tx;
+        const float bottom = r1[x0] + (r1[x1] - r1[x0]) * tx;
+        out[i] = top + (bottom - top) * ty;
+    }
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <vector>
+
+// The Gaussian-blurred luminance of an image, the neighbourhood that unsharp masking, luminance
+// sharpening and the highlight/shadow mask look at. A wide blur carries no fine detail, so the
+// plane is kept at a reduced resolution (factor d with σ/d about 3 or more): each stored sample
+// averages a d x d block, the blur runs with σ reduced to match (the block average already
+// contributes (d² − 1)/12 of variance), and reads interpolate bilinearly. Its memory and time
+// then fall with the radius instead of growing. A mask that only steers a tone curve may
+// read one row per block (`sparseRows`) to save the evaluation of the other rows.
+class BlurredLuminance {
+public:
+    BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows);
+
+    int factor() const { return factor_; }
+    int reducedHeight() const { return height_; }
+    // Whether row y (of the full frame) contributes; rows that don't need not be computed.
+    bool wantsRow(int y) const;
+    // Adds the luminance of full row y (frameWidth values). Rows of distinct reduced rows may be
+    // added from different threads at once.
+    void addRow(int y, const float* luma);
+    // Normalises the sums and blurs; call once after every wanted row was added.
+    void finish();
+    // The blurred luminance at row y, columns x ... x + count − 1.
+    void sampleRow(int y, int x, int count, float* out) const;
+
+private:
+    int frameWidth_, frameHeight_;
+    double sigma_;
+    int factor_;
+    bool sparse_;
+    int width_, height_;
+    std::vector<float> plane_;
+    std::vector<float> weights_;
+};

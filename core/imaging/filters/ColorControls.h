@@ -1,0 +1,13 @@
+#pragma once
+
+// Saturation, brightness and contrast on sRGB-encoded values, in that order. Saturation blends
+// between the pixel's Rec. 709 luma grey (0) and the colour (1), extrapolating above 1, so
+// greys stay put; brightness adds a constant; contrast scales the distance from mid-grey 0.5,
+// which therefore never moves.
+struct ColorControls {
+    double brightness = 0; // inputBrightness
+    double contrast = 1;   // inputContrast
+    double saturation = 1; // inputSaturation
+
+    void apply(float& r, float& g, float& b) const;
+};

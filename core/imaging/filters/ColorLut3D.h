@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/imaging/filters/PixelRow.h"
+
+#include <functional>
+#include <vector>
+
+// A colour transform sampled on a 33 x 33 x 33 grid over 0...1 and read back with tetrahedral
+// interpolation (four taps, exact along the grey axis). Position-independent colour steps are
+// baked into one table so that any chain of them costs one lookup per pixel; the designed film
+// looks are defined this way. Inputs are clamped into the cube; stored outputs are not, so a
+// chain may hand values beyond 0...1 to the next step.
+class ColorLut3D {
+public:
+    static constexpr int kSize = 33;
+    using Transform = std::function<void(float& r, float& g, float& b)>;
+
+    ColorLut3D() = default;
+    // Samples `transform` at every grid point (in parallel bands).
+    explicit ColorLut3D(const Transform& transform);
+
+    bool isEmpty() const { return table_.empty(); }
+    void apply(float& r, float& g, float& b) const;
+    void apply(PixelRow& row) const;
+
+private:
+    std::vector<float> table_; // (b * kSize + g) * kSize + r, three floats each
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+// Gaussian blur of a single-channel float plane, in place, edges clamped. `sigma` is the
+// standard deviation in pixels (what the filters call their radius). From sigma 2 up it is the
+// Young–van Vliet recursive filter, forward and backward along rows then columns: six
+// multiply-adds per sample whatever the radius. Below that a direct kernel of radius ceil(3σ)
+// is both cheaper and more exact; under 0.2 the blur is the identity to 8-bit precision and
+// is skipped. Rows and column strips run in parallel bands.
+void gaussianBlurPlane(float* plane, int width, int height, double sigma);

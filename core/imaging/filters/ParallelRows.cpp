@@ -1,0 +1,79 @@
+#include "core/imaging/filters/ParallelRows.h"
+
+#include <QRunnable>
+#include <QThreadPool>
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+struct Shared {
+    std::function<void(int, int)> body;
+    int count = 0;
+    int band = 1;
+    std::atomic<int> next{0};
+    std::mutex mutex;
+    std::condition_variable done;
+    int running = 0;
+
+    void work() {
+        for (;;) {
+            const int begin = next.fetch_add(band);
+            if (begin >= count) return;
+            body(begin, std::min(count, begin + band));
+        }
+    }
+};
+
+class Helper : public QRunnable {
+public:
+    explicit Helper(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) { setAutoDelete(true); }
+    void run() override {
+        shared_->work();
+        std::lock_guard lock(shared_->mutex);
+        if (--shared_->running == 0) shared_->done.notify_all();
+    }
+
+private:
+    std::shared_ptr<Shared> shared_;
+};
+
+} // namespace
+
+void parallelBands(int count, int grain, const std::function<void(int, int)>& body) {
+    if (count <= 0) return;
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = std::max(1, pool->maxThreadCount());
+    grain = std::max(1, grain);
+    if (threads == 1 || count <= grain) {
+        body(0, count);
+        return;
+    }
+    auto shared = std::make_shared<Shared>();
+    shared->body = body;
+    shared->count = count;
+    // A few bands per thread balance uneven rows without paying for many tiny tasks.
+    shared->band = std::max(grain, (count + threads * 4 - 1) / (threads * 4));
+    const int bands = (count + shared->band - 1) / shared->band;
+    const int helpers = std::min(threads, bands) - 1;
+    for (int i = 0; i < helpers; ++i) {
+        {
+            std::lock_guard lock(shared->mutex);
+            ++shared->running;
+        }
+        auto helper = std::make_unique<Helper>(shared);
+        if (pool->tryStart(helper.get())) {
+            helper.release();
+        } else {
+            std::lock_guard lock(shared->mutex);
+            --shared->running;
+            break;
+        }
+    }
+    shared->work();
+    std::unique_lock lock(shared->mutex);
+    shared->done.wait(lock, [&] { return shared->running == 0; });
+}

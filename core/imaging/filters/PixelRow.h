@@ -1,0 +1,18 @@
+#pragma once
+
+// A run of pixels of one row in the working space: four floats per pixel (red, green, blue
+// sRGB-encoded and not premultiplied, then alpha), values free to leave 0...1 between steps.
+// `x` and `y` place the run on the full source frame (y counted from the top row), so steps
+// that depend on position (vignette, grain) and on neighbours (blurred luminance planes) agree
+// whichever band computes them.
+struct PixelRow {
+    float* pixels = nullptr;
+    int count = 0;
+    int x = 0;
+    int y = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
+};
+
+// Rec. 709 luma of sRGB-encoded components: the grey that colour controls and vibrance pivot on.
+inline float lumaOf(float r, float g, float b) { return 0.2126f * r + 0.7152f * g + 0.0722f * b; }

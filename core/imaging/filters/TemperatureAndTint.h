@@ -1,0 +1,24 @@
+#pragma once
+
+#include <array>
+
+// White balance as a chromatic adaptation. `neutral` names the light the picture was taken
+// under (colour temperature in kelvin, tint along the normal of the Planckian locus, positive
+// towards green), `targetNeutral` the light it should look taken under. Each light becomes a
+// white point: kelvin to CIE xy on the Planckian locus (the Kim et al. cubic, 1667...25000 K),
+// the tint a step of tint / 3000 along the locus normal in CIE 1960 uv. A Bradford adaptation
+// maps the first white onto the second; in linear sRGB that is one 3 x 3 matrix, applied between
+// decoding and encoding. So a neutral lit by a bluer light (neutral above target) comes out
+// warmer, and equal lights change nothing.
+struct TemperatureAndTint {
+    std::array<double, 2> neutral{6500, 0};       // inputNeutral
+    std::array<double, 2> targetNeutral{6500, 0}; // inputTargetNeutral
+
+    // The linear-sRGB matrix, row-major.
+    std::array<float, 9> matrix() const;
+    // Applies a matrix from matrix(); kept separate so callers compute it once per render.
+    static void apply(const std::array<float, 9>& m, float& r, float& g, float& b);
+
+    // CIE xy of a light given as (kelvin, tint).
+    static std::array<double, 2> chromaticity(double kelvin, double tint);
+};
