@@ -1,0 +1,77 @@
+// The markup pass as the preview runs it on every pointer event: twenty mixed items burnt into
+// an 1800 × 1200 photo (the size of the preview base).
+#include "core/imaging/AnnotationRenderer.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <benchmark/benchmark.h>
+#include <cmath>
+
+namespace {
+
+QImage previewPhoto() {
+    QImage image(1800, 1200, QImage::Format_RGBA8888_Premultiplied);
+    QPainter painter(&image);
+    QLinearGradient gradient(0, 0, 1800, 1200);
+    gradient.setColorAt(0, QColor(40, 70, 110));
+    gradient.setColorAt(1, QColor(220, 180, 120));
+    painter.fillRect(image.rect(), gradient);
+    for (int i = 0; i < 400; ++i)
+        painter.fillRect((i * 97) % 1800, (i * 61) % 1200, 30, 12, QColor((i * 37) % 255, (i * 11) % 255, 90));
+    return image;
+}
+
+AnnotationItem make(AnnotationTool tool, double x, double y, double w, double h) {
+    return AnnotationItem{.tool = tool, .start = {x, y}, .end = {x + w, y + h}};
+}
+
+// Twenty items as a marked-up screenshot has them: mostly strokes and labels, a couple of
+// redactions, a spotlight, a loupe and a heal.
+QList<AnnotationItem> mixedItems() {
+    QList<AnnotationItem> items;
+    items << make(AnnotationTool::arrow, 0.05, 0.1, 0.2, 0.15) << make(AnnotationTool::arrow, 0.7, 0.8, -0.2, -0.1)
+          << make(AnnotationTool::arrow, 0.4, 0.9, 0.1, -0.3) << make(AnnotationTool::line, 0.1, 0.5, 0.3, 0.0)
+          << make(AnnotationTool::rectangle, 0.3, 0.1, 0.2, 0.2) << make(AnnotationTool::rectangle, 0.6, 0.6, 0.1, 0.1)
+          << make(AnnotationTool::filledRectangle, 0.8, 0.1, 0.1, 0.05) << make(AnnotationTool::ellipse, 0.55, 0.3, 0.15, 0.1)
+          << make(AnnotationTool::highlighter, 0.1, 0.6, 0.25, 0.04) << make(AnnotationTool::spotlight, 0.35, 0.35, 0.3, 0.3)
+          << make(AnnotationTool::magnifier, 0.85, 0.5, 0.06, 0.0) << make(AnnotationTool::spotHeal, 0.2, 0.3, 0.02, 0.02)
+          << make(AnnotationTool::blurRedact, 0.6, 0.15, 0.15, 0.08)
+          << make(AnnotationTool::pixelateRedact, 0.1, 0.75, 0.2, 0.08);
+    AnnotationItem pen = make(AnnotationTool::freehand, 0, 0, 0, 0);
+    for (int i = 0; i <= 60; ++i) pen.points.append({0.5 + i * 0.004, 0.7 + 0.03 * std::sin(i / 5.0)});
+    items << pen;
+    for (int i = 0; i < 3; ++i) {
+        AnnotationItem label = make(AnnotationTool::text, 0.05 + 0.3 * i, 0.9, 0, 0);
+        label.text = QStringLiteral("Label %1").arg(i + 1);
+        label.color = RGBAColor::palette[i + 2];
+        items << label;
+    }
+    for (int i = 0; i < 2; ++i) {
+        AnnotationItem badge = make(AnnotationTool::stepNumber, 0.2 + 0.1 * i, 0.45, 0, 0);
+        badge.stepIndex = i + 1;
+        items << badge;
+    }
+    return items;
+}
+
+void BM_MarkupPreview(benchmark::State& state) {
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    // Text drawing needs the GUI application (fonts); offscreen is enough.
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
+    (void)app;
+    const QImage photo = previewPhoto();
+    const QList<AnnotationItem> items = mixedItems();
+    const AnnotationRenderer renderer;
+    const std::optional<QUuid> selected = items[4].id;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo, selected);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    state.counters["items"] = static_cast<double>(items.size());
+}
+BENCHMARK(BM_MarkupPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

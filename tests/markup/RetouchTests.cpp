@@ -1,0 +1,68 @@
+#include "core/imaging/AnnotationRenderer.h"
+#include "core/imaging/RetouchAndBarcodeService.h"
+#include "tests/support/TestSupport.h"
+
+#include <QPainter>
+#include <gtest/gtest.h>
+
+namespace {
+
+AnnotationItem heal(NormalizedPoint start, NormalizedPoint end) {
+    return AnnotationItem{.tool = AnnotationTool::spotHeal, .start = start, .end = end};
+}
+
+QImage filled(int width, int height, QColor color) {
+    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
+    image.fill(color);
+    return image;
+}
+
+} // namespace
+
+TEST(SpotHeal, RemovesASpotFromAnEvenSurface) {
+    const RetouchAndBarcodeService service;
+    QImage skin = filled(600, 400, QColor(210, 160, 140));
+    {
+        QPainter painter(&skin);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(60, 30, 20));
+        painter.drawEllipse(QPointF(300, 200), 8, 8);
+    }
+    // The box 0.04 × 0.06 → side 24 px, r = 13.2: the ramp is fully the donor within 7 px.
+    const QImage healed = service.applySpotHeals({heal({0.48, 0.47}, {0.52, 0.53})}, skin);
+    EXPECT_NEAR(healed.pixelColor(300, 200).red(), 210, 3);
+    EXPECT_NEAR(healed.pixelColor(300, 200).green(), 160, 3);
+    // Nothing outside the healed square (1.4 r around the centre) changes.
+    EXPECT_EQ(testsupport::meanAbsoluteDifference(healed.copy(0, 0, 600, 170), skin.copy(0, 0, 600, 170)), 0);
+    EXPECT_EQ(testsupport::meanAbsoluteDifference(healed.copy(0, 0, 270, 400), skin.copy(0, 0, 270, 400)), 0);
+    // The source is untouched; an empty list returns it as it is.
+    EXPECT_EQ(qRed(skin.pixel(300, 200)), 60);
+    EXPECT_EQ(service.applySpotHeals({}, skin).cacheKey(), skin.cacheKey());
+}
+
+TEST(SpotHeal, DonorComesFromTheRightUnlessTheEdgeIsNear) {
+    const RetouchAndBarcodeService service;
+    // Blue left half, red right half, a grey column between as the "spot" to heal.
+    QImage image = filled(1000, 400, Qt::blue);
+    QPainter(&image).fillRect(490, 0, 510, 400, Qt::red);
+    // Centre 480, side 20 px, r = 11: the donor is read 14.85 px to the right, blurred by 2.42.
+    const QImage fromRight = service.applySpotHeals({heal({0.47, 0.475}, {0.49, 0.525})}, image);
+    EXPECT_GT(fromRight.pixelColor(480, 200).red(), 150); // red from x ≈ 495 onward, blurred in
+    // Near the right edge the patch comes from the left: a spot on red takes blue from its left.
+    QImage edge = filled(1000, 400, Qt::red);
+    QPainter(&edge).fillRect(0, 0, 985, 400, Qt::blue);
+    const QImage fromLeft = service.applySpotHeals({heal({0.99, 0.475}, {1.0, 0.525})}, edge);
+    EXPECT_GT(fromLeft.pixelColor(995, 200).blue(), 200);
+    EXPECT_LT(fromLeft.pixelColor(995, 200).red(), 60);
+}
+
+TEST(SpotHeal, HealsRunBeforeEverythingElseInTheRenderer) {
+    QImage skin = filled(400, 400, QColor(200, 150, 120));
+    QPainter(&skin).fillRect(195, 195, 10, 10, Qt::black);
+    const auto spot = heal({0.48, 0.48}, {0.52, 0.52});
+    auto loupe = AnnotationItem{.tool = AnnotationTool::magnifier, .start = {0.5, 0.5}, .end = {0.6, 0.5}};
+    // The loupe listed first still shows the healed skin.
+    const QImage out = AnnotationRenderer().render({loupe, spot}, skin);
+    EXPECT_NEAR(out.pixelColor(200, 200).red(), 200, 6);
+}
