@@ -2,6 +2,7 @@
 
 #include "core/imaging/OCRResult.h"
 #include "core/imaging/VisionAIError.h"
+#include "core/model/BackgroundStudioSettings.h"
 
 #include <QImage>
 #include <QString>
@@ -29,4 +30,17 @@ public:
     static QString recognitionDataPath();
     // The recognizer's name for an interface language code ("tr" -> "tur"); empty when unknown.
     static QString recognitionLanguageCode(const QString& interfaceLanguageCode);
+
+    // Background studio. Masks are opaque images of the source's size whose grey level is the
+    // subject's weight (white keeps, black replaces). Segmentation and rendering failures throw
+    // VisionAIError (noForegroundSubject, maskGenerationFailed) or the segmenter's own error.
+
+    // generateSubjectMask, then compositeWithBackground with the same settings.
+    QImage removeBackground(const QImage& source, const BackgroundStudioSettings& settings = {}) const;
+    QImage generateSubjectMask(const QImage& source, const BackgroundStudioSettings& settings) const;
+    QImage compositeWithBackground(const QImage& source, const QImage& mask,
+                                   const BackgroundStudioSettings& settings) const;
+    // Crops to the pixels with alpha above 12 plus `marginPixels`; the image itself when there is
+    // nothing to crop to or it is under 5 pixels on a side. Never fails.
+    static QImage trimTransparentBorders(const QImage& image, int marginPixels = 8);
 };

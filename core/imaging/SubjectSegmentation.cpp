@@ -1,0 +1,272 @@
+#include "core/imaging/SubjectSegmentation.h"
+
+#include "core/imaging/VisionAIError.h"
+#include "core/imaging/tflite/TfliteError.h"
+#include "core/imaging/tflite/TfliteInterpreter.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <opencv2/imgproc.hpp>
+#include <opencv2/saliency.hpp>
+#include <opencv2/ximgproc.hpp>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <mutex>
+
+namespace {
+
+const QString kModelFile = QStringLiteral("selfie_segmentation.tflite");
+constexpr int kModelSide = 256;
+
+// A pixel counts as a person above this probability; a photo holds a person when enough of its
+// model view does, confidently.
+constexpr float kPersonProbability = 0.5f;
+constexpr double kMinimumPersonShare = 0.01;
+constexpr double kMinimumPersonConfidence = 0.75;
+
+std::shared_ptr<const tfl::Model> personModel() {
+    static std::mutex mutex;
+    static std::shared_ptr<const tfl::Model> model;
+    static QString loadedFrom;
+    std::lock_guard lock(mutex);
+    const auto path = personSegmentationModelPath();
+    if (!path)
+        throw SegmentationModelError(
+            QStringLiteral("The person segmentation model (%1) is not installed; scripts/fetch-models puts it in "
+                           "resources/models or TAVIVIEW_MODELS_DIR.")
+                .arg(kModelFile));
+    if (!model || loadedFrom != *path) {
+        try {
+            model = tfl::Model::fromFile(*path);
+        } catch (const tfl::ModelError& error) {
+            throw SegmentationModelError(QStringLiteral("%1: %2").arg(*path, error.description()));
+        }
+        const tfl::Shape4 in = model->tensors()[model->inputs()[0]].shape;
+        const tfl::Shape4 out = model->tensors()[model->outputs()[0]].shape;
+        if (!(in == tfl::Shape4{1, kModelSide, kModelSide, 3}) || !(out == tfl::Shape4{1, kModelSide, kModelSide, 1})) {
+            model.reset();
+            throw SegmentationModelError(QStringLiteral("%1 is not the expected segmentation model").arg(*path));
+        }
+        loadedFrom = *path;
+    }
+    return model;
+}
+
+cv::Mat rgbMat(const QImage& source) {
+    // Transparent areas are seen over black, as the model's training photos have no alpha.
+    const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+    if (rgb.isNull()) throw VisionAIError(VisionAIError::Kind::maskGenerationFailed);
+    cv::Mat view(rgb.height(), rgb.width(), CV_8UC3, const_cast<uchar*>(rgb.constBits()),
+                 static_cast<std::size_t>(rgb.bytesPerLine()));
+    return view.clone();
+}
+
+QImage greyImage(const cv::Mat& mask) {
+    cv::Mat bytes;
+    mask.convertTo(bytes, CV_8U, 255.0);
+    QImage image(bytes.cols, bytes.rows, QImage::Format_Grayscale8);
+    if (image.isNull()) throw VisionAIError(VisionAIError::Kind::maskGenerationFailed);
+    for (int y = 0; y < bytes.rows; ++y) std::copy(bytes.ptr<uchar>(y), bytes.ptr<uchar>(y) + bytes.cols, image.scanLine(y));
+    return image;
+}
+
+// A coarse soft mask brought to the photo's size and pulled onto its edges: a guided filter
+// with the photo as guide keeps the mask's soft transitions where the photo has no edge and
+// sharpens them where it has one.
+cv::Mat refineAtFullSize(const cv::Mat& coarse, const cv::Mat& rgb) {
+    cv::Mat full;
+    cv::resize(coarse, full, rgb.size(), 0, 0, cv::INTER_LINEAR);
+    const int side = std::min(rgb.cols, rgb.rows);
+    const int radius = std::clamp(side / 80, 2, 24);
+    cv::Mat guide;
+    rgb.convertTo(guide, CV_32FC3, 1.0 / 255.0);
+    cv::Mat refined;
+    cv::ximgproc::guidedFilter(guide, full, refined, radius, 1e-3);
+    cv::min(cv::max(refined, 0.0), 1.0, refined);
+    return refined;
+}
+
+cv::Mat personProbability(const cv::Mat& rgb) {
+    thread_local std::unique_ptr<tfl::Interpreter> interpreter;
+    const auto model = personModel();
+    if (!interpreter || &interpreter->model() != model.get()) interpreter = std::make_unique<tfl::Interpreter>(model);
+    cv::Mat small;
+    cv::resize(rgb, small, cv::Size(kModelSide, kModelSide), 0, 0,
+               rgb.cols > kModelSide && rgb.rows > kModelSide ? cv::INTER_AREA : cv::INTER_LINEAR);
+    float* input = interpreter->input();
+    for (int y = 0; y < kModelSide; ++y) {
+        const uchar* row = small.ptr<uchar>(y);
+        for (int i = 0; i < kModelSide * 3; ++i) input[y * kModelSide * 3 + i] = row[i] * (1.0f / 255.0f);
+    }
+    interpreter->invoke();
+    return cv::Mat(kModelSide, kModelSide, CV_32F, const_cast<float*>(interpreter->output())).clone();
+}
+
+bool holdsPerson(const cv::Mat& probability) {
+    const cv::Mat confident = probability > kPersonProbability;
+    const int count = cv::countNonZero(confident);
+    if (count < kMinimumPersonShare * probability.total()) return false;
+    return cv::mean(probability, confident)[0] >= kMinimumPersonConfidence;
+}
+
+cv::Mat personMask(const cv::Mat& rgb) {
+    const cv::Mat probability = personProbability(rgb);
+    if (!holdsPerson(probability)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    return refineAtFullSize(probability, rgb);
+}
+
+// The salient-object cut-out on a small working copy: a fine-grained saliency map marks what
+// stands out; GrabCut, seeded with it and with the image border as certain background, turns it
+// into a region whose colours separate from the background's.
+cv::Mat salientObjectMask(const cv::Mat& rgb) {
+    constexpr int kWorkingSide = 320;
+    const double scale = std::min(1.0, static_cast<double>(kWorkingSide) / std::max(rgb.cols, rgb.rows));
+    cv::Mat small;
+    cv::resize(rgb, small, cv::Size(std::max(1, static_cast<int>(std::lround(rgb.cols * scale))),
+                                    std::max(1, static_cast<int>(std::lround(rgb.rows * scale)))),
+               0, 0, cv::INTER_AREA);
+    if (small.cols < 16 || small.rows < 16) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+
+    // A flat image has nothing to stand out.
+    cv::Scalar mean, deviation;
+    cv::meanStdDev(small, mean, deviation);
+    if (std::max({deviation[0], deviation[1], deviation[2]}) < 3.0)
+        throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+
+    cv::Mat bgr;
+    cv::cvtColor(small, bgr, cv::COLOR_RGB2BGR);
+    cv::Mat saliency;
+    auto fineGrained = cv::saliency::StaticSaliencyFineGrained::create();
+    if (!fineGrained->computeSaliency(bgr, saliency)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    cv::Mat saliency8;
+    cv::normalize(saliency, saliency8, 0, 255, cv::NORM_MINMAX, CV_8U);
+    cv::GaussianBlur(saliency8, saliency8, cv::Size(0, 0), std::max(2.0, small.cols / 80.0));
+
+    // Contrast with the border's colours is the other cue: product shots put the subject on a
+    // backdrop that fills the edges.
+    cv::Mat lab;
+    bgr.convertTo(lab, CV_32FC3, 1.0 / 255.0);
+    cv::cvtColor(lab, lab, cv::COLOR_BGR2Lab);
+    const int border = std::max(2, std::min(small.cols, small.rows) / 30);
+    cv::Mat borderMask(small.size(), CV_8U, cv::Scalar(0));
+    borderMask.setTo(255);
+    borderMask(cv::Rect(border, border, small.cols - 2 * border, small.rows - 2 * border)).setTo(0);
+    std::vector<cv::Vec3f> borderColors;
+    for (int y = 0; y < small.rows; ++y)
+        for (int x = 0; x < small.cols; ++x)
+            if (borderMask.at<uchar>(y, x)) borderColors.push_back(lab.at<cv::Vec3f>(y, x));
+    cv::Mat contrast(small.size(), CV_32F);
+    {
+        // Distance to the nearest of a handful of border colour clusters, so a gradient backdrop
+        // counts as background throughout.
+        cv::Mat samples(static_cast<int>(borderColors.size()), 3, CV_32F, borderColors.data());
+        const int clusters = std::min(6, samples.rows);
+        cv::Mat labels, centers;
+        cv::kmeans(samples, clusters, labels, cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 20, 0.5),
+                   2, cv::KMEANS_PP_CENTERS, centers);
+        for (int y = 0; y < small.rows; ++y)
+            for (int x = 0; x < small.cols; ++x) {
+                const cv::Vec3f p = lab.at<cv::Vec3f>(y, x);
+                float best = 1e30f;
+                for (int k = 0; k < centers.rows; ++k) {
+                    const float* c = centers.ptr<float>(k);
+                    const float d = (p[0] - c[0]) * (p[0] - c[0]) + (p[1] - c[1]) * (p[1] - c[1]) + (p[2] - c[2]) * (p[2] - c[2]);
+                    best = std::min(best, d);
+                }
+                contrast.at<float>(y, x) = std::sqrt(best);
+            }
+    }
+    cv::Mat contrast8;
+    contrast.convertTo(contrast8, CV_8U, 255.0 / 40.0); // ΔE 40 and more is plainly different
+    cv::Mat cue;
+    cv::addWeighted(saliency8, 0.35, contrast8, 0.65, 0, cue);
+
+    double otsu = cv::threshold(cue, cv::noArray(), 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
+    otsu = std::max(otsu, 40.0);
+    cv::Mat seeds(small.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
+    seeds.setTo(cv::GC_PR_FGD, cue > otsu);
+    seeds.setTo(cv::GC_FGD, cue > std::min(250.0, otsu * 1.8));
+    seeds.setTo(cv::GC_BGD, borderMask);
+    const int foregroundSeeds = cv::countNonZero(seeds == cv::GC_PR_FGD) + cv::countNonZero(seeds == cv::GC_FGD);
+    if (foregroundSeeds < 0.003 * small.total()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+
+    cv::Mat backgroundModel, foregroundModel;
+    try {
+        cv::grabCut(small, seeds, cv::Rect(), backgroundModel, foregroundModel, 4, cv::GC_INIT_WITH_MASK);
+    } catch (const cv::Exception&) {
+        throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    }
+    cv::Mat foreground = (seeds == cv::GC_FGD) | (seeds == cv::GC_PR_FGD);
+
+    // Drop specks: keep regions of at least a tenth of the largest.
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(foreground, labels, stats, centroids, 8);
+    int largest = 0;
+    for (int i = 1; i < count; ++i) largest = std::max(largest, stats.at<int>(i, cv::CC_STAT_AREA));
+    cv::Mat kept(small.size(), CV_32F, cv::Scalar(0));
+    for (int y = 0; y < small.rows; ++y)
+        for (int x = 0; x < small.cols; ++x) {
+            const int label = labels.at<int>(y, x);
+            if (label > 0 && stats.at<int>(label, cv::CC_STAT_AREA) * 10 >= largest) kept.at<float>(y, x) = 1.0f;
+        }
+    const double share = cv::countNonZero(kept) / static_cast<double>(kept.total());
+    if (share < 0.005 || share > 0.9) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    return refineAtFullSize(kept, rgb);
+}
+
+void requireImage(const QImage& source) {
+    if (source.isNull() || source.width() <= 0 || source.height() <= 0)
+        throw VisionAIError(VisionAIError::Kind::maskGenerationFailed);
+}
+
+} // namespace
+
+std::optional<QString> personSegmentationModelPath() {
+    QStringList folders;
+    const QString env = qEnvironmentVariable("TAVIVIEW_MODELS_DIR");
+    if (!env.isEmpty()) folders << env;
+    const QString executableDir = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath().section('/', 0, -2);
+    if (!executableDir.isEmpty()) {
+        folders << executableDir + QStringLiteral("/resources/models");
+        folders << executableDir + QStringLiteral("/../resources/models");
+        folders << executableDir + QStringLiteral("/../share/taviview/models");
+    }
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cache.isEmpty()) folders << cache + QStringLiteral("/taviview/models");
+    for (const QString& folder : folders) {
+        const QFileInfo file(QDir(folder).filePath(kModelFile));
+        if (file.isFile() && file.isReadable()) return QDir::cleanPath(file.absoluteFilePath());
+    }
+    return std::nullopt;
+}
+
+std::vector<float> runPersonModel(const QImage& source) {
+    requireImage(source);
+    const cv::Mat probability = personProbability(rgbMat(source));
+    return std::vector<float>(probability.begin<float>(), probability.end<float>());
+}
+
+QImage segmentPerson(const QImage& source) {
+    requireImage(source);
+    return greyImage(personMask(rgbMat(source)));
+}
+
+QImage segmentSalientObject(const QImage& source) {
+    requireImage(source);
+    return greyImage(salientObjectMask(rgbMat(source)));
+}
+
+QImage segmentSalientSubject(const QImage& source) {
+    requireImage(source);
+    const cv::Mat rgb = rgbMat(source);
+    try {
+        return greyImage(personMask(rgb));
+    } catch (const VisionAIError&) {
+    } catch (const SegmentationModelError&) {
+        // Without the model, objects can still be cut out.
+    }
+    return greyImage(salientObjectMask(rgb));
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/common/TaviError.h"
+
+#include <QImage>
+#include <QString>
+#include <optional>
+
+// Offline subject segmentation for the background studio. Masks are Format_Grayscale8 images of
+// the source's size, 255 = subject, with soft edges refined against the photo (an edge-aware
+// guided filter) so hair and fur stay soft.
+
+// The segmentation model could not be used: not installed beside the application, or damaged.
+class SegmentationModelError : public TaviError {
+public:
+    explicit SegmentationModelError(const QString& detail)
+        : TaviError(QStringLiteral("SegmentationModelError"), 1, detail) {}
+};
+
+// Where the person segmentation model (selfie_segmentation.tflite) is read from, first found:
+// $TAVIVIEW_MODELS_DIR, resources/models beside or above the executable's folder, then
+// <user cache>/taviview/models. Absent when none holds the file.
+std::optional<QString> personSegmentationModelPath();
+
+// People in the photo (MediaPipe selfie segmentation on a 256 × 256 view, refined at full size).
+// Throws VisionAIError(noForegroundSubject) when nobody is found, SegmentationModelError when the
+// model is missing or damaged.
+QImage segmentPerson(const QImage& source);
+
+// The salient subject(s): people through the person model when it finds any, otherwise a
+// classical salient-object cut-out (saliency seeding GrabCut, then the guided filter) meant for
+// products and objects on plain or gradient backgrounds. Throws VisionAIError(noForegroundSubject)
+// when nothing stands out.
+QImage segmentSalientSubject(const QImage& source);
+
+// Only the classical salient-object path (no person model); throws like segmentSalientSubject.
+QImage segmentSalientObject(const QImage& source);
+
+// The raw person probability at 256 × 256 (row-major floats in 0...1), for tests and the
+// benchmark. Throws SegmentationModelError.
+std::vector<float> runPersonModel(const QImage& source);
