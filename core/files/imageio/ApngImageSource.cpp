@@ -32,6 +32,42 @@ void appendChunk(QByteArray& out, const char* type, const QByteArray& payload) {
     out.append(crcBytes, 4);
 }
 
+// libpng, run leniently by libvips, turns a frame whose compressed data is damaged into blank
+// pixels instead of an error. Inflate it here first: a broken stream or too few bytes for the
+// frame's rows means the frame can't be decoded.
+bool frameDataIntact(const ApngImageSource::Frame& frame, const QByteArray& ihdr) {
+    static const int channelsForColourType[7] = {1, 0, 3, 1, 2, 0, 4};
+    const quint8 bitDepth = static_cast<quint8>(ihdr[8]);
+    const quint8 colourType = static_cast<quint8>(ihdr[9]);
+    const bool interlaced = ihdr[12] != 0;
+    if (colourType > 6 || channelsForColourType[colourType] == 0) return false;
+    const quint64 rowBytes = (quint64(frame.width) * channelsForColourType[colourType] * bitDepth + 7) / 8;
+    const quint64 expected = interlaced ? 1 : quint64(frame.height) * (rowBytes + 1);
+    z_stream stream{};
+    if (inflateInit(&stream) != Z_OK) return false;
+    unsigned char sink[16384];
+    quint64 produced = 0;
+    int status = Z_OK;
+    for (size_t part = 0; part < frame.data.size() && status == Z_OK; ++part) {
+        const QByteArray& data = frame.data[part];
+        stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.constData()));
+        stream.avail_in = static_cast<uInt>(data.size());
+        while (status == Z_OK && (stream.avail_in > 0 || stream.avail_out == 0)) {
+            stream.next_out = sink;
+            stream.avail_out = sizeof(sink);
+            status = inflate(&stream, Z_NO_FLUSH);
+            produced += sizeof(sink) - stream.avail_out;
+            if (status == Z_BUF_ERROR) { // no progress: this part is used up, the next one continues
+                status = Z_OK;
+                break;
+            }
+            if (stream.avail_in == 0 && stream.avail_out != 0) break;
+        }
+    }
+    inflateEnd(&stream);
+    return (status == Z_OK || status == Z_STREAM_END) && produced >= expected;
+}
+
 double delaySeconds(const ApngImageSource::Frame& frame) {
     const double den = frame.delayDen == 0 ? 100.0 : frame.delayDen;
     return frame.delayNum / den;
@@ -142,7 +178,7 @@ std::optional<QImage> ApngImageSource::decodeFrame(const Frame& frame) const {
     for (const QByteArray& chunk : sharedChunks_) appendChunk(png, chunk.constData(), chunk.mid(4));
     for (const QByteArray& part : frame.data) appendChunk(png, "IDAT", part);
     appendChunk(png, "IEND", {});
-    if (!vipsio::ensureStarted()) return std::nullopt;
+    if (!frameDataIntact(frame, ihdr_) || !vipsio::ensureStarted()) return std::nullopt;
     vipsio::Ref image;
     if (vips_pngload_buffer(png.data(), static_cast<size_t>(png.size()), image.out(), NULL) != 0) {
         vipsio::clearError();

@@ -129,7 +129,9 @@ void addIptc(const Exiv2::IptcData& iptc, QVariantMap& properties) {
     QVariantMap dict = properties.value(ImageProperty::IPTCDictionary).toMap();
     for (const auto& datum : iptc) {
         if (datum.recordName() != "Application2") continue;
-        const QString tag = QString::fromStdString(datum.tagName());
+        QString tag = QString::fromStdString(datum.tagName());
+        // exiv2 calls dataset 2:116 "Copyright"; the property vocabulary calls it "CopyrightNotice".
+        if (tag == u"Copyright") tag = QStringLiteral("CopyrightNotice");
         std::string raw = datum.toString();
         while (!raw.empty() && raw.back() == '\0') raw.pop_back();
         const QString text = QString::fromUtf8(raw.data(), static_cast<qsizetype>(raw.size()));
