@@ -1,5 +1,6 @@
 #include "core/files/ImageExportError.h"
 #include "core/files/ImageExportService.h"
+#include "core/files/imageio/ImageDestination.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
 #include "imagecodec/AtomicFileWriter.h"
@@ -226,6 +227,26 @@ TEST(ImageExportService, EncodingFailuresCarryTheirMessages) {
     } catch (const ImageExportError& error) {
         EXPECT_EQ(error.description(), "Could not encode AVIF (.avif)");
     }
+}
+
+// Whether HEIC and AVIF can be written depends on the encoders libheif was built with; without
+// one the export names the format as unsupported and the estimate is absent.
+TEST(ImageExportService, FormatsWithoutEncoderAreUnsupported) {
+    ImageExportService service;
+    for (ImageExportFormat format : {ImageExportFormat::heic, ImageExportFormat::avif}) {
+        if (ImageDestination::canWrite(utTypeIdentifier(format))) {
+            EXPECT_TRUE(service.estimateEncodedByteSize(gradient(16, 16), optionsFor(format)));
+            continue;
+        }
+        EXPECT_FALSE(service.estimateEncodedByteSize(gradient(16, 16), optionsFor(format)));
+        try {
+            service.encode(gradient(16, 16), optionsFor(format));
+            ADD_FAILURE() << "encoded without an encoder";
+        } catch (const ImageExportError& error) {
+            EXPECT_EQ(error.description(), "Unsupported export format: " + displayName(format));
+        }
+    }
+    EXPECT_FALSE(ImageDestination::canWrite(ImageType::PDF));
 }
 
 TEST(ImageExportWrite, ReplacesWholeKeepsPermissionsAndFailsCleanly) {

@@ -16,11 +16,34 @@ bool isOpaque(const QImage& image) {
     }
     return true;
 }
+
+// libheif is built with whichever HEVC and AV1 encoders the system has, possibly none; a tiny
+// encode, once per process, tells whether the format can be written at all.
+bool heifEncoderWorks(VipsForeignHeifCompression compression) {
+    if (!vipsio::ensureStarted()) return false;
+    vipsio::Ref black;
+    if (vips_black(black.out(), 16, 16, "bands", 3, NULL) != 0) { vipsio::clearError(); return false; }
+    vipsio::Ref pixels;
+    if (vips_cast_uchar(black.get(), pixels.out(), NULL) != 0) { vipsio::clearError(); return false; }
+    void* buffer = nullptr;
+    size_t length = 0;
+    const int status = vips_heifsave_buffer(pixels.get(), &buffer, &length, "compression", compression, "effort", 0, NULL);
+    if (buffer) g_free(buffer);
+    vipsio::clearError();
+    return status == 0 && length > 0;
+}
 } // namespace
 
 bool ImageDestination::canWrite(const QString& type) {
-    return type == ImageType::JPEG || type == ImageType::PNG || type == ImageType::HEIC ||
-           type == ImageType::AVIF || type == ImageType::TIFF || type == ImageType::GIF ||
+    if (type == ImageType::HEIC) {
+        static const bool hevc = heifEncoderWorks(VIPS_FOREIGN_HEIF_COMPRESSION_HEVC);
+        return hevc;
+    }
+    if (type == ImageType::AVIF) {
+        static const bool av1 = heifEncoderWorks(VIPS_FOREIGN_HEIF_COMPRESSION_AV1);
+        return av1;
+    }
+    return type == ImageType::JPEG || type == ImageType::PNG || type == ImageType::TIFF || type == ImageType::GIF ||
            type == ImageType::WebP;
 }
 
