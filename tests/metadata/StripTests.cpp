@@ -4,6 +4,7 @@
 #include "core/files/FolderBrowserService.h"
 #include "core/files/ImageMetadataService.h"
 #include "core/files/MetadataStripError.h"
+#include "core/files/imageio/ImageDestination.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
 #include "tests/support/TestSupport.h"
@@ -140,6 +141,20 @@ TEST_F(Strip, UnwritableFormatsAndUnreadableFilesAreLeftAlone) {
     // Camera raw: whatever decoder reads it, it is never replaced by a re-encoded picture.
     const QString raw = copy("photos/Canon_40D.jpg", "IMG_0001.dng");
     expectRefused(raw, MetadataStripError::Code::cannotReencode);
+    // A DNG the raw decoder can't develop still opens as the TIFF it is built on.
+    const QString dng = folder() + "/IMG_0002.DNG";
+    {
+        auto tiff = ImageDestination::create(ImageType::TIFF);
+        QImage pixels(16, 16, QImage::Format_RGBA8888_Premultiplied);
+        pixels.fill(Qt::darkCyan);
+        tiff->addImage(pixels);
+        QFile file(dng);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(*tiff->finalize());
+    }
+    metatest::writeMetadata(dng, {{"Exif.Image.DNGVersion", "1 4 0 0"}, {"Exif.Image.Make", "Canon"}});
+    ASSERT_TRUE(ImageSource::open(dng));
+    expectRefused(dng, MetadataStripError::Code::cannotReencode);
     // Formats we read but can't write.
     expectRefused(copy("formats/black_and_white.ico"), MetadataStripError::Code::cannotReencode);
 
