@@ -4,6 +4,7 @@
 // can shortcut flat areas.
 #include "core/imaging/ImageRenderEngine.h"
 
+#include <QThreadPool>
 #include <benchmark/benchmark.h>
 #include <cmath>
 
@@ -59,6 +60,17 @@ void BM_RenderPreviewEverySlider(benchmark::State& state) {
     renderBenchmark(state, 1800, 1200, 0.3, everySlider());
 }
 BENCHMARK(BM_RenderPreviewEverySlider)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same on one thread: its CPU time is the whole work of a render, which stays meaningful
+// when other processes share the cores.
+void BM_RenderPreviewEverySliderOneThread(benchmark::State& state) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    renderBenchmark(state, 1800, 1200, 0.3, everySlider());
+    pool->setMaxThreadCount(threads);
+}
+BENCHMARK(BM_RenderPreviewEverySliderOneThread)->Unit(benchmark::kMillisecond);
 
 void BM_RenderPreviewColourOnly(benchmark::State& state) {
     EditAdjustments a;

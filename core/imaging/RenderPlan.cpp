@@ -1,7 +1,6 @@
 #include "core/imaging/RenderPlan.h"
 
 #include "core/imaging/filters/ParallelRows.h"
-#include "core/imaging/filters/SrgbTransfer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,9 +12,10 @@ void decodeRow(const uchar* in, int count, float* out) {
     for (int i = 0; i < count; ++i, in += 4, out += 4) {
         const int a = in[3];
         if (a == 255) {
-            out[0] = srgb::unitFromByte(in[0]);
-            out[1] = srgb::unitFromByte(in[1]);
-            out[2] = srgb::unitFromByte(in[2]);
+            constexpr float unit = 1.0f / 255.0f;
+            out[0] = float(in[0]) * unit;
+            out[1] = float(in[1]) * unit;
+            out[2] = float(in[2]) * unit;
             out[3] = 1.0f;
         } else if (a == 0) {
             out[0] = out[1] = out[2] = out[3] = 0.0f;
@@ -113,8 +113,8 @@ void RenderPlan::compile(int width, int height) {
     }
 }
 
-void RenderPlan::runOps(PixelRow& row, int end, std::vector<float>& blurred) const {
-    for (int k = 0; k < end; ++k) {
+void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const {
+    for (int k = begin; k < end; ++k) {
         const Op& op = ops_[k];
         if (op.table) {
             op.table->apply(row);
@@ -128,27 +128,44 @@ void RenderPlan::runOps(PixelRow& row, int end, std::vector<float>& blurred) con
     }
 }
 
+// Below this many pixels (a preview) the working image after each detail step's input is kept
+// as floats, so each step runs once per pixel; above it (the full-resolution export) the chain
+// is recomputed from the 8-bit source instead, which keeps memory near the bitmaps' own.
+constexpr qint64 kCheckpointPixels = 6'000'000;
+
 QImage RenderPlan::render(const QImage& source, const QRect& region) {
     const int width = source.width(), height = source.height();
     compile(width, height);
+
+    std::vector<float> checkpoint;
+    int checkpointOps = 0; // ops already applied to the checkpoint's pixels
+    const bool keep = qint64(width) * height <= kCheckpointPixels;
+    auto loadRow = [&](int y, int x, int count, float* pixels) {
+        if (checkpointOps > 0) std::copy_n(checkpoint.data() + (size_t(y) * width + x) * 4, size_t(count) * 4, pixels);
+        else decodeRow(source.constScanLine(y) + size_t(x) * 4, count, pixels);
+    };
 
     // One pass per detail step, each building the luminance plane that step reads.
     for (int k = 0; k < int(ops_.size()); ++k) {
         if (ops_[k].plane < 0) continue;
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
+        const bool store = keep && !plane.sparse();
+        if (store && checkpoint.empty()) checkpoint.resize(size_t(width) * height * 4);
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
             std::vector<float> pixels(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 if (!plane.wantsRow(y)) continue;
                 PixelRow row{pixels.data(), width, 0, y, width, height};
-                decodeRow(source.constScanLine(y), width, pixels.data());
-                runOps(row, k, blurred);
+                loadRow(y, 0, width, pixels.data());
+                runOps(row, checkpointOps, k, blurred);
+                if (store) std::copy_n(pixels.data(), size_t(width) * 4, checkpoint.data() + size_t(y) * width * 4);
                 for (int x = 0; x < width; ++x)
                     luma[x] = lumaOf(pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2]);
                 plane.addRow(y, luma.data());
             }
         });
+        if (store) checkpointOps = k;
         plane.finish();
     }
 
@@ -160,8 +177,8 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
             PixelRow row{pixels.data(), count, region.x(), y, width, height};
-            decodeRow(source.constScanLine(y) + size_t(region.x()) * 4, count, pixels.data());
-            runOps(row, int(ops_.size()), blurred);
+            loadRow(y, region.x(), count, pixels.data());
+            runOps(row, checkpointOps, int(ops_.size()), blurred);
             encodeRow(pixels.data(), count, out.scanLine(j));
         }
     });

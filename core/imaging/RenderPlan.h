@@ -59,7 +59,7 @@ private:
     };
 
     void compile(int width, int height);
-    void runOps(PixelRow& row, int end, std::vector<float>& blurred) const;
+    void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const;
 
     std::vector<Item> items_;
     std::vector<Op> ops_;

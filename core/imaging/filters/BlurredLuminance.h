@@ -15,6 +15,7 @@ public:
 
     int factor() const { return factor_; }
     int reducedHeight() const { return height_; }
+    bool sparse() const { return sparse_; }
     // Whether row y (of the full frame) contributes; rows that don't need not be computed.
     bool wantsRow(int y) const;
     // Adds the luminance of full row y (frameWidth values). Rows of distinct reduced rows may be

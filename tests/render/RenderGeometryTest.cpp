@@ -1,0 +1,136 @@
+// The render's edge cases of identity and geometry: what comes back, its size, and where each
+// pixel lands.
+#include "core/imaging/ImageRenderEngine.h"
+#include "tests/render/RenderTestImages.h"
+
+#include <gtest/gtest.h>
+
+using namespace rendertest;
+
+namespace {
+
+const ImageRenderEngine engine;
+
+TEST(RenderIdentity, DefaultRecipeReturnsTheSameBitmapEvenWithCrop) {
+    const QImage source = coordinates(40, 30);
+    EditAdjustments a;
+    EXPECT_EQ(engine.render(source, a, true).cacheKey(), source.cacheKey());
+    EXPECT_EQ(engine.render(source, a, false).cacheKey(), source.cacheKey());
+    a.quarterTurns = 4; // a whole turn is no turn
+    a.exposure = 0.0005;
+    EXPECT_EQ(engine.render(source, a, true).cacheKey(), source.cacheKey());
+}
+
+TEST(RenderIdentity, NegativeClarityDoesNothingWhileNegativeExposureDarkens) {
+    const QImage source = solid(20, 20, QColor(128, 128, 128));
+    EditAdjustments a;
+    a.clarity = -0.5;
+    EXPECT_EQ(engine.render(source, a, true), source);
+    a = EditAdjustments();
+    a.exposure = -0.5;
+    const QImage out = engine.render(source, a, true);
+    EXPECT_LT(out.pixelColor(10, 10).red(), 110);
+    EXPECT_EQ(out.format(), QImage::Format_RGBA8888_Premultiplied);
+}
+
+TEST(RenderGeometry, QuarterTurnsAreClockwiseExactMoves) {
+    const QImage source = coordinates(400, 300);
+    EditAdjustments a;
+    a.quarterTurns = 1;
+    const QImage once = engine.render(source, a, true);
+    ASSERT_EQ(once.size(), QSize(300, 400));
+    // Clockwise: the source's bottom-left corner becomes the top-left, its top-left the top-right.
+    EXPECT_EQ(at(once, 0, 0), at(source, 0, 299));
+    EXPECT_EQ(at(once, 299, 0), at(source, 0, 0));
+    EXPECT_EQ(at(once, 120, 57), at(source, 57, 299 - 120));
+    a.quarterTurns = 2;
+    const QImage twice = engine.render(source, a, true);
+    ASSERT_EQ(twice.size(), QSize(400, 300));
+    EXPECT_EQ(at(twice, 0, 0), at(source, 399, 299));
+    EXPECT_EQ(at(twice, 10, 20), at(source, 389, 279));
+    a.quarterTurns = -1; // three clockwise turns
+    const QImage back = engine.render(source, a, true);
+    ASSERT_EQ(back.size(), QSize(300, 400));
+    EXPECT_EQ(at(back, 0, 0), at(source, 399, 0));
+}
+
+TEST(RenderGeometry, FlipsComeBeforeTheTurn) {
+    const QImage source = coordinates(40, 30);
+    EditAdjustments a;
+    a.flipHorizontal = true;
+    const QImage mirrored = engine.render(source, a, true);
+    EXPECT_EQ(at(mirrored, 0, 5), at(source, 39, 5));
+    a.flipHorizontal = false;
+    a.flipVertical = true;
+    EXPECT_EQ(at(engine.render(source, a, true), 3, 0), at(source, 3, 29));
+    a.flipVertical = false;
+    a.flipHorizontal = true;
+    a.quarterTurns = 1;
+    const QImage turned = engine.render(source, a, true);
+    ASSERT_EQ(turned.size(), QSize(30, 40));
+    // Mirror first (x -> 39 − x), then turn clockwise: output (u, v) is mirrored (v, 29 − u).
+    for (auto [u, v] : {std::pair{0, 0}, {29, 0}, {7, 33}, {29, 39}})
+        EXPECT_EQ(at(turned, u, v), at(source, 39 - v, 29 - u)) << u << "," << v;
+}
+
+TEST(RenderGeometry, StraightenKeepsTheSizeAndFillsEveryCorner) {
+    // A white picture with alpha 255 everywhere: an empty corner would show as transparent.
+    const QImage source = solid(400, 300, Qt::white);
+    EditAdjustments a;
+    a.straightenDegrees = 10;
+    const QImage out = engine.render(source, a, true);
+    ASSERT_EQ(out.size(), QSize(400, 300));
+    for (auto [x, y] : {std::pair{0, 0}, {399, 0}, {0, 299}, {399, 299}, {200, 150}})
+        EXPECT_EQ(out.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+    // The picture turns clockwise: a mark right of the centre moves down.
+    QImage marked = coordinates(400, 300);
+    for (int y = 148; y < 152; ++y)
+        for (int x = 300; x < 304; ++x) marked.setPixelColor(x, y, Qt::black);
+    const QImage turned = engine.render(marked, a, true);
+    const double c = std::cos(10 * M_PI / 180), s = std::sin(10 * M_PI / 180);
+    const double scale = std::max((c * 400 + s * 300) / 400, (s * 400 + c * 300) / 300);
+    const int ex = int(200 + scale * c * 102), ey = int(150 + scale * s * 102);
+    EXPECT_LT(turned.pixelColor(ex, ey).lightness(), 60);
+}
+
+TEST(RenderGeometry, CropTakesTheNamedRectangleOnlyWhenAsked) {
+    const QImage source = coordinates(400, 300);
+    EditAdjustments a;
+    a.cropRect = NormalizedCropRect(0.25, 0.25, 0.5, 0.5);
+    const QImage cropped = engine.render(source, a, true);
+    ASSERT_EQ(cropped.size(), QSize(200, 150));
+    EXPECT_EQ(at(cropped, 0, 0), at(source, 100, 75)); // measured from the top-left
+    EXPECT_EQ(at(cropped, 199, 149), at(source, 299, 224));
+    EXPECT_EQ(engine.render(source, a, false).size(), QSize(400, 300));
+    // Off-centre, to tell the top-left origin from the bottom-left one.
+    a.cropRect = NormalizedCropRect(0.1, 0.2, 0.3, 0.3);
+    const QImage corner = engine.render(source, a, true);
+    ASSERT_EQ(corner.size(), QSize(120, 90));
+    EXPECT_EQ(at(corner, 0, 0), at(source, 40, 60));
+}
+
+TEST(RenderGeometry, TinyCropsAreRaisedOrSkipped) {
+    EditAdjustments a;
+    a.cropRect = NormalizedCropRect::unclamped(0, 0, 0.001, 0.001);
+    EXPECT_EQ(engine.render(coordinates(1000, 1000), a, true).size(), QSize(50, 50));
+    const QImage small = coordinates(20, 20);
+    a.cropRect = NormalizedCropRect::unclamped(0.5, 0.5, 0.05, 0.05); // one pixel
+    const QImage out = engine.render(small, a, true);
+    EXPECT_EQ(out.size(), QSize(20, 20));
+    EXPECT_EQ(out, small);
+}
+
+TEST(RenderGeometry, CropFollowsTheTurnAndColourFollowsTheSource) {
+    const QImage source = coordinates(400, 300);
+    EditAdjustments a;
+    a.quarterTurns = 1;
+    a.cropRect = NormalizedCropRect(0, 0, 0.5, 0.25); // of the turned 300 x 400 frame
+    a.exposure = 0.5;
+    const QImage out = engine.render(source, a, true);
+    ASSERT_EQ(out.size(), QSize(150, 100));
+    a.cropRect = NormalizedCropRect::full;
+    const QImage whole = engine.render(source, a, true);
+    EXPECT_EQ(out, whole.copy(0, 0, 150, 100)); // a cropped render is the same pixels
+}
+
+} // namespace
