@@ -9,8 +9,12 @@
 
 namespace {
 
-QJsonValue optionalText(const std::optional<QString>& v) { return v ? QJsonValue(*v) : QJsonValue(); }
-QJsonValue optionalNumber(const std::optional<double>& v) { return v ? QJsonValue(*v) : QJsonValue(); }
+QJsonValue optionalText(const std::optional<QString>& v) {
+    return v ? QJsonValue(*v) : QJsonValue();
+}
+QJsonValue optionalNumber(const std::optional<double>& v) {
+    return v ? QJsonValue(*v) : QJsonValue();
+}
 
 QJsonObject toJson(const ExifMetadataReport& report) {
     QJsonObject o;
@@ -29,7 +33,8 @@ QJsonObject toJson(const ExifMetadataReport& report) {
     o["gpsFormatted"] = optionalText(report.gpsFormatted());
     QJsonArray entries;
     for (const auto& entry : report.entries)
-        entries.append(QJsonObject{{"id", entry.id}, {"group", entry.group}, {"label", entry.label}, {"value", entry.value}});
+        entries.append(QJsonObject{
+            {"id", entry.id}, {"group", entry.group}, {"label", entry.label}, {"value", entry.value}});
     o["entries"] = entries;
     return o;
 }
@@ -54,12 +59,15 @@ int runExif(const QStringList& args) {
         return 0;
     }
     int width = 0;
-    for (const auto& entry : report.entries) width = std::max(width, int(entry.id.size()));
-    for (const auto& entry : report.entries) cliOut(QStringLiteral("%1  %2").arg(entry.id, -width).arg(entry.value));
+    for (const auto& entry : report.entries)
+        width = std::max(width, int(entry.id.size()));
+    for (const auto& entry : report.entries)
+        cliOut(QStringLiteral("%1  %2").arg(entry.id, -width).arg(entry.value));
     cliOut(QStringLiteral("Sensitive tags: %1").arg(report.sensitiveTagCount));
     return 0;
 }
 
 const CliRegistration exif{{QStringLiteral("exif"), QStringLiteral("exif FILE [--json]"),
-                            QStringLiteral("The camera, exposure, GPS and author metadata of FILE."), runExif}};
+                            QStringLiteral("The camera, exposure, GPS and author metadata of FILE."),
+                            runExif}};
 } // namespace

@@ -53,7 +53,9 @@ int runFrames(const QStringList& args) {
     }
     const QString stem = QFileInfo(file).completeBaseName();
     for (int i = 0; i < sequence->frameCount(); ++i) {
-        const QString out = QDir(extractDir).filePath(QStringLiteral("%1_frame_%2.png").arg(stem).arg(i + 1, 3, 10, QChar(u'0')));
+        const QString out =
+            QDir(extractDir)
+                .filePath(QStringLiteral("%1_frame_%2.png").arg(stem).arg(i + 1, 3, 10, QChar(u'0')));
         if (!sequence->frames()[size_t(i)].image().save(out, "PNG")) {
             cliErr(QStringLiteral("%1: could not write").arg(out));
             return 1;
@@ -63,7 +65,8 @@ int runFrames(const QStringList& args) {
     return 0;
 }
 
-const CliRegistration frames{{QStringLiteral("frames"), QStringLiteral("frames FILE [--max N] [--extract DIR]"),
-                              QStringLiteral("Frame count and display times of an animated image; --extract saves each frame as PNG."),
-                              runFrames}};
+const CliRegistration frames{
+    {QStringLiteral("frames"), QStringLiteral("frames FILE [--max N] [--extract DIR]"),
+     QStringLiteral("Frame count and display times of an animated image; --extract saves each frame as PNG."),
+     runFrames}};
 } // namespace

@@ -16,10 +16,13 @@ int runStrip(const QStringList& args) {
         return 1;
     }
     const ExifMetadataReport after = service.inspect(args[0]);
-    cliOut(QStringLiteral("%1: metadata removed (%2 sensitive tags remain)").arg(args[0]).arg(after.sensitiveTagCount));
+    cliOut(QStringLiteral("%1: metadata removed (%2 sensitive tags remain)")
+               .arg(args[0])
+               .arg(after.sensitiveTagCount));
     return 0;
 }
 
 const CliRegistration strip{{QStringLiteral("strip"), QStringLiteral("strip FILE"),
-                             QStringLiteral("Rewrite FILE upright in its own format without any metadata."), runStrip}};
+                             QStringLiteral("Rewrite FILE upright in its own format without any metadata."),
+                             runStrip}};
 } // namespace

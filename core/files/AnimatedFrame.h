@@ -5,7 +5,7 @@
 // One frame of an animation and how long it stays on screen. The delay is kept within
 // minimumDelay...maximumDelay so that playback neither spins nor stalls.
 class AnimatedFrame {
-public:
+  public:
     static constexpr double minimumDelay = 0.02;
     static constexpr double maximumDelay = 5.0;
 
@@ -16,7 +16,7 @@ public:
 
     bool operator==(const AnimatedFrame&) const = default;
 
-private:
+  private:
     QImage image_;
     double delaySeconds_;
 };

@@ -6,7 +6,7 @@
 
 // The decoded frames of an animated file, in file order.
 class AnimatedImageSequence {
-public:
+  public:
     explicit AnimatedImageSequence(std::vector<AnimatedFrame> frames) : frames_(std::move(frames)) {}
 
     const std::vector<AnimatedFrame>& frames() const { return frames_; }
@@ -15,6 +15,6 @@ public:
 
     bool operator==(const AnimatedImageSequence&) const = default;
 
-private:
+  private:
     std::vector<AnimatedFrame> frames_;
 };

@@ -11,8 +11,12 @@ namespace {
 std::optional<double> usableDelay(const QVariantMap& dictionary, const QString& key) {
     const QVariant v = dictionary.value(key);
     switch (v.typeId()) {
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Int: case QMetaType::UInt:
-    case QMetaType::LongLong: case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
         break;
     default:
         return std::nullopt;
@@ -27,7 +31,8 @@ double AnimatedImageService::frameDelay(const QVariantMap& properties) {
     const std::pair<const QString*, std::pair<const QString*, const QString*>> candidates[] = {
         {&ImageProperty::GIFDictionary, {&ImageProperty::UnclampedDelayTime, &ImageProperty::DelayTime}},
         {&ImageProperty::WebPDictionary, {&ImageProperty::UnclampedDelayTime, &ImageProperty::DelayTime}},
-        {&ImageProperty::PNGDictionary, {&ImageProperty::APNGUnclampedDelayTime, &ImageProperty::APNGDelayTime}},
+        {&ImageProperty::PNGDictionary,
+         {&ImageProperty::APNGUnclampedDelayTime, &ImageProperty::APNGDelayTime}},
     };
     for (const auto& [dictionaryKey, keys] : candidates) {
         const QVariant dictionary = properties.value(*dictionaryKey);

@@ -9,7 +9,7 @@
 // Reads every frame of a multi-image file (animated GIF, WebP, PNG; pages of a TIFF) with its
 // display time, all decoded up front so that playback never decodes. Stateless and reentrant.
 class AnimatedImageService {
-public:
+  public:
     static constexpr int defaultMaxFrames = 180;
     static constexpr double defaultDelay = 0.1;
 

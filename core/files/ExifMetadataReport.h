@@ -8,7 +8,7 @@
 // for the "strip metadata" command. Plain value; rows keep the fixed order the inspector reads.
 struct ExifMetadataReport {
     struct Entry {
-        QString id;    // group "." label, e.g. "Camera.Make"
+        QString id; // group "." label, e.g. "Camera.Make"
         QString group;
         QString label;
         QString value;

@@ -31,8 +31,14 @@ std::optional<QString> textValue(const QVariantMap& dict, const QString& key) {
 
 bool isNumberType(int type) {
     switch (type) {
-    case QMetaType::Double: case QMetaType::Float: case QMetaType::Int: case QMetaType::UInt:
-    case QMetaType::LongLong: case QMetaType::ULongLong: case QMetaType::Short: case QMetaType::UShort:
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
         return true;
     default:
         return false;
@@ -51,7 +57,9 @@ std::optional<double> numberValue(const QVariantMap& dict, const QString& key) {
 }
 
 // Blanks and line breaks at either end, which cameras pad their strings with.
-QString trimmed(const QString& text) { return text.trimmed(); }
+QString trimmed(const QString& text) {
+    return text.trimmed();
+}
 
 QString shutterText(double seconds) {
     if (seconds < 1.0) return QString::asprintf("1/%.0f s", std::round(1.0 / seconds));
@@ -116,7 +124,8 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
 
     if (auto make = textValue(tiff, QStringLiteral("Make"))) {
         report.cameraMake = trimmed(*make);
-        if (!report.cameraMake->isEmpty()) addRow(QStringLiteral("Camera"), QStringLiteral("Make"), *report.cameraMake, 1);
+        if (!report.cameraMake->isEmpty())
+            addRow(QStringLiteral("Camera"), QStringLiteral("Make"), *report.cameraMake, 1);
     }
     if (auto model = textValue(tiff, QStringLiteral("Model"))) {
         report.cameraModel = trimmed(*model);
@@ -125,7 +134,8 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
     }
     if (auto lens = textValue(exif, QStringLiteral("LensModel"))) {
         report.lensModel = trimmed(*lens);
-        if (!report.lensModel->isEmpty()) addRow(QStringLiteral("Camera"), QStringLiteral("Lens"), *report.lensModel, 1);
+        if (!report.lensModel->isEmpty())
+            addRow(QStringLiteral("Camera"), QStringLiteral("Lens"), *report.lensModel, 1);
     }
     if (auto software = textValue(tiff, QStringLiteral("Software")); software && !software->isEmpty())
         addRow(QStringLiteral("Camera"), QStringLiteral("Software"), *software, 1);
@@ -149,7 +159,8 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
         report.shutterSpeed = shutterText(*exposure);
         addRow(QStringLiteral("EXIF"), QStringLiteral("Shutter"), *report.shutterSpeed, 0);
     }
-    if (const QVariant ratings = exif.value(QStringLiteral("ISOSpeedRatings")); ratings.typeId() == QMetaType::QVariantList) {
+    if (const QVariant ratings = exif.value(QStringLiteral("ISOSpeedRatings"));
+        ratings.typeId() == QMetaType::QVariantList) {
         const QVariantList list = ratings.toList();
         if (!list.isEmpty()) {
             // Integer part, as a camera's ISO is; beyond 64 bits it is nonsense and treated as missing.
@@ -169,7 +180,8 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
     if (auto altitude = numberValue(gps, QStringLiteral("Altitude")))
         addRow(QStringLiteral("GPS"), QStringLiteral("Altitude"), QString::asprintf("%.1f m", *altitude), 1);
 
-    if (const QVariant bylines = iptc.value(QStringLiteral("Byline")); bylines.typeId() == QMetaType::QVariantList) {
+    if (const QVariant bylines = iptc.value(QStringLiteral("Byline"));
+        bylines.typeId() == QMetaType::QVariantList) {
         QStringList names;
         bool allText = true;
         for (const QVariant& name : bylines.toList()) {
@@ -182,7 +194,8 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
         const QString joined = names.join(QStringLiteral(", "));
         if (allText && !joined.isEmpty()) addRow(QStringLiteral("IPTC"), QStringLiteral("Author"), joined, 1);
     }
-    if (auto copyright = textValue(iptc, QStringLiteral("CopyrightNotice")); copyright && !copyright->isEmpty())
+    if (auto copyright = textValue(iptc, QStringLiteral("CopyrightNotice"));
+        copyright && !copyright->isEmpty())
         addRow(QStringLiteral("IPTC"), QStringLiteral("Copyright"), *copyright, 1);
 
     return report;
@@ -226,11 +239,13 @@ void ImageMetadataService::stripMetadataInPlace(const QString& path) const {
     if (!bytes || bytes->isEmpty()) throw MetadataStripError(Code::finalizeFailed);
 
     struct stat original {};
-    if (::stat(QFile::encodeName(target).constData(), &original) != 0) throw MetadataStripError(Code::couldNotRead);
+    if (::stat(QFile::encodeName(target).constData(), &original) != 0)
+        throw MetadataStripError(Code::couldNotRead);
 
     const QFileInfo info(target);
     const QString folder = info.absolutePath();
-    QString name = QStringLiteral(".taviview_clean_") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    QString name =
+        QStringLiteral(".taviview_clean_") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     if (!extension.isEmpty()) name += u'.' + extension;
     const QString temporary = folder + u'/' + name;
     if (writeDurably(temporary, *bytes, original) != 0) throw MetadataStripError(Code::finalizeFailed);

@@ -8,7 +8,7 @@
 // Reads the privacy-relevant metadata of an image file, and removes all of a file's metadata by
 // re-encoding its upright pixels in place. Stateless; callable from any thread.
 class ImageMetadataService {
-public:
+  public:
     // Never fails: a file that can't be read gives ExifMetadataReport::empty().
     ExifMetadataReport inspect(const QString& path) const;
 

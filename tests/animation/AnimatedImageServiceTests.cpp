@@ -14,7 +14,8 @@ namespace {
 
 std::vector<double> delaysOf(const AnimatedImageSequence& sequence) {
     std::vector<double> delays;
-    for (const auto& frame : sequence.frames()) delays.push_back(frame.delaySeconds());
+    for (const auto& frame : sequence.frames())
+        delays.push_back(frame.delaySeconds());
     return delays;
 }
 
@@ -25,7 +26,7 @@ QImage solid(QColor colour, int size = 8) {
 }
 
 class GeneratedAnimations : public ::testing::Test {
-protected:
+  protected:
     QString write(const QString& name, const QByteArray& bytes) {
         const QString path = dir.filePath(name);
         EXPECT_TRUE(animtest::writeFile(path, bytes));
@@ -48,20 +49,25 @@ TEST(AnimatedImageService, DelayCandidatesInOrder) {
     using namespace ImageProperty;
     auto delay = [](const QVariantMap& p) { return AnimatedImageService::frameDelay(p); };
     // Unclamped first; a value of 0.01 or less is "no delay" and passes to the next candidate.
-    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.005}, {DelayTime, 0.1}}}}), 0.1);
-    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.015}, {DelayTime, 0.1}}}}), 0.015);
-    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.01}, {DelayTime, 0.01}}}}), 0.1);
+    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.005}, {DelayTime, 0.1}}}}),
+                     0.1);
+    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.015}, {DelayTime, 0.1}}}}),
+                     0.015);
+    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{UnclampedDelayTime, 0.01}, {DelayTime, 0.01}}}}),
+                     0.1);
     // GIF before WebP before APNG, each only when usable.
     EXPECT_DOUBLE_EQ(delay({{GIFDictionary, QVariantMap{{DelayTime, 0.0}}},
                             {WebPDictionary, QVariantMap{{DelayTime, 0.3}}},
                             {PNGDictionary, QVariantMap{{APNGDelayTime, 0.7}}}}),
                      0.3);
-    EXPECT_DOUBLE_EQ(delay({{WebPDictionary, QVariantMap{{UnclampedDelayTime, "0.5"}}},
-                            {PNGDictionary, QVariantMap{{APNGUnclampedDelayTime, 0.7}, {APNGDelayTime, 0.9}}}}),
-                     0.7);
+    EXPECT_DOUBLE_EQ(
+        delay({{WebPDictionary, QVariantMap{{UnclampedDelayTime, "0.5"}}},
+               {PNGDictionary, QVariantMap{{APNGUnclampedDelayTime, 0.7}, {APNGDelayTime, 0.9}}}}),
+        0.7);
     // Nothing usable: the default.
     EXPECT_DOUBLE_EQ(delay({}), 0.1);
-    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, "0.5"}, {PNGDictionary, QVariantMap{{APNGDelayTime, -1.0}}}}), 0.1);
+    EXPECT_DOUBLE_EQ(delay({{GIFDictionary, "0.5"}, {PNGDictionary, QVariantMap{{APNGDelayTime, -1.0}}}}),
+                     0.1);
 }
 
 TEST(AnimatedImageService, RealAnimationsGiveTheirFramesAndDelays) {
@@ -75,9 +81,12 @@ TEST(AnimatedImageService, RealAnimationsGiveTheirFramesAndDelays) {
         std::vector<double> expected(9, 3.0);
         expected.push_back(5.0); // declared 15 s
         EXPECT_EQ(delaysOf(*sequence), expected);
-        for (const auto& frame : sequence->frames()) EXPECT_EQ(frame.image().size(), QSize(370, 285));
+        for (const auto& frame : sequence->frames())
+            EXPECT_EQ(frame.image().size(), QSize(370, 285));
         // Full canvases: consecutive frames differ, and none is blank.
-        EXPECT_GT(testsupport::meanAbsoluteDifference(sequence->frames()[0].image(), sequence->frames()[1].image()), 0.5);
+        EXPECT_GT(
+            testsupport::meanAbsoluteDifference(sequence->frames()[0].image(), sequence->frames()[1].image()),
+            0.5);
     }
 
     const auto squares = service.loadAnimationIfAnimated(fixture("formats/rotating-squares.gif"));
@@ -115,11 +124,14 @@ TEST(AnimatedImageService, StillsAndUnreadableFilesGiveNothing) {
 
 TEST_F(GeneratedAnimations, DelaysAsDeclared) {
     // 0 and 1 centisecond mean "as fast as possible": 0.1 s. 12 s is held to 5 s.
-    const auto sequence = service.loadAnimationIfAnimated(write("delays.gif", animtest::gif({0, 1, 2, 7, 1200})));
+    const auto sequence =
+        service.loadAnimationIfAnimated(write("delays.gif", animtest::gif({0, 1, 2, 7, 1200})));
     ASSERT_TRUE(sequence);
     EXPECT_EQ(delaysOf(*sequence), (std::vector<double>{0.1, 0.1, 0.02, 0.07, 5.0}));
     // Each frame is its own picture.
-    EXPECT_GT(testsupport::meanAbsoluteDifference(sequence->frames()[0].image(), sequence->frames()[1].image()), 10);
+    EXPECT_GT(
+        testsupport::meanAbsoluteDifference(sequence->frames()[0].image(), sequence->frames()[1].image()),
+        10);
 }
 
 TEST_F(GeneratedAnimations, LongAnimationsAreCut) {
@@ -135,9 +147,9 @@ TEST_F(GeneratedAnimations, LongAnimationsAreCut) {
 }
 
 TEST_F(GeneratedAnimations, UndecodableFramesAreSkipped) {
-    const QString three = write("three.png", animtest::apng({{solid(Qt::red), 1, 10},
-                                                             {solid(Qt::green), 3, 10, true},
-                                                             {solid(Qt::blue), 5, 10}}));
+    const QString three = write(
+        "three.png",
+        animtest::apng({{solid(Qt::red), 1, 10}, {solid(Qt::green), 3, 10, true}, {solid(Qt::blue), 5, 10}}));
     const auto sequence = service.loadAnimationIfAnimated(three);
     ASSERT_TRUE(sequence);
     ASSERT_EQ(sequence->frameCount(), 2);
@@ -145,7 +157,8 @@ TEST_F(GeneratedAnimations, UndecodableFramesAreSkipped) {
     EXPECT_EQ(sequence->frames()[1].image().pixelColor(0, 0), QColor(Qt::blue));
 
     // Two images of which one can't be decoded: a still.
-    const QString two = write("two.png", animtest::apng({{solid(Qt::red), 1, 10}, {solid(Qt::green), 3, 10, true}}));
+    const QString two =
+        write("two.png", animtest::apng({{solid(Qt::red), 1, 10}, {solid(Qt::green), 3, 10, true}}));
     EXPECT_FALSE(service.loadAnimationIfAnimated(two));
 }
 

@@ -53,7 +53,8 @@ void pngChunk(QByteArray& out, const char* type, const QByteArray& payload) {
     body.append(payload);
     out.append(body);
     char crc[4];
-    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))), crc);
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))), crc);
     out.append(crc, 4);
 }
 
@@ -134,8 +135,10 @@ QByteArray apng(const std::vector<ApngFrame>& frames) {
         pngChunk(out, "fcTL", fctl);
         QByteArray data = pngParts(frame.image).second;
         if (frame.corruptData) data.fill('\x5a');
-        if (i == 0) pngChunk(out, "IDAT", data);
-        else pngChunk(out, "fdAT", be32(sequence++) + data);
+        if (i == 0)
+            pngChunk(out, "IDAT", data);
+        else
+            pngChunk(out, "fdAT", be32(sequence++) + data);
     }
     pngChunk(out, "IEND", {});
     return out;

@@ -14,7 +14,7 @@ namespace animtest {
 QByteArray gif(const std::vector<int>& delaysCentiseconds, int size = 8);
 
 struct ApngFrame {
-    QImage image;          // all frames the same size
+    QImage image; // all frames the same size
     quint16 delayNumerator;
     quint16 delayDenominator;
     bool corruptData = false; // replace the frame's compressed pixels with garbage

@@ -16,7 +16,8 @@ using testsupport::fixture;
 namespace {
 QStringList rows(const ExifMetadataReport& report) {
     QStringList out;
-    for (const auto& e : report.entries) out << e.id + u'=' + e.value;
+    for (const auto& e : report.entries)
+        out << e.id + u'=' + e.value;
     return out;
 }
 
@@ -30,10 +31,11 @@ QString plainJpeg(const QTemporaryDir& dir, const QString& name) {
 TEST(Inspect, CameraPhotos) {
     const ImageMetadataService service;
     const auto coolpix = service.inspect(fixture("photos/DSCN0010.jpg"));
-    EXPECT_EQ(rows(coolpix), (QStringList{"Camera.Make=NIKON", "Camera.Model=COOLPIX P6000",
-                                          "Camera.Software=Nikon Transfer 1.1 W", "EXIF.Captured=2008:10:22 16:28:39",
-                                          "EXIF.Focal Length=24 mm", "EXIF.Aperture=f/5.9", "EXIF.Shutter=1/75 s",
-                                          "EXIF.ISO=ISO 64", "GPS.Coordinates=43.46745, 11.88513"}));
+    EXPECT_EQ(rows(coolpix),
+              (QStringList{"Camera.Make=NIKON", "Camera.Model=COOLPIX P6000",
+                           "Camera.Software=Nikon Transfer 1.1 W", "EXIF.Captured=2008:10:22 16:28:39",
+                           "EXIF.Focal Length=24 mm", "EXIF.Aperture=f/5.9", "EXIF.Shutter=1/75 s",
+                           "EXIF.ISO=ISO 64", "GPS.Coordinates=43.46745, 11.88513"}));
     ASSERT_TRUE(coolpix.hasGPS());
     EXPECT_NEAR(*coolpix.latitude, 43.467448, 1e-5);  // north
     EXPECT_NEAR(*coolpix.longitude, 11.885127, 1e-5); // east
@@ -73,7 +75,8 @@ TEST(Inspect, ToolWrittenMetadata) {
 
     // Southern latitude without any longitude: no position, nothing counted for it.
     const QString latOnly = plainJpeg(dir, "lat.jpg");
-    metatest::writeMetadata(latOnly, {{"Exif.GPSInfo.GPSLatitudeRef", "S"}, {"Exif.GPSInfo.GPSLatitude", "41/1 0/1 2952/100"}});
+    metatest::writeMetadata(
+        latOnly, {{"Exif.GPSInfo.GPSLatitudeRef", "S"}, {"Exif.GPSInfo.GPSLatitude", "41/1 0/1 2952/100"}});
     auto report = service.inspect(latOnly);
     ASSERT_TRUE(report.latitude);
     EXPECT_NEAR(*report.latitude, -41.0082, 1e-9);
@@ -98,10 +101,10 @@ TEST(Inspect, ToolWrittenMetadata) {
                              {"Iptc.Application2.Byline", "Bo Kim"},
                              {"Iptc.Application2.Copyright", "(c) 2024 Ann Lee"}});
     report = service.inspect(full);
-    EXPECT_EQ(rows(report), (QStringList{"Camera.Make=Canon", "Camera.Model=EOS R5", "EXIF.Shutter=1/3 s",
-                                         "EXIF.ISO=ISO 3200", "GPS.Coordinates=40.71280, -74.00600",
-                                         "GPS.Altitude=10.5 m", "IPTC.Author=Ann Lee, Bo Kim",
-                                         "IPTC.Copyright=(c) 2024 Ann Lee"}));
+    EXPECT_EQ(rows(report),
+              (QStringList{"Camera.Make=Canon", "Camera.Model=EOS R5", "EXIF.Shutter=1/3 s",
+                           "EXIF.ISO=ISO 3200", "GPS.Coordinates=40.71280, -74.00600", "GPS.Altitude=10.5 m",
+                           "IPTC.Author=Ann Lee, Bo Kim", "IPTC.Copyright=(c) 2024 Ann Lee"}));
     EXPECT_EQ(report.cameraMake, QString("Canon"));
     EXPECT_EQ(report.sensitiveTagCount, 1 + 1 + 2 + 1 + 1 + 1);
 

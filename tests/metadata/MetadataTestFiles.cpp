@@ -12,7 +12,8 @@ void writeMetadata(const QString& path, const std::vector<std::pair<QString, QSt
     auto image = Exiv2::ImageFactory::open(path.toStdString());
     image->readMetadata();
     Exiv2::ExifData& exifData = image->exifData();
-    for (const auto& [key, value] : exif) exifData[key.toStdString()] = value.toStdString();
+    for (const auto& [key, value] : exif)
+        exifData[key.toStdString()] = value.toStdString();
     Exiv2::IptcData& iptcData = image->iptcData();
     for (const auto& [key, value] : iptc) {
         Exiv2::IptcKey k(key.toStdString());
@@ -21,7 +22,8 @@ void writeMetadata(const QString& path, const std::vector<std::pair<QString, QSt
         iptcData.add(k, v.get());
     }
     Exiv2::XmpData& xmpData = image->xmpData();
-    for (const auto& [key, value] : xmp) xmpData[key.toStdString()] = value.toStdString();
+    for (const auto& [key, value] : xmp)
+        xmpData[key.toStdString()] = value.toStdString();
     image->writeMetadata();
 }
 
@@ -43,7 +45,8 @@ QByteArray readAll(const QString& path) {
 }
 
 QStringList folderEntries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                                  QDir::Name);
 }
 
 } // namespace metatest

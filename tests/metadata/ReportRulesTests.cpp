@@ -9,8 +9,8 @@
 
 namespace {
 
-QVariantMap withDictionaries(const QVariantMap& tiff, const QVariantMap& exif = {}, const QVariantMap& gps = {},
-                             const QVariantMap& iptc = {}) {
+QVariantMap withDictionaries(const QVariantMap& tiff, const QVariantMap& exif = {},
+                             const QVariantMap& gps = {}, const QVariantMap& iptc = {}) {
     QVariantMap p;
     if (!tiff.isEmpty()) p.insert(ImageProperty::TIFFDictionary, tiff);
     if (!exif.isEmpty()) p.insert(ImageProperty::ExifDictionary, exif);
@@ -27,12 +27,14 @@ std::optional<QString> rowValue(const ExifMetadataReport& report, const QString&
 
 QStringList rowIds(const ExifMetadataReport& report) {
     QStringList ids;
-    for (const auto& e : report.entries) ids << e.id;
+    for (const auto& e : report.entries)
+        ids << e.id;
     return ids;
 }
 
 std::optional<QString> shutterFor(double seconds) {
-    return ImageMetadataService::reportFromProperties(withDictionaries({}, {{"ExposureTime", seconds}})).shutterSpeed;
+    return ImageMetadataService::reportFromProperties(withDictionaries({}, {{"ExposureTime", seconds}}))
+        .shutterSpeed;
 }
 
 } // namespace
@@ -61,19 +63,23 @@ TEST(ReportRules, ExposureFormatting) {
     // A corrupt, absurdly short time must not overflow an integer conversion.
     EXPECT_EQ(shutterFor(1e-300).value_or("").left(2), QString("1/"));
 
-    const auto report = ImageMetadataService::reportFromProperties(withDictionaries(
-        {}, {{"FocalLength", 50.4}, {"FNumber", 2.8}, {"ISOSpeedRatings", QVariantList{qlonglong(400), qlonglong(0)}},
-             {"ExposureTime", 0.004}}));
+    const auto report = ImageMetadataService::reportFromProperties(
+        withDictionaries({}, {{"FocalLength", 50.4},
+                              {"FNumber", 2.8},
+                              {"ISOSpeedRatings", QVariantList{qlonglong(400), qlonglong(0)}},
+                              {"ExposureTime", 0.004}}));
     EXPECT_EQ(report.focalLength, QString("50 mm"));
     EXPECT_EQ(report.aperture, QString("f/2.8"));
     EXPECT_EQ(report.iso, QString("ISO 400"));
-    EXPECT_EQ(rowIds(report), (QStringList{"EXIF.Focal Length", "EXIF.Aperture", "EXIF.Shutter", "EXIF.ISO"}));
+    EXPECT_EQ(rowIds(report),
+              (QStringList{"EXIF.Focal Length", "EXIF.Aperture", "EXIF.Shutter", "EXIF.ISO"}));
     EXPECT_EQ(report.sensitiveTagCount, 0); // exposure data is not sensitive
 }
 
 TEST(ReportRules, CoordinateSignsFollowTheirReferences) {
-    auto report = ImageMetadataService::reportFromProperties(
-        withDictionaries({}, {}, {{"Latitude", 41.0082}, {"LatitudeRef", "s"}, {"Longitude", 28.9784}, {"LongitudeRef", "W"}}));
+    auto report = ImageMetadataService::reportFromProperties(withDictionaries(
+        {}, {},
+        {{"Latitude", 41.0082}, {"LatitudeRef", "s"}, {"Longitude", 28.9784}, {"LongitudeRef", "W"}}));
     EXPECT_DOUBLE_EQ(*report.latitude, -41.0082);
     EXPECT_DOUBLE_EQ(*report.longitude, -28.9784);
     EXPECT_EQ(rowValue(report, "GPS.Coordinates"), QString("-41.00820, -28.97840"));
@@ -105,17 +111,26 @@ TEST(ReportRules, OneCoordinateAloneIsNoPosition) {
 }
 
 TEST(ReportRules, FullReportRowsInOrderAndCount) {
-    const auto report = ImageMetadataService::reportFromProperties(withDictionaries(
-        {{"Make", "NIKON"}, {"Model", "D70"}, {"DateTime", "2001:01:01 00:00:00"}},
-        {{"DateTimeOriginal", "2008:10:22 16:29:49"}, {"FocalLength", 24.0}, {"FNumber", 5.6}, {"ExposureTime", 0.0025}},
-        {{"Latitude", 43.4674}, {"LatitudeRef", "N"}, {"Longitude", 11.8851}, {"LongitudeRef", "E"}, {"Altitude", 12.0}},
-        {{"Byline", QVariantList{"Ann", "Bob"}}, {"CopyrightNotice", "(c) Ann"}}));
-    EXPECT_EQ(rowIds(report), (QStringList{"Camera.Make", "Camera.Model", "EXIF.Captured", "EXIF.Focal Length",
-                                           "EXIF.Aperture", "EXIF.Shutter", "GPS.Coordinates", "GPS.Altitude",
-                                           "IPTC.Author", "IPTC.Copyright"}));
+    const auto report = ImageMetadataService::reportFromProperties(
+        withDictionaries({{"Make", "NIKON"}, {"Model", "D70"}, {"DateTime", "2001:01:01 00:00:00"}},
+                         {{"DateTimeOriginal", "2008:10:22 16:29:49"},
+                          {"FocalLength", 24.0},
+                          {"FNumber", 5.6},
+                          {"ExposureTime", 0.0025}},
+                         {{"Latitude", 43.4674},
+                          {"LatitudeRef", "N"},
+                          {"Longitude", 11.8851},
+                          {"LongitudeRef", "E"},
+                          {"Altitude", 12.0}},
+                         {{"Byline", QVariantList{"Ann", "Bob"}}, {"CopyrightNotice", "(c) Ann"}}));
+    EXPECT_EQ(
+        rowIds(report),
+        (QStringList{"Camera.Make", "Camera.Model", "EXIF.Captured", "EXIF.Focal Length", "EXIF.Aperture",
+                     "EXIF.Shutter", "GPS.Coordinates", "GPS.Altitude", "IPTC.Author", "IPTC.Copyright"}));
     EXPECT_EQ(report.captureDate, QString("2008:10:22 16:29:49"));
     EXPECT_EQ(rowValue(report, "IPTC.Author"), QString("Ann, Bob"));
-    EXPECT_EQ(report.sensitiveTagCount, 6 + 2); // make, model, date, coordinates (2), altitude; author, copyright
+    EXPECT_EQ(report.sensitiveTagCount,
+              6 + 2); // make, model, date, coordinates (2), altitude; author, copyright
     const auto& entry = report.entries.front();
     EXPECT_EQ(entry, ExifMetadataReport::Entry("Camera", "Make", "NIKON"));
     EXPECT_EQ(entry.id, QString("Camera.Make"));
@@ -134,17 +149,22 @@ TEST(ReportRules, DateFallsBackToTiffDateTimeOnlyWhenOriginalIsNotText) {
 TEST(ReportRules, ValuesOfTheWrongKindCountAsMissing) {
     QVariantMap props = withDictionaries(
         {{"Make", qlonglong(7)}, {"Model", QVariantList{"x"}}, {"Software", 1.5}},
-        {{"FocalLength", "50"}, {"FNumber", QVariantList{2.8}}, {"ExposureTime", "1/250"},
-         {"ISOSpeedRatings", qlonglong(100)}, {"LensModel", QVariant()},
+        {{"FocalLength", "50"},
+         {"FNumber", QVariantList{2.8}},
+         {"ExposureTime", "1/250"},
+         {"ISOSpeedRatings", qlonglong(100)},
+         {"LensModel", QVariant()},
          {"DateTimeOriginal", QVariantMap{{"a", 1}}}},
         {{"Latitude", "41.0"}, {"Longitude", std::numeric_limits<double>::quiet_NaN()}, {"Altitude", true}},
         {{"Byline", QVariantList{"Ann", qlonglong(3)}}, {"CopyrightNotice", QVariantList{"c"}}});
     EXPECT_EQ(ImageMetadataService::reportFromProperties(props), ExifMetadataReport::empty());
 
     // Whole dictionaries of the wrong kind, and ISO lists whose first element isn't a number.
-    QVariantMap odd{{ImageProperty::TIFFDictionary, "Canon"}, {ImageProperty::GPSDictionary, QVariantList{1, 2}},
+    QVariantMap odd{{ImageProperty::TIFFDictionary, "Canon"},
+                    {ImageProperty::GPSDictionary, QVariantList{1, 2}},
                     {ImageProperty::ExifDictionary, QVariantMap{{"ISOSpeedRatings", QVariantList{"100"}}}}};
     EXPECT_EQ(ImageMetadataService::reportFromProperties(odd), ExifMetadataReport::empty());
     EXPECT_EQ(ImageMetadataService::reportFromProperties(
-                  withDictionaries({}, {{"ISOSpeedRatings", QVariantList{}}})), ExifMetadataReport::empty());
+                  withDictionaries({}, {{"ISOSpeedRatings", QVariantList{}}})),
+              ExifMetadataReport::empty());
 }

@@ -24,13 +24,13 @@ using testsupport::fixture;
 namespace {
 
 class Strip : public ::testing::Test {
-protected:
+  protected:
     // A copy of a fixture in a fresh folder, writable whatever the fixture's mode.
     QString copy(const QString& fixtureName, const QString& as = {}) {
         const QString target = folder() + u'/' + (as.isEmpty() ? QFileInfo(fixtureName).fileName() : as);
         EXPECT_TRUE(QFile::copy(fixture(fixtureName), target));
-        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                                          QFileDevice::ReadOther);
+        QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ReadGroup | QFileDevice::ReadOther);
         return target;
     }
     QString folder() const { return dir.path() + "/photos"; }
@@ -62,8 +62,10 @@ protected:
 TEST(MetadataStripError, MessagesAndCodes) {
     using Code = MetadataStripError::Code;
     EXPECT_EQ(MetadataStripError(Code::couldNotRead).description(), QString("Could not read image."));
-    EXPECT_EQ(MetadataStripError(Code::cannotReencode).description(), QString("Format cannot be re-encoded."));
-    EXPECT_EQ(MetadataStripError(Code::finalizeFailed).description(), QString("Failed to finalize cleaned image."));
+    EXPECT_EQ(MetadataStripError(Code::cannotReencode).description(),
+              QString("Format cannot be re-encoded."));
+    EXPECT_EQ(MetadataStripError(Code::finalizeFailed).description(),
+              QString("Failed to finalize cleaned image."));
     EXPECT_EQ(MetadataStripError(Code::finalizeFailed).code(), 3);
     EXPECT_STREQ(MetadataStripError(Code::cannotReencode).what(), "Format cannot be re-encoded.");
 }
@@ -134,7 +136,8 @@ TEST_F(Strip, OtherFormatsStayInTheirFormat) {
     service.stripMetadataInPlace(png);
     source = ImageSource::open(png);
     EXPECT_EQ(source->typeIdentifier(), ImageType::PNG);
-    EXPECT_EQ(testsupport::meanAbsoluteDifference(*source->createImage(0), original), 0.0); // lossless, alpha kept
+    EXPECT_EQ(testsupport::meanAbsoluteDifference(*source->createImage(0), original),
+              0.0); // lossless, alpha kept
 }
 
 TEST_F(Strip, UnwritableFormatsAndUnreadableFilesAreLeftAlone) {
@@ -188,7 +191,8 @@ TEST_F(Strip, ReadOnlyFolderFailsAndChangesNothing) {
         // Permissions don't bind root: run the command as an unprivileged user instead.
         const QByteArray cli = QByteArrayLiteral(TAVI_CLI_PATH);
         const QByteArray file = QFile::encodeName(path);
-        const QByteArray errPath = QFile::encodeName(QDir::tempPath() + "/strip-err-" + QString::number(::getpid()));
+        const QByteArray errPath =
+            QFile::encodeName(QDir::tempPath() + "/strip-err-" + QString::number(::getpid()));
         const char* argv[] = {cli.constData(), "strip", file.constData(), nullptr};
         const char* envp[] = {"QT_QPA_PLATFORM=offscreen", "HOME=/tmp", nullptr};
         const pid_t child = ::fork();
