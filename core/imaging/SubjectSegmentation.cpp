@@ -22,10 +22,15 @@ const QString kModelFile = QStringLiteral("selfie_segmentation.tflite");
 constexpr int kModelSide = 256;
 
 // A pixel counts as a person above this probability; a photo holds a person when enough of its
-// model view does, confidently.
+// model view does, confidently. The model was made for selfies and sees faint people in some
+// objects, so choosing between a person and an object (automatic mode) asks for more: a
+// clearly confident person over a twentieth of the view.
 constexpr float kPersonProbability = 0.5f;
 constexpr double kMinimumPersonShare = 0.01;
 constexpr double kMinimumPersonConfidence = 0.75;
+constexpr float kCertainPersonProbability = 0.9f;
+constexpr double kMinimumCertainPersonShare = 0.05;
+constexpr double kMinimumAutomaticPersonConfidence = 0.9;
 
 std::shared_ptr<const tfl::Model> personModel() {
     static std::mutex mutex;
@@ -105,16 +110,19 @@ cv::Mat personProbability(const cv::Mat& rgb) {
     return cv::Mat(kModelSide, kModelSide, CV_32F, const_cast<float*>(interpreter->output())).clone();
 }
 
-bool holdsPerson(const cv::Mat& probability) {
+bool holdsPerson(const cv::Mat& probability, bool certain) {
     const cv::Mat confident = probability > kPersonProbability;
     const int count = cv::countNonZero(confident);
     if (count < kMinimumPersonShare * probability.total()) return false;
-    return cv::mean(probability, confident)[0] >= kMinimumPersonConfidence;
+    const double confidence = cv::mean(probability, confident)[0];
+    if (!certain) return confidence >= kMinimumPersonConfidence;
+    return confidence >= kMinimumAutomaticPersonConfidence &&
+           cv::countNonZero(probability > kCertainPersonProbability) >= kMinimumCertainPersonShare * probability.total();
 }
 
-cv::Mat personMask(const cv::Mat& rgb) {
+cv::Mat personMask(const cv::Mat& rgb, bool certain) {
     const cv::Mat probability = personProbability(rgb);
-    if (!holdsPerson(probability)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    if (!holdsPerson(probability, certain)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
     return refineAtFullSize(probability, rgb);
 }
 
@@ -145,55 +153,74 @@ cv::Mat salientObjectMask(const cv::Mat& rgb) {
     cv::normalize(saliency, saliency8, 0, 255, cv::NORM_MINMAX, CV_8U);
     cv::GaussianBlur(saliency8, saliency8, cv::Size(0, 0), std::max(2.0, small.cols / 80.0));
 
-    // Contrast with the border's colours is the other cue: product shots put the subject on a
-    // backdrop that fills the edges.
+    // The backdrop model: a smooth surface (quadratic in x and y, per Lab channel) fitted to the
+    // image robustly, refitting on the pixels it explains, so the subject drops out as an
+    // outlier. It describes a plain, a graded or a vignetted backdrop alike; a pixel's distance
+    // from it (ΔE) is the main cue, the saliency map the second.
     cv::Mat lab;
-    bgr.convertTo(lab, CV_32FC3, 1.0 / 255.0);
+    cv::Mat smooth;
+    cv::GaussianBlur(bgr, smooth, cv::Size(0, 0), 1.0);
+    smooth.convertTo(lab, CV_32FC3, 1.0 / 255.0);
     cv::cvtColor(lab, lab, cv::COLOR_BGR2Lab);
-    const int border = std::max(2, std::min(small.cols, small.rows) / 30);
-    cv::Mat borderMask(small.size(), CV_8U, cv::Scalar(0));
-    borderMask.setTo(255);
-    borderMask(cv::Rect(border, border, small.cols - 2 * border, small.rows - 2 * border)).setTo(0);
-    std::vector<cv::Vec3f> borderColors;
-    for (int y = 0; y < small.rows; ++y)
-        for (int x = 0; x < small.cols; ++x)
-            if (borderMask.at<uchar>(y, x)) borderColors.push_back(lab.at<cv::Vec3f>(y, x));
-    cv::Mat contrast(small.size(), CV_32F);
-    {
-        // Distance to the nearest of a handful of border colour clusters, so a gradient backdrop
-        // counts as background throughout.
-        cv::Mat samples(static_cast<int>(borderColors.size()), 3, CV_32F, borderColors.data());
-        const int clusters = std::min(6, samples.rows);
-        cv::Mat labels, centers;
-        cv::kmeans(samples, clusters, labels, cv::TermCriteria(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 20, 0.5),
-                   2, cv::KMEANS_PP_CENTERS, centers);
-        for (int y = 0; y < small.rows; ++y)
-            for (int x = 0; x < small.cols; ++x) {
-                const cv::Vec3f p = lab.at<cv::Vec3f>(y, x);
-                float best = 1e30f;
-                for (int k = 0; k < centers.rows; ++k) {
-                    const float* c = centers.ptr<float>(k);
-                    const float d = (p[0] - c[0]) * (p[0] - c[0]) + (p[1] - c[1]) * (p[1] - c[1]) + (p[2] - c[2]) * (p[2] - c[2]);
-                    best = std::min(best, d);
-                }
-                contrast.at<float>(y, x) = std::sqrt(best);
+    const int pixels = small.rows * small.cols;
+    cv::Mat basis(pixels, 6, CV_32F), values(pixels, 3, CV_32F);
+    for (int y = 0, i = 0; y < small.rows; ++y)
+        for (int x = 0; x < small.cols; ++x, ++i) {
+            const float u = static_cast<float>(x) / small.cols - 0.5f, v = static_cast<float>(y) / small.rows - 0.5f;
+            float* row = basis.ptr<float>(i);
+            row[0] = 1, row[1] = u, row[2] = v, row[3] = u * u, row[4] = v * v, row[5] = u * v;
+            const cv::Vec3f p = lab.at<cv::Vec3f>(y, x);
+            values.at<float>(i, 0) = p[0], values.at<float>(i, 1) = p[1], values.at<float>(i, 2) = p[2];
+        }
+    cv::Mat residual(small.size(), CV_32F);
+    cv::Mat inliers(pixels, 1, CV_8U, cv::Scalar(1));
+    for (int round = 0; round < 4; ++round) {
+        cv::Mat ata = cv::Mat::zeros(6, 6, CV_64F), atb = cv::Mat::zeros(6, 3, CV_64F);
+        for (int i = 0; i < pixels; ++i) {
+            if (!inliers.at<uchar>(i)) continue;
+            const float* a = basis.ptr<float>(i);
+            const float* b = values.ptr<float>(i);
+            for (int r = 0; r < 6; ++r) {
+                for (int c = 0; c < 6; ++c) ata.at<double>(r, c) += a[r] * a[c];
+                for (int c = 0; c < 3; ++c) atb.at<double>(r, c) += a[r] * b[c];
             }
+        }
+        cv::Mat coefficients;
+        if (!cv::solve(ata, atb, coefficients, cv::DECOMP_SVD)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+        std::vector<float> distances(pixels);
+        for (int i = 0; i < pixels; ++i) {
+            const float* a = basis.ptr<float>(i);
+            double d2 = 0;
+            for (int c = 0; c < 3; ++c) {
+                double fit = 0;
+                for (int r = 0; r < 6; ++r) fit += a[r] * coefficients.at<double>(r, c);
+                const double e = values.at<float>(i, c) - fit;
+                d2 += e * e;
+            }
+            distances[i] = static_cast<float>(std::sqrt(d2));
+            residual.at<float>(i / small.cols, i % small.cols) = distances[i];
+        }
+        std::vector<float> sorted = distances;
+        std::nth_element(sorted.begin(), sorted.begin() + pixels / 2, sorted.end());
+        const float limit = std::max(6.0f, 2.5f * sorted[pixels / 2]);
+        for (int i = 0; i < pixels; ++i) inliers.at<uchar>(i) = distances[i] < limit;
     }
-    cv::Mat contrast8;
-    contrast.convertTo(contrast8, CV_8U, 255.0 / 40.0); // ΔE 40 and more is plainly different
-    cv::Mat cue;
-    cv::addWeighted(saliency8, 0.35, contrast8, 0.65, 0, cue);
+    const int border = std::max(2, std::min(small.cols, small.rows) / 40);
+    cv::Mat borderMask(small.size(), CV_8U, cv::Scalar(255));
+    borderMask(cv::Rect(border, border, small.cols - 2 * border, small.rows - 2 * border)).setTo(0);
 
-    double otsu = cv::threshold(cue, cv::noArray(), 0, 255, cv::THRESH_BINARY | cv::THRESH_OTSU);
-    otsu = std::max(otsu, 40.0);
     cv::Mat seeds(small.size(), CV_8U, cv::Scalar(cv::GC_PR_BGD));
-    seeds.setTo(cv::GC_PR_FGD, cue > otsu);
-    seeds.setTo(cv::GC_FGD, cue > std::min(250.0, otsu * 1.8));
-    seeds.setTo(cv::GC_BGD, borderMask);
+    const cv::Mat salient = saliency8 > std::max(64.0, cv::mean(saliency8)[0] * 2);
+    seeds.setTo(cv::GC_PR_FGD, (residual > 12) | ((residual > 6) & salient));
+    seeds.setTo(cv::GC_FGD, residual > 30);
+    seeds.setTo(cv::GC_BGD, borderMask & (residual < 12));
     const int foregroundSeeds = cv::countNonZero(seeds == cv::GC_PR_FGD) + cv::countNonZero(seeds == cv::GC_FGD);
     if (foregroundSeeds < 0.003 * small.total()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
 
     cv::Mat backgroundModel, foregroundModel;
+    // GrabCut starts its colour models with k-means on the thread's generator: seed it so the
+    // same photo always gives the same mask.
+    cv::theRNG() = cv::RNG(0x5eed);
     try {
         cv::grabCut(small, seeds, cv::Rect(), backgroundModel, foregroundModel, 4, cv::GC_INIT_WITH_MASK);
     } catch (const cv::Exception&) {
@@ -251,7 +278,7 @@ std::vector<float> runPersonModel(const QImage& source) {
 
 QImage segmentPerson(const QImage& source) {
     requireImage(source);
-    return greyImage(personMask(rgbMat(source)));
+    return greyImage(personMask(rgbMat(source), false));
 }
 
 QImage segmentSalientObject(const QImage& source) {
@@ -263,7 +290,7 @@ QImage segmentSalientSubject(const QImage& source) {
     requireImage(source);
     const cv::Mat rgb = rgbMat(source);
     try {
-        return greyImage(personMask(rgb));
+        return greyImage(personMask(rgb, true));
     } catch (const VisionAIError&) {
     } catch (const SegmentationModelError&) {
         // Without the model, objects can still be cut out.
