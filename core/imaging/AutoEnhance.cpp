@@ -72,8 +72,9 @@ ImageAnalysis analyze(const QImage& input) {
 std::vector<AutoAdjustment> adjustments(const ImageAnalysis& a) {
     std::vector<AutoAdjustment> chain;
 
-    // White balance: grey-world on the mid-tones, half-way only (a sunset is meant to be warm),
-    // and only for a clear cast. The warmth that evens red and blue is found by a search over
+    // White balance: grey-world on the mid-tones, half-way at most and only for a clear but
+    // moderate cast; a strong one is more likely the scene's own colour (a sunset, a pink
+    // blossom) than the light's, so the nudge fades out as the cast grows. The warmth that evens red and blue is found by a search over
     // the same adaptation the white-balance step applies.
     if (a.meanRed > 0 && a.meanBlue > 0 && a.meanGreen > 0) {
         const double cast = std::log(a.meanBlue / a.meanRed);
@@ -93,7 +94,9 @@ std::vector<AutoAdjustment> adjustments(const ImageAnalysis& a) {
             }
             const double greenCast = std::log(a.meanGreen / std::sqrt(a.meanRed * a.meanBlue));
             const double tint = std::clamp(greenCast * 120.0, -20.0, 20.0) * 0.5;
-            if (best != 0) chain.push_back(TemperatureAndTint{{6500 + 0.5 * best, tint}, {6500, 0}});
+            const double strength = 0.5 * std::clamp(1.0 - (std::abs(cast) - 0.25) / 0.35, 0.0, 1.0);
+            const double shift = std::clamp(strength * best, -1000.0, 1000.0);
+            if (std::abs(shift) >= 50) chain.push_back(TemperatureAndTint{{6500 + shift, tint * strength * 2}, {6500, 0}});
         }
     }
 

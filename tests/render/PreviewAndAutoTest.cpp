@@ -47,7 +47,7 @@ TEST(AutoEnhance, AdaptsToThePictureAndRepeats) {
     for (int y = 0; y < dark.height(); ++y)
         for (int x = 0; x < dark.width(); ++x) {
             const QColor c = dark.pixelColor(x, y);
-            dark.setPixelColor(x, y, QColor(c.red() / 4 + 10, c.green() / 4 + 12, c.blue() / 3 + 30));
+            dark.setPixelColor(x, y, QColor(c.red() / 4 + 10, c.green() / 4 + 12, c.blue() / 4 + 17));
         }
     const auto chain = autoEnhance::adjustments(dark);
     bool brighter = false, warmer = false;

@@ -45,17 +45,17 @@ void chrome(float& r, float& g, float& b) {
     b = sCurve(b, 0.45f) + 0.04f * (0.5f - l);
 }
 
-// Process: cross-processed film, cool blue-green cast, emphasised colour and contrast, highlights
-// with a faint yellow.
+// Process: cross-processed film, a cool blue-cyan cast strongest in the shadows, emphasised
+// colour and contrast, reds held back.
 void process(float& r, float& g, float& b) {
     desaturate(r, g, b, 1.2f);
     r = clamp01(r);
     g = clamp01(g);
     b = clamp01(b);
     const float l = lumaOf(r, g, b);
-    r = sCurve(r, 0.35f) * 0.94f;
-    g = sCurve(g, 0.3f) * 1.0f + 0.02f;
-    b = sCurve(b, 0.2f) * 0.96f + 0.07f * (1.0f - l);
+    r = sCurve(r, 0.35f) * 0.92f;
+    g = sCurve(g, 0.3f) * 0.99f + 0.015f;
+    b = sCurve(b, 0.2f) * 0.97f + 0.05f + 0.06f * (1.0f - l);
 }
 
 // Noir: black and white through a red-leaning channel mix (skies darken, skin brightens) with

@@ -10,7 +10,7 @@ Vignette::Table Vignette::table() const {
         const double d = std::sqrt(double(i) / (t.gain.size() - 1));
         const double x = std::clamp((2 * d / r - 0.25) / (1.1 - 0.25), 0.0, 1.0);
         const double fall = x * x * (3 - 2 * x);
-        const double light = std::max(0.0, 1 - 0.8 * intensity * fall);
+        const double light = intensity >= 0 ? std::pow(1 - 0.75 * fall, intensity) : 1 + 0.5 * -intensity * fall;
         t.gain[i] = float(std::pow(light, 1 / 2.2));
     }
     return t;
