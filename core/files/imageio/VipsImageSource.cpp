@@ -177,8 +177,41 @@ QVariantMap VipsImageSource::properties(int index) const {
     return props;
 }
 
+// Frames of an animation read one at a time each re-open and re-scan the file (about ten times
+// the cost of decoding them together), so a player reading them all shares one decode of the
+// whole strip, as long as that strip stays of moderate size.
+std::optional<QImage> VipsImageSource::framesStripPage(int index) const {
+    constexpr std::int64_t kMaxStripBytes = 512LL * 1024 * 1024;
+    const std::int64_t width = base_.value(ImageProperty::PixelWidth).toLongLong();
+    const std::int64_t pageHeight = base_.value(ImageProperty::PixelHeight).toLongLong();
+    if (!framesStripTried_) {
+        framesStripTried_ = true;
+        if (width > 0 && pageHeight > 0 && width * pageHeight * count_ * 4 <= kMaxStripBytes) {
+            const QByteArray file = QFile::encodeName(path());
+            framesStrip_ = vipsio::Ref(vips_image_new_from_file(file.constData(), "n", -1, NULL));
+            if (framesStrip_ && (framesStrip_.get()->Xsize != width ||
+                                 framesStrip_.get()->Ysize != pageHeight * count_))
+                framesStrip_.reset();
+            vipsio::clearError();
+        }
+    }
+    if (!framesStrip_) return std::nullopt;
+    vipsio::Ref page;
+    if (vips_crop(framesStrip_.get(), page.out(), 0, static_cast<int>(index * pageHeight), static_cast<int>(width),
+                  static_cast<int>(pageHeight), NULL) != 0) {
+        vipsio::clearError();
+        return std::nullopt;
+    }
+    auto result = vipsio::toQImage(page.get());
+    vipsio::clearError();
+    return result;
+}
+
 std::optional<QImage> VipsImageSource::createImage(int index) const {
     if (index < 0 || index >= count_) return std::nullopt;
+    if (index > 0 && count_ > 1 && (loader_ == u"gifload" || loader_ == u"webpload")) {
+        if (auto frame = framesStripPage(index)) return frame;
+    }
     const QByteArray file = QFile::encodeName(path());
     vipsio::Ref image;
     // HEIF's image 0 is its primary image; other formats count from the first page.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/files/imageio/ImageSource.h"
+#include "core/files/imageio/VipsSupport.h"
 
 #include <memory>
 #include <vector>
@@ -20,6 +21,7 @@ private:
     VipsImageSource(QString path, QString loader, QString type);
     bool loadHeader();
     bool hasPageOption() const;
+    std::optional<QImage> framesStripPage(int index) const;
 
     QString loader_;
     QString type_;
@@ -27,4 +29,6 @@ private:
     QVariantMap base_;               // properties of image 0, metadata dictionaries included
     std::vector<int> delaysMs_;      // per frame, for GIF and WebP animations
     bool needsColourTransform_ = false; // an embedded profile or CMYK pixels
+    mutable vipsio::Ref framesStrip_;    // every frame of an animation, one below the other
+    mutable bool framesStripTried_ = false;
 };
