@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <algorithm>
+#include <array>
+#include <cstring>
 #include <cmath>
 #include <vector>
 
@@ -46,6 +48,56 @@ QFont watermarkFont(double pixels, const QPaintDevice& device) {
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setPointSizeF(pixels * 72.0 / std::max(1, device.logicalDpiY()));
     return font;
+}
+
+bool isOpaque(const QImage& image) {
+    const int width = image.width(), height = image.height();
+    for (int y = 0; y < height; ++y) {
+        const uchar* row = image.constScanLine(y);
+        uchar all = 255;
+        for (int x = 0; x < width; ++x) all &= row[4 * x + 3];
+        if (all != 255) return false;
+    }
+    return true;
+}
+
+// The wallpaper: three stops along the diagonal from the top-left to the bottom-right corner,
+// interpolated in 8-bit sRGB as a drawing context's linear gradient is. Pixels inside `skip` are
+// left alone (they are about to be covered).
+void fillDiagonalGradient(QImage& canvas, const std::array<RGBAColor, 3>& stops, const QRect& skip) {
+    constexpr int steps = 1024;
+    std::array<std::array<uchar, 4>, steps + 1> table;
+    for (int i = 0; i <= steps; ++i) {
+        const double t = double(i) / steps;
+        const int segment = t <= beautifyWallpaperStopLocations[1] ? 0 : 1;
+        const double a = beautifyWallpaperStopLocations[segment], b = beautifyWallpaperStopLocations[segment + 1];
+        const double f = (t - a) / (b - a);
+        const RGBAColor& c0 = stops[segment];
+        const RGBAColor& c1 = stops[segment + 1];
+        const auto mix = [f](double x, double y) {
+            return uchar(std::lround(std::clamp(x + (y - x) * f, 0.0, 1.0) * 255));
+        };
+        table[i] = {mix(c0.r, c1.r), mix(c0.g, c1.g), mix(c0.b, c1.b), 255};
+    }
+    const int width = canvas.width(), height = canvas.height();
+    const double norm = double(width) * width + double(height) * height;
+    const double step = width / norm * steps; // t grows linearly along a row
+    uchar* const pixels = canvas.bits();
+    const qsizetype stride = canvas.bytesPerLine();
+    for (int y = 0; y < height; ++y) {
+        uchar* row = pixels + y * stride;
+        const double start = (0.5 * width + (y + 0.5) * height) / norm * steps + 0.5;
+        const auto fill = [&](int from, int to) {
+            for (int x = from; x < to; ++x)
+                std::memcpy(row + 4 * x, table[std::clamp(int(start + x * step), 0, steps)].data(), 4);
+        };
+        if (y >= skip.top() && y <= skip.bottom()) {
+            fill(0, skip.left());
+            fill(skip.right() + 1, width);
+        } else {
+            fill(0, width);
+        }
+    }
 }
 
 } // namespace
@@ -175,31 +227,43 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
     QPainterPath outline;
     outline.addRoundedRect(card, cornerRadius, cornerRadius);
 
-    {
-        QPainter painter(&canvas);
-        if (!painter.isActive()) return image;
-        const auto stops = gradientStops(settings.wallpaper);
-        QLinearGradient wallpaper(0, 0, canvasWidth, canvasHeight); // top-left to bottom-right
-        for (size_t i = 0; i < stops.size(); ++i)
-            wallpaper.setColorAt(beautifyWallpaperStopLocations[i], opaque(stops[i].r, stops[i].g, stops[i].b));
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.fillRect(canvas.rect(), wallpaper);
-    }
+    // Everything inside `interior` is covered by the photo itself when the photo is opaque (far
+    // enough from the rounded corners and the hairline), so those pixels are copied once rather
+    // than filled, shadowed and painted over; only the ring around them is drawn.
+    const bool opaquePhoto = isOpaque(photo);
+    const double inset = std::ceil(cornerRadius) + 2;
+    const QRect interior = opaquePhoto ? QRect(int(cardX + inset), int(cardTop + bar + inset), int(photoWidth - 2 * inset),
+                                               int(photoHeight - 2 * inset))
+                                       : QRect();
+
+    fillDiagonalGradient(canvas, gradientStops(settings.wallpaper), interior);
 
     if (settings.shadowIntensity > 0.01) {
         const double blur = std::max(longer * 0.045 * settings.shadowIntensity, 16.0);
         const ShadowStyle shadow{QPointF(0, 0.32 * blur), blur / 2, settings.shadowIntensity * 0.65, Qt::black};
-        const double inset = cornerRadius + 1;
-        const QRect underCard = card.adjusted(inset, inset, -inset, -inset).toAlignedRect() & card.toRect();
-        castDropShadow(canvas, card, shadow, [&](QPainter& painter) {
-            painter.fillPath(outline, Qt::black);
-        }, underCard.adjusted(1, 1, -1, -1));
+        // The card is opaque: the shadow under it would be painted over straight away.
+        const QRect underCard(int(cardX + inset), int(cardTop + inset), int(photoWidth - 2 * inset),
+                              int(cardHeight - 2 * inset));
+        castDropShadow(canvas, card, shadow, [&](QPainter& painter) { painter.fillPath(outline, Qt::black); }, underCard);
+    }
+
+    if (!interior.isEmpty()) {
+        const int dx = interior.left() - int(cardX), dy = interior.top() - int(cardTop + bar);
+        for (int y = 0; y < interior.height(); ++y)
+            std::memcpy(canvas.scanLine(interior.top() + y) + 4 * interior.left(),
+                        photo.constScanLine(dy + y) + 4 * dx, size_t(4) * interior.width());
+    }
+    // The outline with the copied interior cut out (an even-odd hole).
+    QPainterPath ring = outline;
+    if (!interior.isEmpty()) {
+        ring.setFillRule(Qt::OddEvenFill);
+        ring.addRect(interior);
     }
 
     QPainter painter(&canvas);
     if (!painter.isActive()) return image;
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(outline, opaque(0.1, 0.1, 0.12));
+    painter.fillPath(ring, opaque(0.1, 0.1, 0.12));
 
     // Filling the clipped parts of the outline (rather than clipping, which QPainter does without
     // antialiasing) keeps the rounded corners smooth.
@@ -222,6 +286,10 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
         QPainterPath below;
         below.addRect(QRectF(cardX, cardTop + bar, photoWidth, photoHeight));
         photoArea = outline.intersected(below);
+    }
+    if (!interior.isEmpty()) {
+        photoArea.setFillRule(Qt::OddEvenFill);
+        photoArea.addRect(interior);
     }
     QBrush photoBrush(photo);
     photoBrush.setTransform(QTransform::fromTranslate(cardX, cardTop + bar));

@@ -199,3 +199,19 @@ TEST(Frame, HostileSettingsGiveBackTheInput) {
     settings.cornerRadius = 1e9; // no rounder than half the card
     EXPECT_EQ(effects.applyBeautifyFrame(settings, photo).size(), QSize(88, 78));
 }
+
+TEST(Frame, OpaquePhotosLookTheSameAsPhotosWithTransparency) {
+    // An opaque photo's interior is copied rather than painted; one translucent pixel sends the
+    // same photo down the fully painted road, and the two frames must agree.
+    const StudioEffectsService effects;
+    const QImage opaque = hopper().scaled(300, 200);
+    QImage translucent = opaque.copy();
+    translucent.setPixelColor(299, 199, QColor(0, 0, 0, 254));
+    BeautifySettings settings = enabledFrame();
+    settings.showWindowBar = true;
+    const QImage a = effects.applyBeautifyFrame(settings, opaque);
+    const QImage b = effects.applyBeautifyFrame(settings, translucent);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_LT(testsupport::meanAbsoluteDifference(a, b), 0.05);
+    EXPECT_EQ(a.pixelColor(150, 150), b.pixelColor(150, 150));
+}

@@ -80,22 +80,39 @@ void boxPasses(const Lines& lines, double sigma) {
 
 } // namespace
 
-void gaussianBlurZeroPadded(float* plane, int width, int height, double sigma) {
-    if (!plane || width <= 0 || height <= 0 || !(sigma >= 0.2) || !std::isfinite(sigma)) return;
+// Blocked transpose, so the column passes run along rows of memory too.
+void transpose(const float* source, float* target, int width, int height) {
+    constexpr int block = 32;
+    inBands((height + block - 1) / block, 1, [&](int begin, int end) {
+        for (int by = begin * block; by < std::min(height, end * block); by += block)
+            for (int bx = 0; bx < width; bx += block)
+                for (int y = by; y < std::min(height, by + block); ++y)
+                    for (int x = bx; x < std::min(width, bx + block); ++x)
+                        target[size_t(x) * height + y] = source[size_t(y) * width + x];
+    });
+}
+
+void blurRows(float* plane, int width, int height, double sigma) {
     const Lines rows{plane, width, 1, height, width};
-    const Lines columns{plane, height, width, width, 1};
-    if (sigma < 3) {
-        const int radius = int(std::ceil(3 * sigma));
-        std::vector<float> kernel(2 * radius + 1);
-        double total = 0;
-        for (int i = -radius; i <= radius; ++i) total += kernel[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
-        for (float& v : kernel) v = float(v / total);
-        directPass(rows, kernel);
-        directPass(columns, kernel);
+    if (sigma >= 3) {
+        boxPasses(rows, sigma);
         return;
     }
-    boxPasses(rows, sigma);
-    boxPasses(columns, sigma);
+    const int radius = int(std::ceil(3 * sigma));
+    std::vector<float> kernel(2 * radius + 1);
+    double total = 0;
+    for (int i = -radius; i <= radius; ++i) total += kernel[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
+    for (float& v : kernel) v = float(v / total);
+    directPass(rows, kernel);
+}
+
+void gaussianBlurZeroPadded(float* plane, int width, int height, double sigma) {
+    if (!plane || width <= 0 || height <= 0 || !(sigma >= 0.2) || !std::isfinite(sigma)) return;
+    blurRows(plane, width, height, sigma);
+    std::vector<float> transposed(size_t(width) * height);
+    transpose(plane, transposed.data(), width, height);
+    blurRows(transposed.data(), height, width, sigma);
+    transpose(transposed.data(), plane, height, width);
 }
 
 void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle& shadow,
@@ -108,8 +125,9 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     if (alpha <= 0) return;
     const double sigma = std::max(shadow.sigma, 0.0);
 
-    // A wide blur leaves nothing finer than about sigma / 4, so the mask is drawn that much smaller.
-    const int factor = sigma >= 8 ? int(sigma / 4) : 1;
+    // A wide blur leaves no detail finer than its sigma, so the mask is drawn smaller, keeping
+    // the reduced sigma near 2 samples (bilinear reconstruction then stays within a level or two).
+    const int factor = sigma >= 3.6 ? int(sigma / 1.8) : 1;
     const double reach = 3 * sigma + 2 * factor;
     const QRectF region = shapeBounds.translated(shadow.offset).adjusted(-reach, -reach, reach, reach);
     const QRect visible = region.toAlignedRect() & target.rect();
@@ -158,7 +176,7 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     for (int x = 0; x < visible.width(); ++x) columns[x] = tapAt(visible.left() + x, originX, mw);
 
     const QColor c = shadow.color.toRgb();
-    const float tint[4] = {float(c.redF()), float(c.greenF()), float(c.blueF()), 1.0f};
+    const int tint8[4] = {c.red(), c.green(), c.blue(), 255};
     const float shadowAlpha = float(alpha * c.alphaF());
     const QRect hidden = hiddenArea & visible;
     uchar* const pixels = target.bits(); // detaches once, before the bands share the buffer
@@ -180,10 +198,10 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
                 const float top = r0[t.i0] + (r0[t.i1] - r0[t.i0]) * t.w1;
                 const float bottom = r1[t.i0] + (r1[t.i1] - r1[t.i0]) * t.w1;
                 const float a = shadowAlpha * std::clamp(top + (bottom - top) * row.w1, 0.0f, 1.0f);
-                if (a <= 0) continue;
+                const int a8 = int(a * 255 + 0.5f);
+                if (a8 <= 0) continue;
                 uchar* px = out + 4 * x;
-                for (int ch = 0; ch < 4; ++ch)
-                    px[ch] = uchar(std::lround(std::min(255.0f, tint[ch] * a * 255.0f + px[ch] * (1 - a))));
+                for (int ch = 0; ch < 4; ++ch) px[ch] = uchar((px[ch] * (255 - a8) + tint8[ch] * a8 + 127) / 255);
             }
         }
     });
