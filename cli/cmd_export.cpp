@@ -50,7 +50,8 @@ std::optional<Request> parse(const QStringList& args, bool wantsOutput) {
             return std::nullopt;
         }
     }
-    if (request.input.isEmpty() || !hasFormat || (wantsOutput && request.output.isEmpty())) return std::nullopt;
+    if (request.input.isEmpty() || !hasFormat || (wantsOutput && request.output.isEmpty()))
+        return std::nullopt;
     return request;
 }
 
@@ -74,10 +75,12 @@ int runExport(const QStringList& args) {
         cliErr(error.description());
         return 1;
     }
-    const QSize size = request->options.resizeEnabled
-                           ? QSize(std::max(request->options.targetWidth, 1), std::max(request->options.targetHeight, 1))
-                           : image->size();
-    cliOut(QStringLiteral("%1 x %2 %3 -> %4").arg(size.width()).arg(size.height())
+    const QSize size = request->options.resizeEnabled ? QSize(std::max(request->options.targetWidth, 1),
+                                                              std::max(request->options.targetHeight, 1))
+                                                      : image->size();
+    cliOut(QStringLiteral("%1 x %2 %3 -> %4")
+               .arg(size.width())
+               .arg(size.height())
                .arg(displayName(request->options.format), request->output));
     return 0;
 }
@@ -89,7 +92,8 @@ int runEstimate(const QStringList& args) {
     if (!image) return 1;
     const auto bytes = ImageExportService().estimateEncodedByteSize(*image, request->options);
     if (!bytes) {
-        cliErr(QStringLiteral("%1: can't be encoded as %2").arg(request->input, displayName(request->options.format)));
+        cliErr(QStringLiteral("%1: can't be encoded as %2")
+                   .arg(request->input, displayName(request->options.format)));
         return 1;
     }
     cliOut(QString::number(*bytes));
@@ -98,10 +102,11 @@ int runEstimate(const QStringList& args) {
 
 const CliRegistration exportCommand{
     {QStringLiteral("export"), kExportUsage,
-     QStringLiteral("Export the upright image, optionally resized to exactly W x H; Q is 0.1...1 for jpeg, heic, avif."),
+     QStringLiteral(
+         "Export the upright image, optionally resized to exactly W x H; Q is 0.1...1 for jpeg, heic, avif."),
      runExport, false}};
-const CliRegistration estimateCommand{
-    {QStringLiteral("estimate"), kEstimateUsage,
-     QStringLiteral("The exact byte count the same export would write."), runEstimate, false}};
+const CliRegistration estimateCommand{{QStringLiteral("estimate"), kEstimateUsage,
+                                       QStringLiteral("The exact byte count the same export would write."),
+                                       runEstimate, false}};
 
 } // namespace

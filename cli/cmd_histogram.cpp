@@ -27,7 +27,8 @@ int runHistogram(const QStringList& args) {
         const TaviImageRGBHistogram histogram = engine.computeHistogram(engine.loadCGImage(file), bins);
         const auto line = [](const char* name, const QList<double>& values) {
             QStringList numbers;
-            for (double v : values) numbers << QString::number(v, 'f', 4);
+            for (double v : values)
+                numbers << QString::number(v, 'f', 4);
             cliOut(QStringLiteral("%1 %2").arg(QLatin1String(name), numbers.join(u' ')));
         };
         line("red:  ", histogram.red);
@@ -41,8 +42,9 @@ int runHistogram(const QStringList& args) {
     return 0;
 }
 
-const CliRegistration histogram{{QStringLiteral("histogram"), kUsage,
-                                 QStringLiteral("Red, green, blue and luma histograms (default 48 bins), each peaking at 1."),
-                                 runHistogram, false}};
+const CliRegistration histogram{
+    {QStringLiteral("histogram"), kUsage,
+     QStringLiteral("Red, green, blue and luma histograms (default 48 bins), each peaking at 1."),
+     runHistogram, false}};
 
 } // namespace

@@ -24,7 +24,8 @@ int runPalette(const QStringList& args) {
     if (file.isEmpty()) return cliUsage(kUsage);
     try {
         TaviImageCodecEngine engine;
-        for (const QString& color : engine.extractDominantHexPalette(engine.loadCGImage(file), maxColors)) cliOut(color);
+        for (const QString& color : engine.extractDominantHexPalette(engine.loadCGImage(file), maxColors))
+            cliOut(color);
     } catch (const TaviError& error) {
         cliErr(error.description());
         return 1;
@@ -32,8 +33,9 @@ int runPalette(const QStringList& args) {
     return 0;
 }
 
-const CliRegistration palette{{QStringLiteral("palette"), kUsage,
-                               QStringLiteral("The dominant colours as #RRGGBB, most common first (at most N, default 5)."),
-                               runPalette, false}};
+const CliRegistration palette{
+    {QStringLiteral("palette"), kUsage,
+     QStringLiteral("The dominant colours as #RRGGBB, most common first (at most N, default 5)."), runPalette,
+     false}};
 
 } // namespace

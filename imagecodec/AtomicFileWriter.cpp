@@ -25,7 +25,7 @@ AtomicFileWriter::BeforeReplaceHook currentHook() {
 
 // Removes the temporary file unless the rename has consumed it.
 class TemporaryFile {
-public:
+  public:
     TemporaryFile() = default;
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -94,7 +94,8 @@ void AtomicFileWriter::write(const QString& path, const QByteArray& bytes) {
 
     if (const BeforeReplaceHook hook = currentHook()) hook(QFile::decodeName(temporary.path));
 
-    if (::rename(temporary.path.constData(), destination.constData()) != 0) throw FileSystemError(errno, path);
+    if (::rename(temporary.path.constData(), destination.constData()) != 0)
+        throw FileSystemError(errno, path);
     temporary.path.clear();
 
     // The rename is durable once the folder's entry is on disk. The file is already replaced at

@@ -12,7 +12,7 @@
 // Readers see the old file or the new one, never a mix, and a failure leaves the old file as it
 // was and no temporary file behind. The folder must exist.
 class AtomicFileWriter {
-public:
+  public:
     // Throws FileSystemError.
     static void write(const QString& path, const QByteArray& bytes);
 

@@ -52,14 +52,16 @@ std::optional<QImage> lanczosScaled(const QImage& image, int width, int height) 
     const double hscale = static_cast<double>(width) / source.width();
     const double vscale = static_cast<double>(height) / source.height();
     vipsio::Ref scaled;
-    if (vips_resize(in.get(), scaled.out(), hscale, "vscale", vscale, "kernel", VIPS_KERNEL_LANCZOS3, NULL) != 0) {
+    if (vips_resize(in.get(), scaled.out(), hscale, "vscale", vscale, "kernel", VIPS_KERNEL_LANCZOS3, NULL) !=
+        0) {
         vipsio::clearError();
         return std::nullopt;
     }
     // libvips rounds the output size itself; pin it to the exact request (at most a pixel off).
     if (scaled.get()->Xsize != width || scaled.get()->Ysize != height) {
         vipsio::Ref exact;
-        if (vips_embed(scaled.get(), exact.out(), 0, 0, width, height, "extend", VIPS_EXTEND_COPY, NULL) != 0) {
+        if (vips_embed(scaled.get(), exact.out(), 0, 0, width, height, "extend", VIPS_EXTEND_COPY, NULL) !=
+            0) {
             vipsio::clearError();
             return std::nullopt;
         }

@@ -21,7 +21,8 @@ std::variant<QByteArray, Failure> make(const QImage& image) {
         writer.setResolution(72);
         const QPageSize size(QSizeF(image.width(), image.height()), QPageSize::Point, QString(),
                              QPageSize::ExactMatch);
-        if (!writer.setPageLayout(QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point)))
+        if (!writer.setPageLayout(
+                QPageLayout(size, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Point)))
             return Failure::page;
         QPainter painter;
         if (!painter.begin(&writer)) return Failure::page;
@@ -39,7 +40,8 @@ constexpr int kXrefEntryLength = 20; // "0000000015 00000 n \n"
 
 std::optional<qint64> parseNumber(const QByteArray& bytes, qsizetype from, qsizetype* end) {
     qsizetype i = from;
-    while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9') ++i;
+    while (i < bytes.size() && bytes[i] >= '0' && bytes[i] <= '9')
+        ++i;
     if (i == from || i - from > 12) return std::nullopt;
     *end = i;
     return bytes.mid(from, i - from).toLongLong();
@@ -73,7 +75,8 @@ QByteArray withoutCreationDate(const QByteArray& pdf) {
         const auto count = parseNumber(out, end + 1, &end);
         if (!count || end >= out.size()) return pdf;
         pos = end;
-        while (pos < out.size() && (out[pos] == '\n' || out[pos] == '\r' || out[pos] == ' ')) ++pos;
+        while (pos < out.size() && (out[pos] == '\n' || out[pos] == '\r' || out[pos] == ' '))
+            ++pos;
         for (qint64 i = 0; i < *count; ++i, pos += kXrefEntryLength) {
             if (pos + kXrefEntryLength > out.size()) return pdf;
             qsizetype digitsEnd = 0;

@@ -19,14 +19,18 @@ namespace {
 
 std::optional<int> intValue(const QVariant& value) {
     switch (value.typeId()) {
-    case QMetaType::Int: case QMetaType::LongLong: case QMetaType::UInt: case QMetaType::ULongLong:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
         return static_cast<int>(std::clamp<qlonglong>(value.toLongLong(), INT_MIN, INT_MAX));
     case QMetaType::Double: {
         const double d = value.toDouble();
         if (!std::isfinite(d) || std::abs(d) > 2e9) return std::nullopt;
         return static_cast<int>(d);
     }
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
@@ -47,11 +51,11 @@ QImage lowQualitySample(const QImage& image, int width, int height) {
 
 const QSet<QString>& TaviImageCodecEngine::supportedInputExtensions() {
     static const QSet<QString> extensions{
-        QStringLiteral("png"), QStringLiteral("jpg"), QStringLiteral("jpeg"), QStringLiteral("heic"),
+        QStringLiteral("png"),  QStringLiteral("jpg"),  QStringLiteral("jpeg"), QStringLiteral("heic"),
         QStringLiteral("heif"), QStringLiteral("webp"), QStringLiteral("tiff"), QStringLiteral("tif"),
-        QStringLiteral("bmp"), QStringLiteral("gif"), QStringLiteral("dng"), QStringLiteral("cr2"),
-        QStringLiteral("cr3"), QStringLiteral("nef"), QStringLiteral("arw"), QStringLiteral("raf"),
-        QStringLiteral("orf"), QStringLiteral("rw2")};
+        QStringLiteral("bmp"),  QStringLiteral("gif"),  QStringLiteral("dng"),  QStringLiteral("cr2"),
+        QStringLiteral("cr3"),  QStringLiteral("nef"),  QStringLiteral("arw"),  QStringLiteral("raf"),
+        QStringLiteral("orf"),  QStringLiteral("rw2")};
     return extensions;
 }
 
@@ -62,7 +66,8 @@ QImage TaviImageCodecEngine::loadCGImage(const QString& path) const {
     std::optional<QImage> image = source->createImage(0);
     if (!image || image->isNull()) throw TaviImageCoreError::unreadableImage(name);
     const std::optional<int> orientation = intValue(source->properties(0).value(ImageProperty::Orientation));
-    if (orientation && *orientation >= 2 && *orientation <= 8) return premultipliedRGBA(applyOrientation(*image, *orientation));
+    if (orientation && *orientation >= 2 && *orientation <= 8)
+        return premultipliedRGBA(applyOrientation(*image, *orientation));
     return premultipliedRGBA(*image);
 }
 
@@ -114,21 +119,26 @@ QByteArray TaviImageCodecEngine::encode(const QImage& image, const TaviImageEnco
         throw TaviImageCoreError::encodingFailed(QStringLiteral("Could not initialize PDF context"));
     }
     auto destination = ImageDestination::create(utTypeIdentifier(options.format));
-    if (!destination) throw TaviImageCoreError::encodingFailed(QStringLiteral("Destination could not be created for ") + upperRaw);
+    if (!destination)
+        throw TaviImageCoreError::encodingFailed(QStringLiteral("Destination could not be created for ") +
+                                                 upperRaw);
     // The bitmap carries no metadata, so no GPS block can reach the file whatever
     // stripGPSAndSensitiveEXIF says; the destination writes pixels only.
-    destination->addImage(bitmap, supportsLossyQuality(options.format) ? std::optional<double>(options.quality)
-                                                                        : std::nullopt);
+    destination->addImage(
+        bitmap, supportsLossyQuality(options.format) ? std::optional<double>(options.quality) : std::nullopt);
     std::optional<QByteArray> bytes = destination->finalize();
-    if (!bytes) throw TaviImageCoreError::encodingFailed(QStringLiteral("ImageIO failed to finalize ") + upperRaw);
+    if (!bytes)
+        throw TaviImageCoreError::encodingFailed(QStringLiteral("ImageIO failed to finalize ") + upperRaw);
     return *bytes;
 }
 
-void TaviImageCodecEngine::write(const QImage& image, const QString& path, const TaviImageEncodeOptions& options) const {
+void TaviImageCodecEngine::write(const QImage& image, const QString& path,
+                                 const TaviImageEncodeOptions& options) const {
     const QByteArray bytes = encode(image, options);
     const QString folder = QFileInfo(path).absolutePath();
     std::error_code error;
-    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()),
+                                        error);
     if (error) throw FileSystemError(error.value(), folder);
     AtomicFileWriter::write(path, bytes);
 }
@@ -137,7 +147,8 @@ TaviImageRGBHistogram TaviImageCodecEngine::computeHistogram(const QImage& image
     bins = std::max(bins, 8);
     TaviImageRGBHistogram histogram;
     histogram.red = histogram.green = histogram.blue = histogram.luma = QList<double>(bins, 0.0);
-    const QImage sample = lowQualitySample(image, std::clamp(image.width(), 16, 220), std::clamp(image.height(), 16, 220));
+    const QImage sample =
+        lowQualitySample(image, std::clamp(image.width(), 16, 220), std::clamp(image.height(), 16, 220));
     if (sample.isNull()) return histogram;
 
     const auto index = [bins](int value) { return std::min(bins * value / 256, bins - 1); };
@@ -154,7 +165,8 @@ TaviImageRGBHistogram TaviImageCodecEngine::computeHistogram(const QImage& image
     }
     for (QList<double>* list : {&histogram.red, &histogram.green, &histogram.blue, &histogram.luma}) {
         const double peak = std::max(*std::max_element(list->begin(), list->end()), 1.0);
-        for (double& value : *list) value /= peak;
+        for (double& value : *list)
+            value /= peak;
     }
     return histogram;
 }
@@ -184,14 +196,18 @@ QStringList TaviImageCodecEngine::extractDominantHexPalette(const QImage& image,
             bucket.blue += px[2];
         }
     }
-    std::stable_sort(buckets.begin(), buckets.end(), [](const Bucket& a, const Bucket& b) { return a.count > b.count; });
+    std::stable_sort(buckets.begin(), buckets.end(),
+                     [](const Bucket& a, const Bucket& b) { return a.count > b.count; });
     const size_t take = std::min(buckets.size(), static_cast<size_t>(std::max(1, maxColors)));
     QStringList colors;
     for (size_t i = 0; i < take; ++i) {
         const Bucket& bucket = buckets[i];
         const qint64 count = std::max<qint64>(bucket.count, 1);
-        const auto average = [count](qint64 sum) { return static_cast<int>(std::min<qint64>(sum / count, 255)); };
-        colors << QString::asprintf("#%02X%02X%02X", average(bucket.red), average(bucket.green), average(bucket.blue));
+        const auto average = [count](qint64 sum) {
+            return static_cast<int>(std::min<qint64>(sum / count, 255));
+        };
+        colors << QString::asprintf("#%02X%02X%02X", average(bucket.red), average(bucket.green),
+                                    average(bucket.blue));
     }
     return colors;
 }

@@ -14,7 +14,7 @@
 // Decoding, scaling, encoding and analysis of bitmaps. Stateless: callers make one engine per
 // call, and every operation may run on any thread. Bitmaps come out RGBA8888 premultiplied, sRGB.
 class TaviImageCodecEngine final {
-public:
+  public:
     TaviImageCodecEngine() = default;
 
     // The 18 lower-case extensions the library accepts as input.

@@ -5,8 +5,14 @@
 // The codec library's errors. Only unreadableImage and encodingFailed are raised by the codec
 // itself; the others name failures of subject-mask work.
 class TaviImageCoreError : public TaviError {
-public:
-    enum class Kind { unreadableImage, encodingFailed, coreMLModelUnavailable, noForegroundSubject, maskGenerationFailed };
+  public:
+    enum class Kind {
+        unreadableImage,
+        encodingFailed,
+        coreMLModelUnavailable,
+        noForegroundSubject,
+        maskGenerationFailed
+    };
 
     static TaviImageCoreError unreadableImage(const QString& fileName);
     static TaviImageCoreError encodingFailed(const QString& detail);
@@ -20,7 +26,7 @@ public:
 
     static QString describe(Kind kind, const QString& payload);
 
-private:
+  private:
     TaviImageCoreError(Kind kind, QString payload);
     Kind kind_;
     QString payload_;

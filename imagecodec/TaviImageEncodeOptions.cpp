@@ -10,8 +10,8 @@ double clampedEncodeQuality(double quality) {
 
 TaviImageEncodeOptions::TaviImageEncodeOptions(TaviImageOutputFormat format, double quality,
                                                bool stripGPSAndSensitiveEXIF, std::optional<int> maxDimension)
-    : format(format), quality(clampedEncodeQuality(quality)), stripGPSAndSensitiveEXIF(stripGPSAndSensitiveEXIF),
-      maxDimension(maxDimension) {}
+    : format(format), quality(clampedEncodeQuality(quality)),
+      stripGPSAndSensitiveEXIF(stripGPSAndSensitiveEXIF), maxDimension(maxDimension) {}
 
 QJsonObject TaviImageEncodeOptions::toJson() const {
     QJsonObject object;

@@ -6,15 +6,22 @@ QString fileExtension(TaviImageOutputFormat format) {
     return format == TaviImageOutputFormat::jpeg ? QStringLiteral("jpg") : rawValue(format);
 }
 
-QString displayName(TaviImageOutputFormat format) { return rawValue(format).toUpper(); }
+QString displayName(TaviImageOutputFormat format) {
+    return rawValue(format).toUpper();
+}
 
 QString utTypeIdentifier(TaviImageOutputFormat format) {
     switch (format) {
-    case TaviImageOutputFormat::png: return ImageType::PNG;
-    case TaviImageOutputFormat::jpeg: return ImageType::JPEG;
-    case TaviImageOutputFormat::heic: return ImageType::HEIC;
-    case TaviImageOutputFormat::tiff: return ImageType::TIFF;
-    case TaviImageOutputFormat::pdf: return ImageType::PDF;
+    case TaviImageOutputFormat::png:
+        return ImageType::PNG;
+    case TaviImageOutputFormat::jpeg:
+        return ImageType::JPEG;
+    case TaviImageOutputFormat::heic:
+        return ImageType::HEIC;
+    case TaviImageOutputFormat::tiff:
+        return ImageType::TIFF;
+    case TaviImageOutputFormat::pdf:
+        return ImageType::PDF;
     }
     return {};
 }

@@ -7,8 +7,7 @@
 // The codec library's output formats, in the order the pickers list them.
 enum class TaviImageOutputFormat { png, jpeg, heic, tiff, pdf };
 
-template <>
-struct EnumCases<TaviImageOutputFormat> {
+template <> struct EnumCases<TaviImageOutputFormat> {
     static constexpr std::array cases{
         std::pair{TaviImageOutputFormat::png, "png"},   std::pair{TaviImageOutputFormat::jpeg, "jpeg"},
         std::pair{TaviImageOutputFormat::heic, "heic"}, std::pair{TaviImageOutputFormat::tiff, "tiff"},

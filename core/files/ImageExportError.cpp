@@ -4,11 +4,17 @@ ImageExportError::ImageExportError(QString message)
     : TaviError(QStringLiteral("ImageExportError"), static_cast<int>(Kind::encodingFailed), message),
       message_(std::move(message)) {}
 
-ImageExportError ImageExportError::encodingFailed(const QString& message) { return ImageExportError(message); }
+ImageExportError ImageExportError::encodingFailed(const QString& message) {
+    return ImageExportError(message);
+}
 
-QString ImageExportError::couldNotCreatePdfPage() { return QStringLiteral("Could not create PDF page."); }
+QString ImageExportError::couldNotCreatePdfPage() {
+    return QStringLiteral("Could not create PDF page.");
+}
 
-QString ImageExportError::couldNotSerializePdfDocument() { return QStringLiteral("Could not serialize PDF document."); }
+QString ImageExportError::couldNotSerializePdfDocument() {
+    return QStringLiteral("Could not serialize PDF document.");
+}
 
 QString ImageExportError::unsupportedExportFormat(ImageExportFormat format) {
     return QStringLiteral("Unsupported export format: ") + displayName(format);

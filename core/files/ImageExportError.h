@@ -5,7 +5,7 @@
 
 // Why an export could not be encoded; the description is the message itself.
 class ImageExportError : public TaviError {
-public:
+  public:
     enum class Kind { encodingFailed };
 
     static ImageExportError encodingFailed(const QString& message);
@@ -19,7 +19,7 @@ public:
     Kind kind() const { return Kind::encodingFailed; }
     const QString& message() const { return message_; }
 
-private:
+  private:
     explicit ImageExportError(QString message);
     QString message_;
 };

@@ -7,8 +7,7 @@
 // The formats of the export and batch sheets, in the pickers' order.
 enum class ImageExportFormat { jpeg, png, heic, avif, tiff, pdf };
 
-template <>
-struct EnumCases<ImageExportFormat> {
+template <> struct EnumCases<ImageExportFormat> {
     static constexpr std::array cases{
         std::pair{ImageExportFormat::jpeg, "jpeg"}, std::pair{ImageExportFormat::png, "png"},
         std::pair{ImageExportFormat::heic, "heic"}, std::pair{ImageExportFormat::avif, "avif"},

@@ -12,16 +12,19 @@ QImage ImageExportService::resize(const QImage& image, int width, int height) co
 }
 
 QByteArray ImageExportService::encode(const QImage& image, const ImageExportOptions& options) const {
-    const QImage bitmap = options.resizeEnabled ? resize(image, options.targetWidth, options.targetHeight) : image;
+    const QImage bitmap =
+        options.resizeEnabled ? resize(image, options.targetWidth, options.targetHeight) : image;
     if (options.format == ImageExportFormat::pdf) {
         const auto made = onepagepdf::make(bitmap);
         if (const auto* bytes = std::get_if<QByteArray>(&made)) return *bytes;
-        throw ImageExportError::encodingFailed(std::get<onepagepdf::Failure>(made) == onepagepdf::Failure::page
+        throw ImageExportError::encodingFailed(std::get<onepagepdf::Failure>(made) ==
+                                                       onepagepdf::Failure::page
                                                    ? ImageExportError::couldNotCreatePdfPage()
                                                    : ImageExportError::couldNotSerializePdfDocument());
     }
     auto destination = ImageDestination::create(utTypeIdentifier(options.format));
-    if (!destination) throw ImageExportError::encodingFailed(ImageExportError::unsupportedExportFormat(options.format));
+    if (!destination)
+        throw ImageExportError::encodingFailed(ImageExportError::unsupportedExportFormat(options.format));
     destination->addImage(bitmap, supportsQuality(options.format)
                                       ? std::optional<double>(clampedEncodeQuality(options.quality))
                                       : std::nullopt);
@@ -30,12 +33,13 @@ QByteArray ImageExportService::encode(const QImage& image, const ImageExportOpti
     return *bytes;
 }
 
-void ImageExportService::exportImage(const QImage& image, const ImageExportOptions& options, const QString& path) const {
+void ImageExportService::exportImage(const QImage& image, const ImageExportOptions& options,
+                                     const QString& path) const {
     AtomicFileWriter::write(path, encode(image, options));
 }
 
 std::optional<qint64> ImageExportService::estimateEncodedByteSize(const QImage& image,
-                                                                   const ImageExportOptions& options) const {
+                                                                  const ImageExportOptions& options) const {
     try {
         return encode(image, options).size();
     } catch (const TaviError&) {

@@ -9,7 +9,7 @@
 
 // Turns a finished bitmap into the bytes of an export file and writes them. Stateless; any thread.
 class ImageExportService {
-public:
+  public:
     // The codec engine's exact resize: sides raised to at least 1, the same bitmap when the size
     // doesn't change, the input when it can't be scaled.
     QImage resize(const QImage& image, int width, int height) const;
@@ -19,5 +19,6 @@ public:
     // ImageExportError or FileSystemError, leaving any earlier file untouched.
     void exportImage(const QImage& image, const ImageExportOptions& options, const QString& path) const;
     // The exact size of the file exportImage would write; nothing when it can't be encoded.
-    std::optional<qint64> estimateEncodedByteSize(const QImage& image, const ImageExportOptions& options) const;
+    std::optional<qint64> estimateEncodedByteSize(const QImage& image,
+                                                  const ImageExportOptions& options) const;
 };

@@ -57,9 +57,11 @@ TEST(ImageExportFormat, TableAndDefaults) {
         types << utTypeIdentifier(f);
     }
     EXPECT_EQ(raw, QStringList({"jpeg", "png", "heic", "avif", "tiff", "pdf"}));
-    EXPECT_EQ(names, QStringList({"JPEG (.jpg)", "PNG (.png)", "HEIC (.heic)", "AVIF (.avif)", "TIFF (.tiff)", "PDF (.pdf)"}));
+    EXPECT_EQ(names, QStringList({"JPEG (.jpg)", "PNG (.png)", "HEIC (.heic)", "AVIF (.avif)", "TIFF (.tiff)",
+                                  "PDF (.pdf)"}));
     EXPECT_EQ(extensions, QStringList({"jpg", "png", "heic", "avif", "tiff", "pdf"}));
-    EXPECT_EQ(types, QStringList({"public.jpeg", "public.png", "public.heic", "public.avif", "public.tiff", "com.adobe.pdf"}));
+    EXPECT_EQ(types, QStringList({"public.jpeg", "public.png", "public.heic", "public.avif", "public.tiff",
+                                  "com.adobe.pdf"}));
     QStringList lossy;
     for (ImageExportFormat f : allCases<ImageExportFormat>())
         if (supportsQuality(f)) lossy << rawValue(f);
@@ -76,7 +78,8 @@ TEST(ImageExportFormat, TableAndDefaults) {
 
     EXPECT_EQ(ImageExportError::couldNotCreatePdfPage(), "Could not create PDF page.");
     EXPECT_EQ(ImageExportError::couldNotSerializePdfDocument(), "Could not serialize PDF document.");
-    EXPECT_EQ(ImageExportError::unsupportedExportFormat(ImageExportFormat::avif), "Unsupported export format: AVIF (.avif)");
+    EXPECT_EQ(ImageExportError::unsupportedExportFormat(ImageExportFormat::avif),
+              "Unsupported export format: AVIF (.avif)");
     EXPECT_EQ(ImageExportError::couldNotEncode(ImageExportFormat::heic), "Could not encode HEIC (.heic)");
     EXPECT_EQ(ImageExportError::encodingFailed("m").description(), "m");
 }
@@ -135,7 +138,8 @@ TEST(ImageExportService, PdfPageMatchesTheResizedBitmap) {
     service.exportImage(gradient(300, 200), options, exported);
     QProcess vips;
     vips.start("vips", {"pdfload", exported, dir.filePath("page.png"), "--dpi", "72"});
-    if (!vips.waitForFinished(60000) || vips.exitCode() != 0) GTEST_SKIP() << "the vips tool can't render PDF here";
+    if (!vips.waitForFinished(60000) || vips.exitCode() != 0)
+        GTEST_SKIP() << "the vips tool can't render PDF here";
     auto rendered = ImageSource::open(dir.filePath("page.png"));
     ASSERT_TRUE(rendered);
     const auto page = rendered->createImage(0);
@@ -156,7 +160,8 @@ TEST(ImageExportService, QualityClampedForLossyAndIgnoredOtherwise) {
     EXPECT_LT(service.encode(image, optionsFor(ImageExportFormat::avif, 0.2)).size(),
               service.encode(image, optionsFor(ImageExportFormat::avif, 0.9)).size());
     for (ImageExportFormat format : {ImageExportFormat::png, ImageExportFormat::tiff, ImageExportFormat::pdf})
-        EXPECT_EQ(service.encode(image, optionsFor(format, 0.1)), service.encode(image, optionsFor(format, 1.0)))
+        EXPECT_EQ(service.encode(image, optionsFor(format, 0.1)),
+                  service.encode(image, optionsFor(format, 1.0)))
             << rawValue(format).toStdString();
 }
 
@@ -198,7 +203,11 @@ TEST(ImageExportService, EstimateEqualsWrittenFile) {
                 options.resizeEnabled = resize;
                 options.targetWidth = 99;
                 options.targetHeight = 61;
-                SCOPED_TRACE(QStringLiteral("%1 q%2 resize %3").arg(rawValue(format)).arg(quality).arg(resize).toStdString());
+                SCOPED_TRACE(QStringLiteral("%1 q%2 resize %3")
+                                 .arg(rawValue(format))
+                                 .arg(quality)
+                                 .arg(resize)
+                                 .toStdString());
                 const auto estimate = service.estimateEncodedByteSize(image, options);
                 ASSERT_TRUE(estimate);
                 const QString path = dir.filePath("estimate." + fileExtension(format));
@@ -274,7 +283,8 @@ TEST(ImageExportWrite, ReplacesWholeKeepsPermissionsAndFailsCleanly) {
         ADD_FAILURE() << "exported into a missing folder";
     } catch (const FileSystemError& error) {
         EXPECT_EQ(error.code(), ENOENT);
-        EXPECT_TRUE(error.description().contains("No such file or directory")) << error.description().toStdString();
+        EXPECT_TRUE(error.description().contains("No such file or directory"))
+            << error.description().toStdString();
         EXPECT_TRUE(error.description().contains(missing));
     }
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("no")));
@@ -282,7 +292,8 @@ TEST(ImageExportWrite, ReplacesWholeKeepsPermissionsAndFailsCleanly) {
 
     // A folder standing at the destination is refused, not replaced.
     ASSERT_TRUE(QDir(dir.path()).mkdir("taken.png"));
-    EXPECT_THROW(service.exportImage(image, optionsFor(ImageExportFormat::png), dir.filePath("taken.png")), FileSystemError);
+    EXPECT_THROW(service.exportImage(image, optionsFor(ImageExportFormat::png), dir.filePath("taken.png")),
+                 FileSystemError);
     EXPECT_TRUE(QFileInfo(dir.filePath("taken.png")).isDir());
 }
 
@@ -302,7 +313,8 @@ TEST(ImageExportWrite, FailureBetweenWriteAndRenameLeavesDestinationUntouched) {
         EXPECT_GT(QFileInfo(temporary).size(), 0);
         throw FileSystemError(EIO, path);
     });
-    EXPECT_THROW(service.exportImage(gradient(400, 300), optionsFor(ImageExportFormat::png), path), FileSystemError);
+    EXPECT_THROW(service.exportImage(gradient(400, 300), optionsFor(ImageExportFormat::png), path),
+                 FileSystemError);
     AtomicFileWriter::setBeforeReplaceHookForTesting({});
 
     EXPECT_FALSE(seenTemporary.isEmpty());
@@ -328,8 +340,10 @@ TEST(ExportCli, ExportAndEstimateAgree) {
         EXPECT_EQ(estimate.out.trimmed().toLongLong(), QFileInfo(out).size()) << format.toStdString();
     }
     EXPECT_EQ(ImageSource::open(dir.filePath("h.jpeg"))->createImage(0)->size(), QSize(70, 50));
-    EXPECT_EQ(testsupport::runCli({"export", input, "-o", dir.filePath("x.gif"), "--format", "gif"}).exitCode, 2);
-    const auto missing = testsupport::runCli({"export", input, "-o", dir.filePath("none/x.png"), "--format", "png"});
+    EXPECT_EQ(testsupport::runCli({"export", input, "-o", dir.filePath("x.gif"), "--format", "gif"}).exitCode,
+              2);
+    const auto missing =
+        testsupport::runCli({"export", input, "-o", dir.filePath("none/x.png"), "--format", "png"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("No such file or directory"));
 }

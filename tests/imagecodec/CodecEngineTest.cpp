@@ -69,7 +69,8 @@ TEST(CodecResize, DegenerateAndUnchangedSizes) {
 TEST(CodecResize, ExactSizesAndFaithfulPixels) {
     TaviImageCodecEngine engine;
     const QImage image = gradient(1000, 667);
-    for (const QSize target : {QSize(333, 222), QSize(1, 1), QSize(999, 3), QSize(2000, 1334), QSize(7, 500)}) {
+    for (const QSize target :
+         {QSize(333, 222), QSize(1, 1), QSize(999, 3), QSize(2000, 1334), QSize(7, 500)}) {
         const QImage scaled = engine.resize(image, target.width(), target.height());
         EXPECT_EQ(scaled.size(), target);
         EXPECT_EQ(scaled.format(), QImage::Format_RGBA8888_Premultiplied);
@@ -115,7 +116,8 @@ TEST(CodecEncode, EveryFormatDecodesAtItsSize) {
     for (TaviImageOutputFormat format : {TaviImageOutputFormat::png, TaviImageOutputFormat::jpeg,
                                          TaviImageOutputFormat::heic, TaviImageOutputFormat::tiff}) {
         const QByteArray bytes = engine.encode(image, TaviImageEncodeOptions(format));
-        EXPECT_EQ(decodedSize(bytes, dir, "out." + fileExtension(format)), QSize(120, 80)) << rawValue(format).toStdString();
+        EXPECT_EQ(decodedSize(bytes, dir, "out." + fileExtension(format)), QSize(120, 80))
+            << rawValue(format).toStdString();
     }
     const QByteArray pdf = engine.encode(image, TaviImageEncodeOptions(TaviImageOutputFormat::pdf));
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 120"));
@@ -125,7 +127,8 @@ TEST(CodecEncode, QualityOnlyForLossyFormatsAndBoundedSize) {
     TaviImageCodecEngine engine;
     QTemporaryDir dir;
     const QImage image = gradient(160, 120);
-    for (TaviImageOutputFormat format : {TaviImageOutputFormat::png, TaviImageOutputFormat::tiff, TaviImageOutputFormat::pdf})
+    for (TaviImageOutputFormat format :
+         {TaviImageOutputFormat::png, TaviImageOutputFormat::tiff, TaviImageOutputFormat::pdf})
         EXPECT_EQ(engine.encode(image, TaviImageEncodeOptions(format, 0.1)),
                   engine.encode(image, TaviImageEncodeOptions(format, 1.0)));
     for (TaviImageOutputFormat format : {TaviImageOutputFormat::jpeg, TaviImageOutputFormat::heic})
@@ -133,9 +136,11 @@ TEST(CodecEncode, QualityOnlyForLossyFormatsAndBoundedSize) {
                   engine.encode(image, TaviImageEncodeOptions(format, 1.0)).size());
 
     const QImage big = solid(6000, 4000, QColor(200, 120, 40));
-    const QByteArray bounded = engine.encode(big, TaviImageEncodeOptions(TaviImageOutputFormat::jpeg, 0.8, true, 4096));
+    const QByteArray bounded =
+        engine.encode(big, TaviImageEncodeOptions(TaviImageOutputFormat::jpeg, 0.8, true, 4096));
     EXPECT_EQ(decodedSize(bounded, dir, "bounded.jpg"), QSize(4096, 2731));
-    const QByteArray pdf = engine.encode(gradient(600, 400), TaviImageEncodeOptions(TaviImageOutputFormat::pdf, 0.9, true, 100));
+    const QByteArray pdf =
+        engine.encode(gradient(600, 400), TaviImageEncodeOptions(TaviImageOutputFormat::pdf, 0.9, true, 100));
     EXPECT_TRUE(pdf.contains("/MediaBox [0 0 100.000000 67.000000]")) << pdf.left(2000).toStdString();
 
     try {
@@ -166,9 +171,15 @@ TEST(CodecWrite, CreatesFoldersReplacesAndWritesNothingOnFailure) {
     ASSERT_TRUE(source);
     EXPECT_EQ(source->typeIdentifier(), ImageType::JPEG);
 
-    const QByteArray before = [&] { QFile f(path); f.open(QIODevice::ReadOnly); return f.readAll(); }();
-    EXPECT_THROW(engine.write(QImage(), path, TaviImageEncodeOptions(TaviImageOutputFormat::pdf)), TaviImageCoreError);
-    EXPECT_THROW(engine.write(QImage(), dir.filePath("never/made.png"), TaviImageEncodeOptions()), TaviImageCoreError);
+    const QByteArray before = [&] {
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }();
+    EXPECT_THROW(engine.write(QImage(), path, TaviImageEncodeOptions(TaviImageOutputFormat::pdf)),
+                 TaviImageCoreError);
+    EXPECT_THROW(engine.write(QImage(), dir.filePath("never/made.png"), TaviImageEncodeOptions()),
+                 TaviImageCoreError);
     EXPECT_FALSE(QDir(dir.filePath("never")).exists());
     QFile after(path);
     ASSERT_TRUE(after.open(QIODevice::ReadOnly));
@@ -178,7 +189,8 @@ TEST(CodecWrite, CreatesFoldersReplacesAndWritesNothingOnFailure) {
     QFile blocker(dir.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    EXPECT_THROW(engine.write(gradient(4, 4), dir.filePath("file/sub/x.png"), TaviImageEncodeOptions()), FileSystemError);
+    EXPECT_THROW(engine.write(gradient(4, 4), dir.filePath("file/sub/x.png"), TaviImageEncodeOptions()),
+                 FileSystemError);
 }
 
 TEST(CodecLoad, UprightDecodeAndUnreadableFiles) {
@@ -234,7 +246,8 @@ TEST(CodecHistogram, BinsSamplingAndLuma) {
     for (const QList<double>* list : {&black.red, &black.green, &black.blue, &black.luma}) {
         ASSERT_EQ(list->size(), 48);
         EXPECT_DOUBLE_EQ(list->at(0), 1.0);
-        for (int i = 1; i < 48; ++i) EXPECT_DOUBLE_EQ(list->at(i), 0.0);
+        for (int i = 1; i < 48; ++i)
+            EXPECT_DOUBLE_EQ(list->at(i), 0.0);
     }
     // Luma 0.0722 * 7 = 0.505 rounds up to 1; truncating it would give bin 0.
     const TaviImageRGBHistogram blue = engine.computeHistogram(solid(10, 10, QColor(0, 0, 7)), 256);
@@ -243,7 +256,8 @@ TEST(CodecHistogram, BinsSamplingAndLuma) {
     EXPECT_DOUBLE_EQ(blue.blue[7], 1.0);
 
     // A quarter red, three quarters white: red lists peak on white and hold a third of that on red.
-    const TaviImageRGBHistogram split = engine.computeHistogram(twoColours(4000, 3000, 0.25, Qt::red, Qt::white), 8);
+    const TaviImageRGBHistogram split =
+        engine.computeHistogram(twoColours(4000, 3000, 0.25, Qt::red, Qt::white), 8);
     EXPECT_DOUBLE_EQ(split.red[7], 1.0);
     EXPECT_NEAR(split.green[0], 55.0 / 165.0, 0.02);
     EXPECT_DOUBLE_EQ(split.red[0], 0.0);
@@ -253,24 +267,31 @@ TEST(CodecHistogram, BinsSamplingAndLuma) {
 
 TEST(CodecPalette, DominantColours) {
     TaviImageCodecEngine engine;
-    EXPECT_EQ(engine.extractDominantHexPalette(solid(500, 300, QColor(0x12, 0xAB, 0xEF))), QStringList{"#12ABEF"});
+    EXPECT_EQ(engine.extractDominantHexPalette(solid(500, 300, QColor(0x12, 0xAB, 0xEF))),
+              QStringList{"#12ABEF"});
     EXPECT_TRUE(engine.extractDominantHexPalette(solid(64, 64, QColor(0, 0, 0, 0))).isEmpty());
-    EXPECT_TRUE(engine.extractDominantHexPalette(engine.loadCGImage(testsupport::fixture("formats/full-transparent.png")))
+    EXPECT_TRUE(engine
+                    .extractDominantHexPalette(
+                        engine.loadCGImage(testsupport::fixture("formats/full-transparent.png")))
                     .isEmpty());
     const QImage pair = twoColours(96, 96, 0.75, QColor(250, 10, 10), QColor(10, 10, 250));
     EXPECT_EQ(engine.extractDominantHexPalette(pair, 0), QStringList{"#FA0A0A"});
     EXPECT_EQ(engine.extractDominantHexPalette(pair, 5), QStringList({"#FA0A0A", "#0A0AFA"}));
     // Alpha 32 is ignored, alpha 33 counts (as its premultiplied components).
     EXPECT_TRUE(engine.extractDominantHexPalette(solid(8, 8, QColor(255, 255, 255, 32))).isEmpty());
-    EXPECT_EQ(engine.extractDominantHexPalette(solid(8, 8, QColor(255, 255, 255, 33))), QStringList{"#212121"});
+    EXPECT_EQ(engine.extractDominantHexPalette(solid(8, 8, QColor(255, 255, 255, 33))),
+              QStringList{"#212121"});
     EXPECT_TRUE(engine.extractDominantHexPalette(QImage()).isEmpty());
 }
 
 TEST(CodecCli, HistogramAndPalette) {
-    const auto palette = testsupport::runCli({"palette", testsupport::fixture("photos/hopper.png"), "--max", "3"});
+    const auto palette =
+        testsupport::runCli({"palette", testsupport::fixture("photos/hopper.png"), "--max", "3"});
     EXPECT_EQ(palette.exitCode, 0) << palette.err.toStdString();
-    EXPECT_TRUE(QRegularExpression("^(#[0-9A-F]{6}\n){3}$").match(palette.out).hasMatch()) << palette.out.toStdString();
-    const auto histogram = testsupport::runCli({"histogram", testsupport::fixture("photos/hopper.png"), "--bins", "3"});
+    EXPECT_TRUE(QRegularExpression("^(#[0-9A-F]{6}\n){3}$").match(palette.out).hasMatch())
+        << palette.out.toStdString();
+    const auto histogram =
+        testsupport::runCli({"histogram", testsupport::fixture("photos/hopper.png"), "--bins", "3"});
     EXPECT_EQ(histogram.exitCode, 0);
     EXPECT_EQ(histogram.out.count('\n'), 4);
     EXPECT_EQ(histogram.out.split('\n').first().split(' ', Qt::SkipEmptyParts).size(), 9); // name + 8 bins

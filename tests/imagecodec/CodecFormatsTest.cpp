@@ -20,7 +20,8 @@ TEST(TaviImageOutputFormat, TableAndRawValues) {
     EXPECT_EQ(raw, QStringList({"png", "jpeg", "heic", "tiff", "pdf"}));
     EXPECT_EQ(names, QStringList({"PNG", "JPEG", "HEIC", "TIFF", "PDF"}));
     EXPECT_EQ(extensions, QStringList({"png", "jpg", "heic", "tiff", "pdf"}));
-    EXPECT_EQ(types, QStringList({"public.png", "public.jpeg", "public.heic", "public.tiff", "com.adobe.pdf"}));
+    EXPECT_EQ(types,
+              QStringList({"public.png", "public.jpeg", "public.heic", "public.tiff", "com.adobe.pdf"}));
     EXPECT_TRUE(supportsLossyQuality(TaviImageOutputFormat::jpeg));
     EXPECT_TRUE(supportsLossyQuality(TaviImageOutputFormat::heic));
     EXPECT_FALSE(supportsLossyQuality(TaviImageOutputFormat::png));
@@ -58,24 +59,29 @@ TEST(TaviImageEncodeOptions, JsonRoundTripAndStrictDecoding) {
     const auto unclamped = parse(R"({"format":"jpeg","quality":5,"stripGPSAndSensitiveEXIF":true})");
     ASSERT_TRUE(unclamped);
     EXPECT_DOUBLE_EQ(unclamped->quality, 5.0);
-    EXPECT_TRUE(parse(R"({"format":"jpeg","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":null})"));
+    EXPECT_TRUE(
+        parse(R"({"format":"jpeg","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":null})"));
     EXPECT_FALSE(parse(R"({"format":"gif","quality":0.5,"stripGPSAndSensitiveEXIF":true})"));
     EXPECT_FALSE(parse(R"({"quality":0.5,"stripGPSAndSensitiveEXIF":true})"));
     EXPECT_FALSE(parse(R"({"format":"png","stripGPSAndSensitiveEXIF":true})"));
     EXPECT_FALSE(parse(R"({"format":"png","quality":"high","stripGPSAndSensitiveEXIF":true})"));
     EXPECT_FALSE(parse(R"({"format":"png","quality":0.5,"stripGPSAndSensitiveEXIF":1})"));
-    EXPECT_FALSE(parse(R"({"format":"png","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":12.5})"));
-    EXPECT_FALSE(parse(R"({"format":"png","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":1e12})"));
+    EXPECT_FALSE(
+        parse(R"({"format":"png","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":12.5})"));
+    EXPECT_FALSE(
+        parse(R"({"format":"png","quality":0.5,"stripGPSAndSensitiveEXIF":true,"maxDimension":1e12})"));
 }
 
 TEST(TaviImageCoreError, Descriptions) {
     EXPECT_EQ(TaviImageCoreError::unreadableImage("a.jpg").description(), "Could not decode image: a.jpg");
     EXPECT_EQ(TaviImageCoreError::encodingFailed("x").description(), "Failed to encode image: x");
     EXPECT_EQ(TaviImageCoreError::coreMLModelUnavailable("m").description(), "CoreML model unavailable: m");
-    EXPECT_EQ(TaviImageCoreError::noForegroundSubject().description(),
-              QString::fromUtf8("No salient foreground subject detected \u2014 try Magic Color-Key mode for solid "
-                                "backgrounds."));
-    EXPECT_EQ(TaviImageCoreError::maskGenerationFailed().description(), "Failed to generate alpha subject mask.");
+    EXPECT_EQ(
+        TaviImageCoreError::noForegroundSubject().description(),
+        QString::fromUtf8("No salient foreground subject detected \u2014 try Magic Color-Key mode for solid "
+                          "backgrounds."));
+    EXPECT_EQ(TaviImageCoreError::maskGenerationFailed().description(),
+              "Failed to generate alpha subject mask.");
     EXPECT_EQ(TaviImageCoreError::unreadableImage("a.jpg").kind(), TaviImageCoreError::Kind::unreadableImage);
     EXPECT_STREQ(TaviImageCoreError::encodingFailed("x").what(), "Failed to encode image: x");
 }
@@ -95,7 +101,8 @@ void expectConsistentCrossReferences(const QByteArray& pdf) {
         const QByteArray entry = lines.value(2 + i);
         if (!entry.contains(" n")) continue;
         const qint64 offset = entry.left(10).toLongLong();
-        EXPECT_TRUE(pdf.mid(offset).startsWith(QByteArray::number(first + i) + " 0 obj")) << "object " << first + i;
+        EXPECT_TRUE(pdf.mid(offset).startsWith(QByteArray::number(first + i) + " 0 obj"))
+            << "object " << first + i;
     }
 }
 
