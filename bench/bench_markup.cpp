@@ -54,7 +54,7 @@ QList<AnnotationItem> mixedItems() {
     return items;
 }
 
-void BM_MarkupPreview(benchmark::State& state) {
+void ensureApplication() {
     static int argc = 1;
     static char name[] = "bench";
     static char* argv[] = {name, nullptr};
@@ -62,6 +62,10 @@ void BM_MarkupPreview(benchmark::State& state) {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     static QGuiApplication* app = QGuiApplication::instance() ? nullptr : new QGuiApplication(argc, argv);
     (void)app;
+}
+
+void BM_MarkupPreview(benchmark::State& state) {
+    ensureApplication();
     const QImage photo = previewPhoto();
     const QList<AnnotationItem> items = mixedItems();
     const AnnotationRenderer renderer;
@@ -73,5 +77,23 @@ void BM_MarkupPreview(benchmark::State& state) {
     state.counters["items"] = static_cast<double>(items.size());
 }
 BENCHMARK(BM_MarkupPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same list reduced to the items of one tool (argument: the tool's index), to see where
+// the time of the whole goes.
+void BM_MarkupOneTool(benchmark::State& state) {
+    ensureApplication();
+    const auto tool = static_cast<AnnotationTool>(state.range(0));
+    const QImage photo = previewPhoto();
+    QList<AnnotationItem> items;
+    for (const auto& item : mixedItems())
+        if (item.tool == tool) items << item;
+    const AnnotationRenderer renderer;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    state.SetLabel(rawValue(tool).toStdString());
+}
+BENCHMARK(BM_MarkupOneTool)->DenseRange(1, 14)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace {
@@ -110,16 +111,34 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     const auto heals = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::spotHeal; });
     if (!heals.isEmpty()) base = retouchService.applySpotHeals(heals, base);
     const auto redactions = itemsWhere(annotations, isRedaction);
-    if (!redactions.isEmpty()) base = applyRedactions(redactions, base);
+    if (!redactions.isEmpty()) base = applyRedactions(redactions, std::move(base));
 
-    // 3: the canvas. It shares the base's pixels until the first stroke detaches it, so the
-    // loupes below still read the healed and redacted base without any markup.
-    QImage canvas = base;
+    // 3: the canvas. The loupes must read the healed and redacted base without any markup; they
+    // read only their sample squares, so those are kept aside in an image of the full size whose
+    // other pixels are never touched (nor, being fresh memory, ever paged in). The canvas then
+    // takes the base over: when the pixel passes made it, no further copy of the photo is made.
     const auto magnifiers = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::magnifier; });
-    if (magnifiers.isEmpty()) base = QImage(); // nothing reads it any more: no second copy
+    QImage loupeSource;
+    if (!magnifiers.isEmpty()) {
+        loupeSource = QImage(width, height, QImage::Format_RGBA8888_Premultiplied);
+        if (loupeSource.isNull()) {
+            loupeSource = base.copy(); // keeps the loupes right when memory is short
+        } else {
+            for (const auto& loupe : magnifiers) {
+                // One pixel more on each side, for the smooth scaling's neighbours.
+                const QRect sample = RetouchAndBarcodeService::magnifierSampleRect(loupe, width, height, u)
+                                         .adjusted(-1, -1, 1, 1)
+                                         .intersected(QRect(0, 0, width, height));
+                for (int y = sample.top(); y <= sample.bottom(); ++y)
+                    std::memcpy(loupeSource.scanLine(y) + sample.left() * 4, base.constScanLine(y) + sample.left() * 4,
+                                static_cast<std::size_t>(sample.width()) * 4);
+            }
+        }
+    }
+    QImage canvas = std::move(base);
     {
         QPainter context(&canvas);
-        if (!context.isActive()) return base.isNull() ? canvas : base;
+        if (!context.isActive()) return canvas;
         context.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
 
@@ -130,7 +149,7 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
 
         // 5: loupes, drawn over the dimming but showing the undimmed base.
         for (const auto& item : magnifiers)
-            retouchService.drawMagnifierLoupe(item, base, context, width, height, u);
+            retouchService.drawMagnifierLoupe(item, loupeSource, context, width, height, u);
 
         // 6: vector items in list order.
         for (const auto& item : annotations)
@@ -146,9 +165,10 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     return canvas;
 }
 
-QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactions, const QImage& image) const {
-    QImage current = image;
-    const QRectF extent(0, 0, image.width(), image.height());
+QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactions, QImage image) const {
+    // Taken by value: when the caller hands over the healed image, it is redacted in place.
+    QImage current = std::move(image);
+    const QRectF extent(0, 0, current.width(), current.height());
     const double m = std::min(extent.width(), extent.height());
     for (const auto& item : redactions) {
         const QRectF b = item.normalizedBoundingBox();
@@ -159,7 +179,7 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
                                 .intersected(extent)
                                 .toAlignedRect();
         if (plane.width() < 2 || plane.height() < 2) continue;
-        const QRect region(plane.x(), image.height() - plane.y() - plane.height(), plane.width(), plane.height());
+        const QRect region(plane.x(), current.height() - plane.y() - plane.height(), plane.width(), plane.height());
 
         const double s = effectiveRedactStrength(item.redactStrength);
         std::optional<QImage> hidden;
@@ -181,9 +201,6 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
 
 void AnnotationRenderer::drawSpotlights(const QList<AnnotationItem>& spotlights, QPainter& context, int width,
                                         int height, double scale) const {
-    QPainterPath path;
-    path.setFillRule(Qt::OddEvenFill);
-    path.addRect(0, 0, width, height);
     QList<QRectF> holes;
     for (const auto& item : spotlights) {
         const QRectF box = pixelBox(item.normalizedBoundingBox(), width, height);
@@ -191,9 +208,27 @@ void AnnotationRenderer::drawSpotlights(const QList<AnnotationItem>& spotlights,
     }
     if (holes.isEmpty()) return;
     const double radius = 10 * scale;
+    const QColor dim = QColor::fromRgbF(0, 0, 0, 0.56f);
+    // Anti-aliased even-odd filling is needed only where the holes are; the rest of the image is
+    // dimmed by plain rectangles, which are many times faster on a whole photo.
+    QRectF around;
+    for (const auto& box : holes) around = around.united(box);
+    const QRect bounds = around.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, width, height));
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    path.addRect(bounds);
     for (const auto& box : holes) path.addRoundedRect(box, radius, radius);
     context.save();
-    context.fillPath(path, QColor::fromRgbF(0, 0, 0, 0.56f));
+    const QRect image(0, 0, width, height);
+    if (bounds.isEmpty()) {
+        context.fillRect(image, dim);
+    } else {
+        context.fillRect(QRect(0, 0, width, bounds.top()), dim);
+        context.fillRect(QRect(0, bounds.bottom() + 1, width, height - bounds.bottom() - 1), dim);
+        context.fillRect(QRect(0, bounds.top(), bounds.left(), bounds.height()), dim);
+        context.fillRect(QRect(bounds.right() + 1, bounds.top(), width - bounds.right() - 1, bounds.height()), dim);
+        context.fillPath(path, dim);
+    }
     QPen outline(QColor::fromRgbF(1, 1, 1, 0.85f), std::max(2 * scale, 1.5));
     context.setPen(outline);
     context.setBrush(Qt::NoBrush);

@@ -42,7 +42,7 @@ public:
     static std::optional<ArrowGeometry> arrowGeometry(QPointF tail, QPointF tip, double lineWidth);
 
 private:
-    QImage applyRedactions(const QList<AnnotationItem>& redactions, const QImage& image) const;
+    QImage applyRedactions(const QList<AnnotationItem>& redactions, QImage image) const;
     void drawSpotlights(const QList<AnnotationItem>& spotlights, QPainter& context, int width, int height,
                         double scale) const;
     void drawVectorAnnotation(const AnnotationItem& item, QPainter& context, int width, int height,

@@ -31,4 +31,6 @@ public:
     // region to sample is too small.
     void drawMagnifierLoupe(const AnnotationItem& item, const QImage& sourceImage, QPainter& context, int width,
                             int height, double scale) const;
+    // The pixels of `sourceImage` that drawMagnifierLoupe reads for the item; empty when it draws nothing.
+    static QRect magnifierSampleRect(const AnnotationItem& item, int width, int height, double scale);
 };

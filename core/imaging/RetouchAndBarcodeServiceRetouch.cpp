@@ -73,24 +73,48 @@ QImage RetouchAndBarcodeService::applySpotHeals(const QList<AnnotationItem>& hea
     return current;
 }
 
-void RetouchAndBarcodeService::drawMagnifierLoupe(const AnnotationItem& item, const QImage& sourceImage,
-                                                  QPainter& context, int width, int height, double scale) const {
-    if (sourceImage.isNull() || width <= 0 || height <= 0) return;
-    const QPointF c(item.start.x * width, item.start.y * height);
-    const double r0 = std::hypot(item.end.x * width - c.x(), item.end.y * height - c.y());
-    const double radius = std::min(0.35 * std::min(width, height), std::max(r0, 28 * scale));
-    if (!std::isfinite(c.x()) || !std::isfinite(c.y()) || !std::isfinite(radius) || radius <= 0) return;
+namespace {
 
+struct LoupeGeometry {
+    QPointF centre;
+    double radius = 0;
+    QRect sample; // empty: nothing to draw
+};
+
+LoupeGeometry loupeGeometry(const AnnotationItem& item, int width, int height, double scale) {
+    LoupeGeometry loupe;
+    if (width <= 0 || height <= 0) return loupe;
+    loupe.centre = QPointF(item.start.x * width, item.start.y * height);
+    const double r0 = std::hypot(item.end.x * width - loupe.centre.x(), item.end.y * height - loupe.centre.y());
+    loupe.radius = std::min(0.35 * std::min(width, height), std::max(r0, 28 * scale));
+    if (!std::isfinite(loupe.centre.x()) || !std::isfinite(loupe.centre.y()) || !std::isfinite(loupe.radius) ||
+        loupe.radius <= 0)
+        return loupe;
     // The sampled square slides to stay inside the image, so a loupe at the border still shows
     // 2.2× of real pixels rather than emptiness.
-    const double k = radius / 2.2;
-    const QRectF sampleF(std::max(std::min(c.x() - k, width - 2 * k), 0.0),
-                         std::max(std::min(c.y() - k, height - 2 * k), 0.0), std::min(2 * k, double(width)),
-                         std::min(2 * k, double(height)));
-    const QRect sample = sampleF.toAlignedRect();
-    if (sample.width() < 4 || sample.height() < 4) return;
-    const QRect cut = sample.intersected(sourceImage.rect());
+    const double k = loupe.radius / 2.2;
+    const QRectF sample(std::max(std::min(loupe.centre.x() - k, width - 2 * k), 0.0),
+                        std::max(std::min(loupe.centre.y() - k, height - 2 * k), 0.0), std::min(2 * k, double(width)),
+                        std::min(2 * k, double(height)));
+    const QRect aligned = sample.toAlignedRect();
+    if (aligned.width() >= 4 && aligned.height() >= 4) loupe.sample = aligned.intersected(QRect(0, 0, width, height));
+    return loupe;
+}
+
+} // namespace
+
+QRect RetouchAndBarcodeService::magnifierSampleRect(const AnnotationItem& item, int width, int height, double scale) {
+    return loupeGeometry(item, width, height, scale).sample;
+}
+
+void RetouchAndBarcodeService::drawMagnifierLoupe(const AnnotationItem& item, const QImage& sourceImage,
+                                                  QPainter& context, int width, int height, double scale) const {
+    if (sourceImage.isNull()) return;
+    const LoupeGeometry loupe = loupeGeometry(item, width, height, scale);
+    const QRect cut = loupe.sample.intersected(sourceImage.rect());
     if (cut.isEmpty()) return;
+    const QPointF c = loupe.centre;
+    const double radius = loupe.radius;
 
     QPainterPath disc;
     disc.addEllipse(c, radius, radius);

@@ -50,37 +50,59 @@ std::vector<Pass> passesFor(double sigma) {
 
 // `in` holds `count` elements of `stride` floats, `step` floats apart; `out` receives
 // count − 2·half of them, each the pass applied over the window starting at the same index
-// ("valid" convolution: the caller supplies the margin).
+// ("valid" convolution: the caller supplies the margin). Box sums run in float: over the few
+// thousand steps of one line their drift stays far below one 8-bit level.
 void runPass(const Pass& pass, const float* in, float* out, int count, int stride, std::ptrdiff_t step,
-             std::vector<double>& sum) {
+             std::vector<float>& sum) {
     const int outCount = count - 2 * pass.half;
     if (outCount <= 0) return;
     const int taps = 2 * pass.half + 1;
     if (!pass.weights.empty()) {
         for (int i = 0; i < outCount; ++i) {
-            float* o = out + i * step;
+            float* __restrict o = out + i * step;
             for (int c = 0; c < stride; ++c) o[c] = 0;
             for (int t = 0; t < taps; ++t) {
                 const float w = pass.weights[t];
-                const float* s = in + (i + t) * step;
+                const float* __restrict s = in + (i + t) * step;
                 for (int c = 0; c < stride; ++c) o[c] += w * s[c];
             }
         }
         return;
     }
     const float scale = 1.0f / static_cast<float>(taps);
-    sum.assign(stride, 0.0);
+    sum.assign(stride, 0.0f);
+    float* __restrict acc = sum.data();
     for (int t = 0; t < taps; ++t) {
-        const float* s = in + t * step;
-        for (int c = 0; c < stride; ++c) sum[c] += s[c];
+        const float* __restrict s = in + t * step;
+        for (int c = 0; c < stride; ++c) acc[c] += s[c];
     }
     for (int i = 0; i < outCount; ++i) {
-        float* o = out + i * step;
-        for (int c = 0; c < stride; ++c) o[c] = static_cast<float>(sum[c]) * scale;
+        float* __restrict o = out + i * step;
+        for (int c = 0; c < stride; ++c) o[c] = acc[c] * scale;
         if (i + 1 < outCount) {
-            const float* add = in + (i + taps) * step;
-            const float* sub = in + i * step;
-            for (int c = 0; c < stride; ++c) sum[c] += add[c] - sub[c];
+            const float* __restrict add = in + (i + taps) * step;
+            const float* __restrict sub = in + i * step;
+            for (int c = 0; c < stride; ++c) acc[c] += add[c] - sub[c];
+        }
+    }
+}
+
+// The same for the usual 4-channel rows, with the running sums held in registers.
+void runRowPass(const Pass& pass, const float* in, float* out, int count, int channels, std::vector<float>& sum) {
+    if (channels != 4 || !pass.weights.empty()) return runPass(pass, in, out, count, channels, channels, sum);
+    const int outCount = count - 2 * pass.half;
+    if (outCount <= 0) return;
+    const int taps = 2 * pass.half + 1;
+    const float scale = 1.0f / static_cast<float>(taps);
+    float a0 = 0, a1 = 0, a2 = 0, a3 = 0;
+    for (int t = 0; t < taps; ++t) a0 += in[t * 4], a1 += in[t * 4 + 1], a2 += in[t * 4 + 2], a3 += in[t * 4 + 3];
+    for (int i = 0; i < outCount; ++i) {
+        float* o = out + i * 4;
+        o[0] = a0 * scale, o[1] = a1 * scale, o[2] = a2 * scale, o[3] = a3 * scale;
+        if (i + 1 < outCount) {
+            const float* add = in + (i + taps) * 4;
+            const float* sub = in + i * 4;
+            a0 += add[0] - sub[0], a1 += add[1] - sub[1], a2 += add[2] - sub[2], a3 += add[3] - sub[3];
         }
     }
 }
@@ -95,10 +117,13 @@ struct Band {
 std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigma, const QRect& region) {
     if (region.isEmpty() || image.isNull() || std::isnan(sigma)) return std::nullopt;
     if (!isDecodableSize(region.width(), region.height())) return std::nullopt;
-    const QImage source = image.format() == QImage::Format_RGBA8888_Premultiplied
+    // Masks (one channel) are blurred as they are; everything else as premultiplied RGBA.
+    const bool mask = image.format() == QImage::Format_Alpha8 || image.format() == QImage::Format_Grayscale8;
+    const QImage source = mask || image.format() == QImage::Format_RGBA8888_Premultiplied
                               ? image
                               : image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    QImage out(region.size(), QImage::Format_RGBA8888_Premultiplied);
+    const int channels = mask ? 1 : 4;
+    QImage out(region.size(), source.format());
     if (out.isNull()) return std::nullopt;
     out.setColorSpace(source.colorSpace());
 
@@ -111,7 +136,6 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
     const int workWidth = width + 2 * support;
     const int maxX = source.width() - 1;
     const int maxY = source.height() - 1;
-    constexpr int stride = 4;
 
     // Output rows are produced in independent bands; each band reads its own margin of
     // `support` rows above and below, so bands share nothing but the source.
@@ -125,24 +149,28 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
 
     auto runBand = [&](const Band& band) {
         const int workRows = band.rows + 2 * support;
-        const int rowFloats = width * stride;
+        const int rowFloats = width * channels;
         std::vector<float> horizontal(static_cast<std::size_t>(workRows) * rowFloats);
-        std::vector<float> rowIn(static_cast<std::size_t>(workWidth) * stride);
-        std::vector<float> rowOut(static_cast<std::size_t>(workWidth) * stride);
-        std::vector<double> sum;
+        std::vector<float> rowIn(static_cast<std::size_t>(workWidth) * channels);
+        std::vector<float> rowOut(static_cast<std::size_t>(workWidth) * channels);
+        std::vector<float> sum;
         for (int r = 0; r < workRows; ++r) {
             const int sy = std::clamp(region.top() + band.firstRow - support + r, 0, maxY);
             const uchar* line = source.constScanLine(sy);
-            for (int x = 0; x < workWidth; ++x) {
-                const uchar* p = line + columns[x] * 4;
-                float* d = rowIn.data() + x * stride;
-                d[0] = p[0], d[1] = p[1], d[2] = p[2], d[3] = p[3];
+            if (channels == 1) {
+                for (int x = 0; x < workWidth; ++x) rowIn[x] = line[columns[x]];
+            } else {
+                for (int x = 0; x < workWidth; ++x) {
+                    const uchar* p = line + columns[x] * 4;
+                    float* d = rowIn.data() + x * 4;
+                    d[0] = p[0], d[1] = p[1], d[2] = p[2], d[3] = p[3];
+                }
             }
             int count = workWidth;
             float* in = rowIn.data();
             float* result = rowOut.data();
             for (const auto& pass : passes) {
-                runPass(pass, in, result, count, stride, stride, sum);
+                runRowPass(pass, in, result, count, channels, sum);
                 count -= 2 * pass.half;
                 std::swap(in, result);
             }
@@ -162,11 +190,16 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
         for (int r = 0; r < band.rows; ++r) {
             const float* s = in + static_cast<std::size_t>(r) * rowFloats;
             uchar* d = out.scanLine(band.firstRow + r);
+            // Values are sums of non-negative samples: adding a half and truncating rounds them.
+            if (channels == 1) {
+                for (int x = 0; x < width; ++x) d[x] = static_cast<uchar>(std::min(s[x] + 0.5f, 255.0f));
+                continue;
+            }
             for (int x = 0; x < width; ++x) {
-                const float a = std::clamp(std::round(s[x * 4 + 3]), 0.0f, 255.0f);
-                d[x * 4 + 3] = static_cast<uchar>(a);
+                const uchar a = static_cast<uchar>(std::min(s[x * 4 + 3] + 0.5f, 255.0f));
+                d[x * 4 + 3] = a;
                 for (int c = 0; c < 3; ++c)
-                    d[x * 4 + c] = static_cast<uchar>(std::clamp(std::round(s[x * 4 + c]), 0.0f, a));
+                    d[x * 4 + c] = std::min(static_cast<uchar>(std::min(s[x * 4 + c] + 0.5f, 255.0f)), a);
             }
         }
     };

@@ -4,7 +4,8 @@
 #include <QRect>
 #include <optional>
 
-// Gaussian blur of a whole RGBA8 premultiplied bitmap, or of a window of it, with the edges
+// Gaussian blur of a whole RGBA8 premultiplied bitmap (or an 8-bit mask: Alpha8 and Grayscale8
+// stay one channel, other formats are converted), or of a window of it, with the edges
 // repeated outward (the image clamped to its extent, so borders neither darken nor fade to
 // transparent). `sigma` is the standard deviation in pixels. The cost does not grow with sigma:
 // large sigmas run three extended box passes per axis, small ones a direct kernel. Bands run on
