@@ -1,0 +1,125 @@
+// The live preview as the editor refreshes it after a slider moves: the recipe render of the
+// 1800 x 1200 preview base (standing for a 6000 x 4000 original, so its radii shrink to 0.3),
+// then the watermark, then the frame around the watermarked picture. Every slider is off
+// neutral and a look is on. The base is the photo-like preview scripts/bench makes (named by
+// TAVIVIEW_BENCH_PREVIEW), or a textured synthetic picture when run alone.
+#include "core/imaging/ImageRenderEngine.h"
+#include "core/imaging/StudioEffectsService.h"
+
+#include <QImageReader>
+#include <QThreadPool>
+#include <benchmark/benchmark.h>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+constexpr double kPreviewScale = 1800.0 / 6000.0;
+
+QImage previewBase() {
+    if (const char* path = std::getenv("TAVIVIEW_BENCH_PREVIEW")) {
+        QImage image(QString::fromLocal8Bit(path));
+        if (!image.isNull()) return image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    }
+    QImage image(1800, 1200, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x, row += 4) {
+            const double detail = 0.5 + 0.5 * std::sin(x * 0.23) * std::cos(y * 0.19);
+            row[0] = uchar(40 + 150 * x / image.width() + 50 * detail);
+            row[1] = uchar(30 + 140 * y / image.height() + 60 * detail);
+            row[2] = uchar(180 - 120 * x / image.width() + 40 * detail);
+            row[3] = 255;
+        }
+    }
+    return image;
+}
+
+EditAdjustments fullRecipe() {
+    EditAdjustments a;
+    a.exposure = 0.4;
+    a.brightness = 0.02;
+    a.contrast = 1.15;
+    a.saturation = 1.1;
+    a.vibrance = 0.35;
+    a.warmth = 0.25;
+    a.tint = -0.1;
+    a.highlights = 0.75;
+    a.shadows = 0.35;
+    a.clarity = 0.6;
+    a.sharpness = 0.5;
+    a.vignette = 0.5;
+    a.grain = 0.25;
+    a.straightenDegrees = 2.5;
+    a.cropRect = NormalizedCropRect(0.04, 0.04, 0.92, 0.92);
+    a.filterPreset = PhotoFilterPreset::portra;
+    a.watermark.enabled = true;
+    a.watermark.text = QStringLiteral("\u00A9 Bench Studio 2024");
+    a.watermark.opacity = 0.6;
+    a.beautify.enabled = true;
+    a.beautify.wallpaper = BeautifyWallpaper::sunsetCoral;
+    a.beautify.showWindowBar = true;
+    return a;
+}
+
+QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsService& effects, const QImage& base,
+                      const EditAdjustments& recipe) {
+    const QImage rendered = engine.render(base, recipe, true, kPreviewScale);
+    const QImage watermarked = effects.applyWatermark(recipe.watermark, rendered);
+    return effects.applyBeautifyFrame(recipe.beautify, watermarked);
+}
+
+// The bar: the whole refresh, on both cores.
+void BM_LivePreviewFullRecipe(benchmark::State& state) {
+    const QImage base = previewBase();
+    const EditAdjustments recipe = fullRecipe();
+    const ImageRenderEngine engine;
+    const StudioEffectsService effects;
+    for (auto _ : state) {
+        const QImage out = refreshPreview(engine, effects, base, recipe);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_LivePreviewFullRecipe)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Its parts, to see where the time goes when the bar is missed.
+void BM_LivePreviewPart(benchmark::State& state) {
+    const QImage base = previewBase();
+    const EditAdjustments recipe = fullRecipe();
+    const ImageRenderEngine engine;
+    const StudioEffectsService effects;
+    const QImage rendered = engine.render(base, recipe, true, kPreviewScale);
+    const QImage watermarked = effects.applyWatermark(recipe.watermark, rendered);
+    for (auto _ : state) {
+        QImage out;
+        switch (state.range(0)) {
+        case 0: out = engine.render(base, recipe, true, kPreviewScale); break;
+        case 1: out = effects.applyWatermark(recipe.watermark, rendered); break;
+        default: out = effects.applyBeautifyFrame(recipe.beautify, watermarked); break;
+        }
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    static const char* const names[] = {"render", "watermark", "frame"};
+    state.SetLabel(names[std::clamp<int>(int(state.range(0)), 0, 2)]);
+}
+BENCHMARK(BM_LivePreviewPart)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One thread: its time is the whole work of a refresh, which stays meaningful when other
+// processes share the cores (the two-core figure is at best about half of it).
+void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    const QImage base = previewBase();
+    const EditAdjustments recipe = fullRecipe();
+    const ImageRenderEngine engine;
+    const StudioEffectsService effects;
+    for (auto _ : state) {
+        const QImage out = refreshPreview(engine, effects, base, recipe);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    pool->setMaxThreadCount(threads);
+}
+BENCHMARK(BM_LivePreviewFullRecipeOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,144 @@
+#include "cli/FolderBatch.h"
+
+#include "cli/CliCommand.h"
+#include "core/common/Paths.h"
+#include "core/files/FileSystemError.h"
+#include "core/files/FolderBrowserService.h"
+#include "core/files/ImageExportService.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <QThreadPool>
+#include <QtConcurrent/QtConcurrentMap>
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <map>
+#include <vector>
+
+namespace {
+
+// Sources that end in the same output file (IMG_1.heic and IMG_1.jpg both become IMG_1.jpg) run
+// one after the other in folder order inside one job, so the later one wins as it would in a
+// sequential batch, whatever the threads do.
+struct Job {
+    QString destination;
+    std::vector<int> sources; // indexes into the folder list, ascending
+};
+
+std::optional<QString> exportOne(const QString& source, const QString& destination,
+                                 const FolderBatchRequest& request) {
+    const FolderBrowserService browser;
+    // The bounded decode shrinks on load and never enlarges, so smaller images keep their size.
+    const std::optional<QImage> image = browser.loadOrientedCGImage(source, request.maxEdge);
+    if (!image || image->isNull()) return QStringLiteral("could not decode the image");
+    ImageExportOptions options;
+    options.format = request.format;
+    options.quality = request.quality;
+    options.resizeEnabled = false;
+    options.stripMetadata = true;
+    try {
+        ImageExportService().exportImage(*image, options, destination);
+    } catch (const TaviError& error) {
+        return error.description();
+    }
+    return std::nullopt;
+}
+
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+} // namespace
+
+FolderBatchResult runFolderBatch(const FolderBatchRequest& request) {
+    std::error_code error;
+    const QString folder = standardizedPath(request.folder);
+    if (!std::filesystem::is_directory(fsPath(folder), error))
+        throw FileSystemError(error ? error.value() : ENOTDIR, folder);
+    const QString outputFolder = standardizedPath(request.outputFolder);
+    std::filesystem::create_directories(fsPath(outputFolder), error);
+    if (error) throw FileSystemError(error.value(), outputFolder);
+
+    const QStringList images = FolderBrowserService().siblingImages(folder).images;
+    std::map<QString, int> jobOfDestination;
+    std::vector<Job> jobs;
+    const QString extension = fileExtension(request.format);
+    for (int i = 0; i < images.size(); ++i) {
+        const QString destination =
+            QDir(outputFolder).filePath(QFileInfo(images[i]).completeBaseName() + u'.' + extension);
+        const auto [it, inserted] = jobOfDestination.try_emplace(destination, int(jobs.size()));
+        if (inserted) jobs.push_back({destination, {}});
+        jobs[it->second].sources.push_back(i);
+    }
+
+    std::vector<std::optional<QString>> failures(images.size());
+    QThreadPool pool;
+    pool.setMaxThreadCount(request.threads > 0 ? request.threads : std::max(QThread::idealThreadCount(), 1));
+    QtConcurrent::blockingMap(&pool, jobs, [&](const Job& job) {
+        for (const int index : job.sources) failures[index] = exportOne(images[index], job.destination, request);
+    });
+
+    FolderBatchResult result;
+    result.total = int(images.size());
+    for (int i = 0; i < images.size(); ++i) {
+        if (failures[i]) result.failures << QStringLiteral("%1: %2").arg(images[i], *failures[i]);
+        else ++result.exported;
+    }
+    return result;
+}
+
+std::optional<FolderBatchRequest> parseFolderBatchArguments(const QStringList& args, FolderBatchRequest request) {
+    bool hasFolder = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        bool ok = true;
+        if (arg == u"-o" && hasValue) {
+            request.outputFolder = args[++i];
+        } else if (arg == u"--format" && hasValue) {
+            const auto format = fromRawValue<ImageExportFormat>(args[++i].toLower());
+            if (!format) return std::nullopt;
+            request.format = *format;
+        } else if (arg == u"--quality" && hasValue) {
+            request.quality = args[++i].toDouble(&ok);
+        } else if ((arg == u"--max" || arg == u"--max-edge") && hasValue) {
+            request.maxEdge = args[++i].toInt(&ok);
+            ok = ok && *request.maxEdge > 0;
+        } else if (arg == u"--threads" && hasValue) {
+            request.threads = args[++i].toInt(&ok);
+            ok = ok && request.threads > 0;
+        } else if (!arg.startsWith(u'-') && !hasFolder) {
+            request.folder = arg;
+            hasFolder = true;
+        } else {
+            return std::nullopt;
+        }
+        if (!ok) return std::nullopt;
+    }
+    if (!hasFolder || request.outputFolder.isEmpty()) return std::nullopt;
+    return request;
+}
+
+int runFolderBatchCommand(const FolderBatchRequest& request) {
+    // Writing into the source folder would replace originals by their exports (a JPEG by its
+    // shrunken copy); the batch refuses rather than lose a user's photos.
+    const QString in = QFileInfo(request.folder).canonicalFilePath();
+    const QString out = QFileInfo(request.outputFolder).canonicalFilePath();
+    if (!in.isEmpty() && in == out) {
+        cliErr(QStringLiteral("%1: the output folder must not be the folder of the originals").arg(request.outputFolder));
+        return 2;
+    }
+    FolderBatchResult result;
+    try {
+        result = runFolderBatch(request);
+    } catch (const TaviError& error) {
+        cliErr(error.description());
+        return 1;
+    }
+    for (const QString& failure : result.failures) cliErr(failure);
+    cliOut(QStringLiteral("Exported %1 / %2 images").arg(result.exported).arg(result.total));
+    return result.failures.isEmpty() ? 0 : 1;
+}
