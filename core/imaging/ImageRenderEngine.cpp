@@ -131,6 +131,7 @@ QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a,
                                  double sourceScale) const {
     if (a.isColorAndTransformIdentity() || source.isNull()) return source;
     if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
+    sourceScale = std::clamp(sourceScale, 1e-4, 1e4);
     if (!isDecodableSize(source.width(), source.height())) return source;
     const QImage input = source.format() == QImage::Format_RGBA8888_Premultiplied
                              ? source

@@ -29,12 +29,15 @@ void decodeRow(const uchar* in, int count, float* out) {
     }
 }
 
+// Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
+inline float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+
 void encodeRow(const float* in, int count, uchar* out) {
     for (int i = 0; i < count; ++i, in += 4, out += 4) {
-        const float a = std::clamp(in[3], 0.0f, 1.0f) * 255.0f;
-        out[0] = uchar(std::clamp(in[0], 0.0f, 1.0f) * a + 0.5f);
-        out[1] = uchar(std::clamp(in[1], 0.0f, 1.0f) * a + 0.5f);
-        out[2] = uchar(std::clamp(in[2], 0.0f, 1.0f) * a + 0.5f);
+        const float a = unit(in[3]) * 255.0f;
+        out[0] = uchar(unit(in[0]) * a + 0.5f);
+        out[1] = uchar(unit(in[1]) * a + 0.5f);
+        out[2] = uchar(unit(in[2]) * a + 0.5f);
         out[3] = uchar(a + 0.5f);
     }
 }

@@ -4,6 +4,7 @@
 #include "tests/render/RenderTestImages.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace rendertest;
 
@@ -131,6 +132,38 @@ TEST(RenderGeometry, CropFollowsTheTurnAndColourFollowsTheSource) {
     a.cropRect = NormalizedCropRect::full;
     const QImage whole = engine.render(source, a, true);
     EXPECT_EQ(out, whole.copy(0, 0, 150, 100)); // a cropped render is the same pixels
+}
+
+TEST(RenderHostileRecipes, InfinitiesAndNotANumberNeverCrash) {
+    const QImage source = coordinates(64, 48);
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    for (double value : {nan, inf, -inf, 1e300}) {
+        EditAdjustments a;
+        a.exposure = value;
+        a.brightness = 0.1;
+        a.contrast = value;
+        a.vibrance = value;
+        a.warmth = value;
+        a.tint = value;
+        a.shadows = value;
+        a.clarity = value;
+        a.sharpness = value;
+        a.vignette = value;
+        a.grain = value;
+        a.straightenDegrees = value;
+        a.cropRect = NormalizedCropRect::unclamped(value, value, value, value);
+        a.quarterTurns = std::numeric_limits<std::int64_t>::min() + 1;
+        const QImage out = engine.render(source, a, true, value);
+        EXPECT_FALSE(out.isNull());
+        EXPECT_GE(out.width(), 1);
+    }
+    // Transparent pixels stay transparent through colour work.
+    QImage clear(10, 10, QImage::Format_RGBA8888_Premultiplied);
+    clear.fill(Qt::transparent);
+    EditAdjustments a;
+    a.exposure = 1;
+    a.grain = 1;
+    EXPECT_EQ(engine.render(clear, a, true).pixelColor(5, 5).alpha(), 0);
 }
 
 } // namespace

@@ -6,8 +6,10 @@
 #include <cmath>
 
 BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows)
-    : frameWidth_(std::max(frameWidth, 1)), frameHeight_(std::max(frameHeight, 1)), sigma_(std::max(sigma, 0.0)),
-      factor_(std::max(1, int(std::floor(sigma_ / 3.0)))), sparse_(sparseRows && factor_ > 1) {
+    : frameWidth_(std::max(frameWidth, 1)), frameHeight_(std::max(frameHeight, 1)),
+      sigma_(std::isfinite(sigma) ? std::clamp(sigma, 0.0, 1e6) : 0.0),
+      factor_(int(std::clamp(std::floor(sigma_ / 3.0), 1.0, double(std::max(frameWidth_, frameHeight_))))),
+      sparse_(sparseRows && factor_ > 1) {
     width_ = (frameWidth_ + factor_ - 1) / factor_;
     height_ = (frameHeight_ + factor_ - 1) / factor_;
     plane_.assign(size_t(width_) * height_, 0.0f);

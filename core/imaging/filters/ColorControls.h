@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/imaging/filters/PixelRow.h"
+
 // Saturation, brightness and contrast on sRGB-encoded values, in that order. Saturation blends
 // between the pixel's Rec. 709 luma grey (0) and the colour (1), extrapolating above 1, so
 // greys stay put; brightness adds a constant; contrast scales the distance from mid-grey 0.5,
@@ -9,5 +11,11 @@ struct ColorControls {
     double contrast = 1;   // inputContrast
     double saturation = 1; // inputSaturation
 
-    void apply(float& r, float& g, float& b) const;
+    void apply(float& r, float& g, float& b) const {
+        const float s = float(saturation), k = float(contrast), add = float(brightness);
+        const float l = lumaOf(r, g, b);
+        r = ((l + (r - l) * s + add) - 0.5f) * k + 0.5f;
+        g = ((l + (g - l) * s + add) - 0.5f) * k + 0.5f;
+        b = ((l + (b - l) * s + add) - 0.5f) * k + 0.5f;
+    }
 };

@@ -22,32 +22,42 @@ ColorLut3D::ColorLut3D(const Transform& transform) {
 
 void ColorLut3D::apply(float& r, float& g, float& b) const {
     constexpr float scale = kSize - 1;
-    const float fr = std::clamp(r, 0.0f, 1.0f) * scale;
-    const float fg = std::clamp(g, 0.0f, 1.0f) * scale;
-    const float fb = std::clamp(b, 0.0f, 1.0f) * scale;
+    // Written so that a value that is not a number lands on 0 instead of an index.
+    auto unit = [](float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; };
+    const float fr = unit(r) * scale;
+    const float fg = unit(g) * scale;
+    const float fb = unit(b) * scale;
     const int ir = std::min(int(fr), kSize - 2);
     const int ig = std::min(int(fg), kSize - 2);
     const int ib = std::min(int(fb), kSize - 2);
     const float dr = fr - float(ir), dg = fg - float(ig), db = fb - float(ib);
     constexpr size_t sr = 3, sg = 3 * kSize, sb = 3 * kSize * kSize;
     const float* c000 = &table_[ib * sb + ig * sg + ir * sr];
-    const float* c111 = c000 + sr + sg + sb;
     // The unit cube splits into six tetrahedra along its diagonal; each pixel blends the four
-    // corners of the one it falls in.
-    const float *c1, *c2;
-    float w0, w1, w2, w3;
-    if (dr >= dg) {
-        if (dg >= db) { c1 = c000 + sr; c2 = c000 + sr + sg; w0 = 1 - dr; w1 = dr - dg; w2 = dg - db; w3 = db; }
-        else if (dr >= db) { c1 = c000 + sr; c2 = c000 + sr + sb; w0 = 1 - dr; w1 = dr - db; w2 = db - dg; w3 = dg; }
-        else { c1 = c000 + sb; c2 = c000 + sr + sb; w0 = 1 - db; w1 = db - dr; w2 = dr - dg; w3 = dg; }
-    } else {
-        if (db >= dg) { c1 = c000 + sb; c2 = c000 + sg + sb; w0 = 1 - db; w1 = db - dg; w2 = dg - dr; w3 = dr; }
-        else if (db >= dr) { c1 = c000 + sg; c2 = c000 + sg + sb; w0 = 1 - dg; w1 = dg - db; w2 = db - dr; w3 = dr; }
-        else { c1 = c000 + sg; c2 = c000 + sr + sg; w0 = 1 - dg; w1 = dg - dr; w2 = dr - db; w3 = db; }
-    }
-    r = w0 * c000[0] + w1 * c1[0] + w2 * c2[0] + w3 * c111[0];
-    g = w0 * c000[1] + w1 * c1[1] + w2 * c2[1] + w3 * c111[1];
-    b = w0 * c000[2] + w1 * c1[2] + w2 * c2[2] + w3 * c111[2];
+    // corners of the one it falls in: walk from the near corner along the axes in order of
+    // decreasing fraction. A three-element sorting network picks the order without branches
+    // (the fractions of neighbouring pixels are as good as random, so branches would mispredict).
+    float f0 = dr, f1 = dg, f2 = db;
+    size_t s0 = sr, s1 = sg, s2 = sb;
+    auto order = [](float& fa, float& fb, size_t& sa, size_t& sb2) {
+        const bool swap = fa < fb;
+        const float hi = swap ? fb : fa, lo = swap ? fa : fb;
+        const size_t shi = swap ? sb2 : sa, slo = swap ? sa : sb2;
+        fa = hi;
+        fb = lo;
+        sa = shi;
+        sb2 = slo;
+    };
+    order(f0, f1, s0, s1);
+    order(f1, f2, s1, s2);
+    order(f0, f1, s0, s1);
+    const float* c1 = c000 + s0;
+    const float* c2 = c1 + s1;
+    const float* c3 = c000 + sr + sg + sb;
+    const float w0 = 1 - f0, w1 = f0 - f1, w2 = f1 - f2, w3 = f2;
+    r = w0 * c000[0] + w1 * c1[0] + w2 * c2[0] + w3 * c3[0];
+    g = w0 * c000[1] + w1 * c1[1] + w2 * c2[1] + w3 * c3[1];
+    b = w0 * c000[2] + w1 * c1[2] + w2 * c2[2] + w3 * c3[2];
 }
 
 void ColorLut3D::apply(PixelRow& row) const {
