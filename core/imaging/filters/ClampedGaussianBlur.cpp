@@ -87,24 +87,27 @@ void runPass(const Pass& pass, const float* in, float* out, int count, int strid
     }
 }
 
-// The same for the usual 4-channel rows, with the running sums held in registers.
-void runRowPass(const Pass& pass, const float* in, float* out, int count, int channels, std::vector<float>& sum) {
-    if (channels != 4 || !pass.weights.empty()) return runPass(pass, in, out, count, channels, channels, sum);
-    const int outCount = count - 2 * pass.half;
+// The same along one row of 1- or 4-channel pixels, with the running sums held in registers.
+template <int Channels>
+void runRowBox(int half, const float* in, float* out, int count) {
+    const int outCount = count - 2 * half;
     if (outCount <= 0) return;
-    const int taps = 2 * pass.half + 1;
+    const int taps = 2 * half + 1;
     const float scale = 1.0f / static_cast<float>(taps);
-    float a0 = 0, a1 = 0, a2 = 0, a3 = 0;
-    for (int t = 0; t < taps; ++t) a0 += in[t * 4], a1 += in[t * 4 + 1], a2 += in[t * 4 + 2], a3 += in[t * 4 + 3];
+    float acc[Channels] = {};
+    for (int t = 0; t < taps; ++t)
+        for (int c = 0; c < Channels; ++c) acc[c] += in[t * Channels + c];
     for (int i = 0; i < outCount; ++i) {
-        float* o = out + i * 4;
-        o[0] = a0 * scale, o[1] = a1 * scale, o[2] = a2 * scale, o[3] = a3 * scale;
-        if (i + 1 < outCount) {
-            const float* add = in + (i + taps) * 4;
-            const float* sub = in + i * 4;
-            a0 += add[0] - sub[0], a1 += add[1] - sub[1], a2 += add[2] - sub[2], a3 += add[3] - sub[3];
-        }
+        for (int c = 0; c < Channels; ++c) out[i * Channels + c] = acc[c] * scale;
+        if (i + 1 < outCount)
+            for (int c = 0; c < Channels; ++c) acc[c] += in[(i + taps) * Channels + c] - in[i * Channels + c];
     }
+}
+
+void runRowPass(const Pass& pass, const float* in, float* out, int count, int channels, std::vector<float>& sum) {
+    if (!pass.weights.empty()) return runPass(pass, in, out, count, channels, channels, sum);
+    if (channels == 4) return runRowBox<4>(pass.half, in, out, count);
+    runRowBox<1>(pass.half, in, out, count);
 }
 
 struct Band {
