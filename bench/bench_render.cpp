@@ -16,7 +16,7 @@ QImage texturedImage(int width, int height) {
         uchar* row = image.scanLine(y);
         for (int x = 0; x < width; ++x, row += 4) {
             const double u = double(x) / width, v = double(y) / height;
-            const double detail = 0.5 + 0.5 * std::sin(x * 0.21) * std::cos(y * 0.17);
+            const double detail = double((x * 37 + y * 91 + (x * y) % 23) % 64) / 63.0; // fine texture
             row[0] = uchar(255 * std::clamp(0.2 + 0.6 * u + 0.15 * detail, 0.0, 1.0));
             row[1] = uchar(255 * std::clamp(0.15 + 0.5 * v + 0.2 * detail, 0.0, 1.0));
             row[2] = uchar(255 * std::clamp(0.7 - 0.5 * u * v + 0.1 * detail, 0.0, 1.0));

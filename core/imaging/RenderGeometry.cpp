@@ -123,22 +123,27 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
         });
         return out;
     }
+    // The map is affine, so each row walks it by a constant step; pixels whose 4 x 4 taps lie
+    // inside the bitmap (all but a rim) skip the edge clamping.
+    const QPointF origin0 = sourcePoint(0, 0);
+    const QPointF stepU = sourcePoint(1, 0) - origin0, stepV = sourcePoint(0, 1) - origin0;
     parallelBands(output_.height(), 8, [&](int begin, int end) {
         for (int v = begin; v < end; ++v) {
             uchar* dst = out.scanLine(v);
-            for (int u = 0; u < output_.width(); ++u, dst += 4) {
-                const QPointF p = sourcePoint(u, v);
-                const double fx = p.x() - ox, fy = p.y() - oy;
+            double fx = origin0.x() + v * stepV.x() - ox, fy = origin0.y() + v * stepV.y() - oy;
+            for (int u = 0; u < output_.width(); ++u, dst += 4, fx += stepU.x(), fy += stepU.y()) {
                 const int ix = int(std::floor(fx)), iy = int(std::floor(fy));
                 float wx[4], wy[4];
                 cubicWeights(float(fx - ix), wx);
                 cubicWeights(float(fy - iy), wy);
                 float acc[4] = {0, 0, 0, 0};
+                const bool inside = ix >= 1 && iy >= 1 && ix + 2 < cw && iy + 2 < ch;
                 for (int j = 0; j < 4; ++j) {
-                    const uchar* row = colored.constScanLine(std::clamp(iy - 1 + j, 0, ch - 1));
+                    const uchar* row = colored.constScanLine(inside ? iy - 1 + j : std::clamp(iy - 1 + j, 0, ch - 1));
                     float racc[4] = {0, 0, 0, 0};
                     for (int i = 0; i < 4; ++i) {
-                        const uchar* px = row + size_t(std::clamp(ix - 1 + i, 0, cw - 1)) * 4;
+                        const int x = inside ? ix - 1 + i : std::clamp(ix - 1 + i, 0, cw - 1);
+                        const uchar* px = row + size_t(x) * 4;
                         for (int c = 0; c < 4; ++c) racc[c] += wx[i] * px[c];
                     }
                     for (int c = 0; c < 4; ++c) acc[c] += wy[j] * racc[c];
