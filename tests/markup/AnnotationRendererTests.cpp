@@ -248,3 +248,26 @@ TEST(AnnotationRenderer, RedactionsLieUnderEveryVectorItem) {
     EXPECT_EQ(out.pixelColor(20, 20), stripes.pixelColor(20, 20));             // outside untouched
     EXPECT_EQ(out.pixelColor(21, 20), stripes.pixelColor(21, 20));
 }
+
+TEST(AnnotationRenderer, HostileValuesNeitherCrashNorHang) {
+    // Stored items are never clamped; the command line reads any finite JSON number.
+    const AnnotationRenderer renderer;
+    const QImage photo = blank(300, 200, Qt::gray);
+    QList<AnnotationItem> items;
+    for (double far : {1e12, -1e12, 3e5}) {
+        for (auto tool : allCases<AnnotationTool>()) {
+            AnnotationItem it = item(tool, {-far, far}, {far, -far});
+            it.lineWidth = far;
+            it.redactStrength = far;
+            it.stepIndex = std::numeric_limits<std::int64_t>::min();
+            it.text = QStringLiteral("x");
+            it.points = {{far, far}, {-far, 0.5}};
+            items << it;
+        }
+    }
+    const QImage out = renderer.render(items, photo, items.front().id);
+    EXPECT_EQ(out.size(), photo.size());
+    // Zero-sized image and single pixels.
+    EXPECT_TRUE(renderer.render(items, QImage()).isNull());
+    EXPECT_EQ(renderer.render(items, blank(1, 1, Qt::gray)).size(), QSize(1, 1));
+}

@@ -131,7 +131,7 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
     out.setColorSpace(source.colorSpace());
 
     // Beyond a few image sizes a wider bell changes nothing visible, but would cost margin memory.
-    sigma = std::min(sigma, 4.0 * std::max(source.width(), source.height()));
+    sigma = std::min(sigma, 1.0 * std::max(source.width(), source.height()));
     const std::vector<Pass> passes = sigma > 0 ? passesFor(sigma) : std::vector<Pass>{};
     int support = 0;
     for (const auto& pass : passes) support += pass.half;
