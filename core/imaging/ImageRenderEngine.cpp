@@ -20,6 +20,7 @@
 #include <QColorSpace>
 #include <cmath>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -130,6 +131,17 @@ struct Chain {
 QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a, bool includeCrop,
                                  double sourceScale) const {
     if (a.isColorAndTransformIdentity() || source.isNull()) return source;
+    // A render that can't get its working memory keeps the picture as it was, like any other
+    // step that can't produce an image.
+    try {
+        return renderSteps(source, a, includeCrop, sourceScale);
+    } catch (const std::bad_alloc&) {
+        return source;
+    }
+}
+
+QImage ImageRenderEngine::renderSteps(const QImage& source, const EditAdjustments& a, bool includeCrop,
+                                      double sourceScale) const {
     if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
     sourceScale = std::clamp(sourceScale, 1e-4, 1e4);
     if (!isDecodableSize(source.width(), source.height())) return source;

@@ -19,4 +19,8 @@ public:
     // can be drawn.
     QImage render(const QImage& source, const EditAdjustments& adjustments, bool includeCrop,
                   double sourceScale = 1.0) const;
+
+private:
+    QImage renderSteps(const QImage& source, const EditAdjustments& adjustments, bool includeCrop,
+                       double sourceScale) const;
 };
