@@ -60,9 +60,23 @@ void ImageDestination::addImage(const QImage& image, std::optional<double> lossy
 
 std::optional<QByteArray> ImageDestination::finalize() {
     if (!added_) return std::nullopt;
-    vipsio::Ref in = vipsio::fromQImage(image_);
-    if (!in) return std::nullopt;
     const bool opaque = isOpaque(image_);
+    // libvips reads the bitmap where it lies and streams it into the encoder, so a full-size
+    // export costs no second picture's worth of memory. Opaque pixels read the same
+    // premultiplied or not; only translucent ones (and other layouts) are converted first.
+    const bool readsAsIs = opaque && (image_.format() == QImage::Format_RGBA8888_Premultiplied ||
+                                      image_.format() == QImage::Format_RGBA8888 ||
+                                      image_.format() == QImage::Format_RGBX8888);
+    QImage straight = readsAsIs ? image_ : image_.convertToFormat(QImage::Format_RGBA8888);
+    if (straight.isNull()) return std::nullopt;
+    if (straight.bytesPerLine() != qsizetype(straight.width()) * 4) straight = straight.copy();
+    vipsio::Ref wrapped(vips_image_new_from_memory(straight.constBits(), size_t(straight.sizeInBytes()),
+                                                   straight.width(), straight.height(), 4, VIPS_FORMAT_UCHAR));
+    vipsio::Ref in;
+    if (!wrapped || vips_copy(wrapped.get(), in.out(), "interpretation", VIPS_INTERPRETATION_sRGB, NULL) != 0) {
+        vipsio::clearError();
+        return std::nullopt;
+    }
     vipsio::Ref pixels;
     if (opaque || type_ == ImageType::JPEG) {
         // Formats without alpha (and opaque images) carry three bands. A JPEG of a cut-out is
