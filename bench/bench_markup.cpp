@@ -78,6 +78,17 @@ void BM_MarkupPreview(benchmark::State& state) {
 }
 BENCHMARK(BM_MarkupPreview)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The floor of any markup render: one copy of the preview photo (the result must be a new
+// image). Compare the list's time with this one from the same run on a busy machine.
+void BM_MarkupFloorPhotoCopy(benchmark::State& state) {
+    const QImage photo = previewPhoto();
+    for (auto _ : state) {
+        QImage out = photo.copy();
+        benchmark::DoNotOptimize(out.bits());
+    }
+}
+BENCHMARK(BM_MarkupFloorPhotoCopy)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The same list reduced to the items of one tool (argument: the tool's index), to see where
 // the time of the whole goes.
 void BM_MarkupOneTool(benchmark::State& state) {

@@ -114,27 +114,12 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     if (!redactions.isEmpty()) base = applyRedactions(redactions, std::move(base));
 
     // 3: the canvas. The loupes must read the healed and redacted base without any markup; they
-    // read only their sample squares, so those are kept aside in an image of the full size whose
-    // other pixels are never touched (nor, being fresh memory, ever paged in). The canvas then
-    // takes the base over: when the pixel passes made it, no further copy of the photo is made.
+    // read only their sample squares, so those are kept aside and the canvas takes the base
+    // over: when the pixel passes made it, no further copy of the photo is made.
     const auto magnifiers = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::magnifier; });
-    QImage loupeSource;
-    if (!magnifiers.isEmpty()) {
-        loupeSource = QImage(width, height, QImage::Format_RGBA8888_Premultiplied);
-        if (loupeSource.isNull()) {
-            loupeSource = base.copy(); // keeps the loupes right when memory is short
-        } else {
-            for (const auto& loupe : magnifiers) {
-                // One pixel more on each side, for the smooth scaling's neighbours.
-                const QRect sample = RetouchAndBarcodeService::magnifierSampleRect(loupe, width, height, u)
-                                         .adjusted(-1, -1, 1, 1)
-                                         .intersected(QRect(0, 0, width, height));
-                for (int y = sample.top(); y <= sample.bottom(); ++y)
-                    std::memcpy(loupeSource.scanLine(y) + sample.left() * 4, base.constScanLine(y) + sample.left() * 4,
-                                static_cast<std::size_t>(sample.width()) * 4);
-            }
-        }
-    }
+    QList<QImage> loupeSamples;
+    for (const auto& loupe : magnifiers)
+        loupeSamples.append(base.copy(RetouchAndBarcodeService::magnifierSampleRect(loupe, width, height, u)));
     QImage canvas = std::move(base);
     {
         QPainter context(&canvas);
@@ -148,8 +133,8 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
         if (!spotlights.isEmpty()) drawSpotlights(spotlights, context, width, height, u);
 
         // 5: loupes, drawn over the dimming but showing the undimmed base.
-        for (const auto& item : magnifiers)
-            retouchService.drawMagnifierLoupe(item, loupeSource, context, width, height, u);
+        for (qsizetype i = 0; i < magnifiers.size(); ++i)
+            retouchService.drawMagnifierLoupeFromSample(magnifiers[i], loupeSamples[i], context, width, height, u);
 
         // 6: vector items in list order.
         for (const auto& item : annotations)
@@ -192,9 +177,9 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
         if (!hidden) continue;
         // The box is replaced, not laid over: where the photo is partly transparent, a
         // see-through blur over the sharp original would leave the original readable.
-        QPainter painter(&current);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(region.topLeft(), *hidden);
+        for (int y = 0; y < hidden->height(); ++y)
+            std::memcpy(current.scanLine(region.top() + y) + region.left() * 4, hidden->constScanLine(y),
+                        static_cast<std::size_t>(hidden->width()) * 4);
     }
     return current;
 }

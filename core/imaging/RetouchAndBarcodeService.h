@@ -33,4 +33,8 @@ public:
                             int height, double scale) const;
     // The pixels of `sourceImage` that drawMagnifierLoupe reads for the item; empty when it draws nothing.
     static QRect magnifierSampleRect(const AnnotationItem& item, int width, int height, double scale);
+    // The same loupe from only those pixels (`sample` is the source cut to magnifierSampleRect),
+    // for callers that keep the sample instead of a whole copy of the source.
+    void drawMagnifierLoupeFromSample(const AnnotationItem& item, const QImage& sample, QPainter& context, int width,
+                                      int height, double scale) const;
 };

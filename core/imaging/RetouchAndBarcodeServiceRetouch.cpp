@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -36,6 +37,13 @@ std::optional<QImage> shiftedBlur(const QImage& current, double sigma, double of
             d[i] = static_cast<uchar>((s[i] * (256 - weight) + s[i + 4] * weight + 128) >> 8);
     }
     return donor;
+}
+
+void copyInto(QImage& target, const QImage& patch, QPoint at) {
+    // Plain row copies: both are RGBA8 premultiplied, and the patch lies inside the target.
+    for (int y = 0; y < patch.height(); ++y)
+        std::memcpy(target.scanLine(at.y() + y) + at.x() * 4, patch.constScanLine(y),
+                    static_cast<std::size_t>(patch.width()) * 4);
 }
 
 } // namespace
@@ -66,9 +74,7 @@ QImage RetouchAndBarcodeService::applySpotHeals(const QList<AnnotationItem>& hea
         const QImage mask = radialRampMask(region, centre, 0.55 * r, 1.15 * r);
         const QImage healed = blendWithMask(*donor, current.copy(region), mask);
         if (healed.isNull()) continue;
-        QPainter painter(&current);
-        painter.setCompositionMode(QPainter::CompositionMode_Source);
-        painter.drawImage(region.topLeft(), healed);
+        copyInto(current, healed, region.topLeft());
     }
     return current;
 }
@@ -110,9 +116,22 @@ QRect RetouchAndBarcodeService::magnifierSampleRect(const AnnotationItem& item, 
 void RetouchAndBarcodeService::drawMagnifierLoupe(const AnnotationItem& item, const QImage& sourceImage,
                                                   QPainter& context, int width, int height, double scale) const {
     if (sourceImage.isNull()) return;
+    const QRect sample = magnifierSampleRect(item, width, height, scale);
+    if (sample.isEmpty() || !sourceImage.rect().contains(sample)) {
+        // A source smaller than the canvas: draw what it has of the square.
+        const QRect cut = sample.intersected(sourceImage.rect());
+        if (cut.isEmpty()) return;
+        drawMagnifierLoupeFromSample(item, sourceImage.copy(cut), context, width, height, scale);
+        return;
+    }
+    drawMagnifierLoupeFromSample(item, sourceImage.copy(sample), context, width, height, scale);
+}
+
+void RetouchAndBarcodeService::drawMagnifierLoupeFromSample(const AnnotationItem& item, const QImage& sample,
+                                                            QPainter& context, int width, int height,
+                                                            double scale) const {
     const LoupeGeometry loupe = loupeGeometry(item, width, height, scale);
-    const QRect cut = loupe.sample.intersected(sourceImage.rect());
-    if (cut.isEmpty()) return;
+    if (sample.isNull() || loupe.sample.isEmpty()) return;
     const QPointF c = loupe.centre;
     const double radius = loupe.radius;
 
@@ -126,7 +145,7 @@ void RetouchAndBarcodeService::drawMagnifierLoupe(const AnnotationItem& item, co
 
     context.save();
     context.setClipPath(disc);
-    context.drawImage(QRectF(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius), sourceImage, QRectF(cut));
+    context.drawImage(QRectF(c.x() - radius, c.y() - radius, 2 * radius, 2 * radius), sample);
     context.restore();
 
     context.setBrush(Qt::NoBrush);
