@@ -93,7 +93,8 @@ std::vector<AutoAdjustment> adjustments(const ImageAnalysis& a) {
                 }
             }
             const double greenCast = std::log(a.meanGreen / std::sqrt(a.meanRed * a.meanBlue));
-            const double tint = std::clamp(greenCast * 120.0, -20.0, 20.0) * 0.5;
+            // A green picture was lit by a green light: negative tint on the source neutral.
+            const double tint = -std::clamp(greenCast * 120.0, -20.0, 20.0) * 0.5;
             const double strength = 0.5 * std::clamp(1.0 - (std::abs(cast) - 0.25) / 0.35, 0.0, 1.0);
             const double shift = std::clamp(strength * best, -1000.0, 1000.0);
             if (std::abs(shift) >= 50) chain.push_back(TemperatureAndTint{{6500 + shift, tint * strength * 2}, {6500, 0}});

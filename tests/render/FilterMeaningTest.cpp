@@ -79,10 +79,14 @@ TEST(LightAndColour, WarmthWarmsAGreyAndTintMovesGreenMagenta) {
     const QColor cool = renderOne(QColor(128, 128, 128), a);
     EXPECT_GT(cool.blue(), cool.red() + 20);
     a.warmth = 0;
-    a.tint = 1; // the light is taken as greener, so the picture turns magenta
+    a.tint = 1; // the light is taken as more magenta, so the picture turns green
+    const QColor green = renderOne(QColor(128, 128, 128), a);
+    EXPECT_GT(green.green(), green.red() + 5);
+    EXPECT_GT(green.green(), green.blue() + 5);
+    a.tint = -1;
     const QColor magenta = renderOne(QColor(128, 128, 128), a);
-    EXPECT_LT(magenta.green(), magenta.red());
-    EXPECT_LT(magenta.green(), magenta.blue());
+    EXPECT_LT(magenta.green() + 5, magenta.red());
+    EXPECT_LT(magenta.green() + 5, magenta.blue());
     // Equal lights change nothing; the Planckian locus is where it should be.
     const auto identity = TemperatureAndTint{{5000, 10}, {5000, 10}}.matrix();
     for (int i = 0; i < 9; ++i) EXPECT_NEAR(identity[i], i % 4 == 0 ? 1 : 0, 1e-5);

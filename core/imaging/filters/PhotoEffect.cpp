@@ -53,9 +53,9 @@ void process(float& r, float& g, float& b) {
     g = clamp01(g);
     b = clamp01(b);
     const float l = lumaOf(r, g, b);
-    r = sCurve(r, 0.35f) * 0.92f;
-    g = sCurve(g, 0.3f) * 0.99f + 0.015f;
-    b = sCurve(b, 0.2f) * 0.97f + 0.05f + 0.06f * (1.0f - l);
+    r = sCurve(r, 0.35f) * 0.92f - 0.02f * (1.0f - l);
+    g = sCurve(g, 0.3f) * 0.99f + 0.015f + 0.035f * (1.0f - l);
+    b = sCurve(b, 0.2f) * 0.97f + 0.045f + 0.05f * (1.0f - l);
 }
 
 // Noir: black and white through a red-leaning channel mix (skies darken, skin brightens) with

@@ -72,14 +72,14 @@ Vec3 whiteXyz(const std::array<double, 2>& xy) {
 std::array<double, 2> TemperatureAndTint::chromaticity(double kelvin, double tint) {
     const auto uv = toUv(planckian(kelvin));
     if (!std::isfinite(tint) || tint == 0) return toXy(uv);
-    // The locus normal, turned towards +v (green lies above the locus in uv).
+    // The locus normal, turned towards −v: magenta lies below the locus in uv, green above.
     const auto a = toUv(planckian(kelvin - 10)), b = toUv(planckian(kelvin + 10));
     double nu = -(b[1] - a[1]), nv = b[0] - a[0];
     const double length = std::hypot(nu, nv);
     if (length <= 0) return toXy(uv);
     nu /= length;
     nv /= length;
-    if (nv < 0) {
+    if (nv > 0) {
         nu = -nu;
         nv = -nv;
     }

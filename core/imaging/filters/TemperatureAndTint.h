@@ -4,12 +4,14 @@
 
 // White balance as a chromatic adaptation. `neutral` names the light the picture was taken
 // under (colour temperature in kelvin, tint along the normal of the Planckian locus, positive
-// towards green), `targetNeutral` the light it should look taken under. Each light becomes a
+// towards magenta), `targetNeutral` the light it should look taken under. Each light becomes a
 // white point: kelvin to CIE xy on the Planckian locus (the Kim et al. cubic, 1667...25000 K),
 // the tint a step of tint / 3000 along the locus normal in CIE 1960 uv. A Bradford adaptation
 // maps the first white onto the second; in linear sRGB that is one 3 x 3 matrix, applied between
 // decoding and encoding. So a neutral lit by a bluer light (neutral above target) comes out
-// warmer, and equal lights change nothing.
+// warmer, one lit by a more magenta light (positive tint) comes out greener — the direction
+// in which the cinematic look's (6100, 8) turns teal and the portra look's (7100, −6) warm and
+// rosy — and equal lights change nothing.
 struct TemperatureAndTint {
     std::array<double, 2> neutral{6500, 0};       // inputNeutral
     std::array<double, 2> targetNeutral{6500, 0}; // inputTargetNeutral
