@@ -66,3 +66,33 @@ TEST(SpotHeal, HealsRunBeforeEverythingElseInTheRenderer) {
     const QImage out = AnnotationRenderer().render({loupe, spot}, skin);
     EXPECT_NEAR(out.pixelColor(200, 200).red(), 200, 6);
 }
+
+TEST(MagnifierLoupe, WholeSourceAndSampleGiveTheSameLoupe) {
+    const RetouchAndBarcodeService service;
+    QImage photo = filled(800, 600, Qt::black);
+    for (int y = 0; y < 600; y += 7) QPainter(&photo).fillRect(0, y, 800, 3, QColor(250, 200, 40));
+    const auto loupe = AnnotationItem{.tool = AnnotationTool::magnifier, .start = {0.5, 0.5}, .end = {0.55, 0.5},
+                                      .color = RGBAColor::blue};
+    const QRect sample = RetouchAndBarcodeService::magnifierSampleRect(loupe, 800, 600, 1.0);
+    // r0 = 40 → R = 40, k = 18.2: a 37-pixel square around the centre.
+    EXPECT_EQ(sample, QRect(381, 281, 38, 38));
+    QImage a = filled(800, 600, Qt::white), b = a;
+    {
+        QPainter pa(&a), pb(&b);
+        service.drawMagnifierLoupe(loupe, photo, pa, 800, 600, 1.0);
+        service.drawMagnifierLoupeFromSample(loupe, photo.copy(sample), pb, 800, 600, 1.0);
+    }
+    EXPECT_EQ(testsupport::meanAbsoluteDifference(a, b), 0);
+    // Stripes 3 px on, 4 off come out 2.2 times wider inside the disc.
+    int changes = 0;
+    for (int y = 300 - 30; y < 300 + 30; ++y)
+        changes += (qRed(a.pixel(400, y)) > 128) != (qRed(a.pixel(400, y + 1)) > 128);
+    EXPECT_NEAR(changes, 2 * 60 / (7 * 2.2), 2);
+    // Too small an image to sample draws nothing.
+    QImage tiny = filled(3, 3, Qt::white);
+    {
+        QPainter p(&tiny);
+        service.drawMagnifierLoupe(loupe, photo, p, 3, 3, 0.5);
+    }
+    EXPECT_EQ(tiny.pixelColor(1, 1), QColor(Qt::white));
+}
