@@ -217,10 +217,12 @@ void ImageMetadataService::stripMetadataInPlace(const QString& path) const {
     if (target.isEmpty()) throw MetadataStripError(Code::couldNotRead);
 
     QString type;
+    int imageCount = 1;
     {
         auto source = ImageSource::open(target);
         if (!source) throw MetadataStripError(Code::couldNotRead);
         type = source->typeIdentifier();
+        imageCount = source->count();
     }
     if (type.isEmpty()) throw MetadataStripError(Code::couldNotRead);
     // Camera raw can't be written back; a raw file read through its embedded TIFF preview must not
@@ -228,6 +230,11 @@ void ImageMetadataService::stripMetadataInPlace(const QString& path) const {
     const QString extension = pathExtension(target);
     if (!ImageDestination::canWrite(type) || RawImageSource::isRawExtension(extension.toLower()))
         throw MetadataStripError(Code::cannotReencode);
+    // One image is written back. For an animation that is its first frame, as a viewer shows it;
+    // the further pages of a document (multi-page TIFF, HEIF collections) would be lost, so those
+    // files are refused rather than cut down.
+    const bool isAnimationType = type == ImageType::GIF || type == ImageType::WebP || type == ImageType::PNG;
+    if (imageCount > 1 && !isAnimationType) throw MetadataStripError(Code::cannotReencode);
 
     const std::optional<QImage> upright = FolderBrowserService().loadOrientedCGImage(target);
     if (!upright || upright->isNull()) throw MetadataStripError(Code::couldNotRead);

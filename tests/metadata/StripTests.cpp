@@ -160,6 +160,8 @@ TEST_F(Strip, UnwritableFormatsAndUnreadableFilesAreLeftAlone) {
     expectRefused(dng, MetadataStripError::Code::cannotReencode);
     // Formats we read but can't write.
     expectRefused(copy("formats/black_and_white.ico"), MetadataStripError::Code::cannotReencode);
+    // Writing back one image would drop the other pages of a document.
+    expectRefused(copy("formats/G31D_MULTI.TIF"), MetadataStripError::Code::cannotReencode);
 
     QFile text(folder() + "/notes.jpg");
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
