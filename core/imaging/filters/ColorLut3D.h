@@ -24,5 +24,5 @@ public:
     void apply(PixelRow& row) const;
 
 private:
-    std::vector<float> table_; // (b * kSize + g) * kSize + r, three floats each
+    std::vector<float> table_; // (b * kSize + g) * kSize + r, four floats each (the last unused)
 };
