@@ -32,7 +32,7 @@ struct Corners {
 };
 } // namespace
 
-static inline Corners corners(const std::vector<float>& table_, float r, float g, float b) {
+[[gnu::always_inline]] static inline Corners corners(const std::vector<float>& table_, float r, float g, float b) {
     constexpr int kSize = ColorLut3D::kSize;
     constexpr float scale = kSize - 1;
     // Written so that a value that is not a number lands on 0 instead of an index.
