@@ -1,6 +1,7 @@
 // list, info and thumb: folder browsing, document information and bounded upright decoding.
 #include "cli/CliCommand.h"
 #include "core/files/FolderBrowserService.h"
+#include "core/files/imageio/ImageLimits.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -68,6 +69,9 @@ int runInfo(const QStringList& args) {
     cliOut(QStringLiteral("Alpha:       %1").arg(info->hasAlpha ? "yes" : "no"));
     cliOut(QStringLiteral("Frames:      %1%2").arg(info->frameCount).arg(info->isAnimated() ? " (animated)" : ""));
     if (info->modifiedAt) cliOut(QStringLiteral("Modified:    %1").arg(info->modifiedAt->toString(Qt::ISODate)));
+    // The header is described either way; say so when its pixels will never be decoded.
+    if (const QString refusal = decodeSizeRefusal(info->pixelWidth, info->pixelHeight); !refusal.isEmpty())
+        cliErr(QStringLiteral("%1: %2").arg(files[0], refusal));
     return 0;
 }
 
@@ -90,9 +94,10 @@ int runThumb(const QStringList& args) {
     }
     if (file.isEmpty() || out.isEmpty()) return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
     FolderBrowserService browser;
-    const auto image = browser.loadOrientedCGImage(file, max);
+    QString failure;
+    const auto image = browser.loadOrientedCGImage(file, max, &failure);
     if (!image) {
-        cliErr(QStringLiteral("%1: could not decode the image").arg(file));
+        cliErr(QStringLiteral("%1: %2").arg(file, failure.isEmpty() ? QStringLiteral("could not decode the image") : failure));
         return 1;
     }
     if (!image->save(out)) {

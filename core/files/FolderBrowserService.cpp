@@ -87,18 +87,24 @@ FolderBrowserService::SiblingList FolderBrowserService::siblingImages(const QStr
     return result;
 }
 
-std::optional<QImage> FolderBrowserService::loadOrientedCGImage(const QString& path, std::optional<int> maxPixelSize) const {
+std::optional<QImage> FolderBrowserService::loadOrientedCGImage(const QString& path, std::optional<int> maxPixelSize,
+                                                              QString* failure) const {
+    if (failure) failure->clear();
     auto source = ImageSource::open(standardizedPath(path));
     if (!source) return std::nullopt;
-    if (maxPixelSize) return source->createThumbnail(*maxPixelSize);
-    const QVariantMap props = source->properties(0);
-    const std::optional<int> orientation = intProperty(props, ImageProperty::Orientation);
-    const int longer = std::max(intProperty(props, ImageProperty::PixelWidth).value_or(0),
-                                intProperty(props, ImageProperty::PixelHeight).value_or(0));
-    if (orientation && *orientation != 1 && longer > 0) {
-        if (auto upright = source->createThumbnail(longer)) return upright;
-    }
-    return source->createImage(0);
+    auto decoded = [&]() -> std::optional<QImage> {
+        if (maxPixelSize) return source->createThumbnail(*maxPixelSize);
+        const QVariantMap props = source->properties(0);
+        const std::optional<int> orientation = intProperty(props, ImageProperty::Orientation);
+        const int longer = std::max(intProperty(props, ImageProperty::PixelWidth).value_or(0),
+                                    intProperty(props, ImageProperty::PixelHeight).value_or(0));
+        if (orientation && *orientation != 1 && longer > 0) {
+            if (auto upright = source->createThumbnail(longer)) return upright;
+        }
+        return source->createImage(0);
+    }();
+    if (!decoded && failure) *failure = source->lastDecodeError();
+    return decoded;
 }
 
 std::optional<ImageDocumentInfo> FolderBrowserService::readDocumentInfo(const QString& path) const {

@@ -22,6 +22,9 @@ public:
 
     bool isSupportedImage(const QString& path) const;
     SiblingList siblingImages(const QString& path) const;
-    std::optional<QImage> loadOrientedCGImage(const QString& path, std::optional<int> maxPixelSize = std::nullopt) const;
+    // `failure`, when given, receives why nothing came back if the reason is known (an image
+    // beyond the decode limits); it is left empty otherwise.
+    std::optional<QImage> loadOrientedCGImage(const QString& path, std::optional<int> maxPixelSize = std::nullopt,
+                                              QString* failure = nullptr) const;
     std::optional<ImageDocumentInfo> readDocumentInfo(const QString& path) const;
 };

@@ -8,16 +8,13 @@
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
 #include "core/files/imageio/RawImageSource.h"
+#include "imagecodec/AtomicFileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
 #include <QVariantList>
-#include <cerrno>
 #include <cmath>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -70,42 +67,6 @@ QString shutterText(double seconds) {
 double signedCoordinate(double value, const std::optional<QString>& reference, QStringView negative) {
     const double magnitude = std::abs(value);
     return reference && reference->toUpper() == negative ? -magnitude : magnitude;
-}
-
-// Writes `bytes` to a new file `path` with the given mode and flushes it to disk; removes what it
-// created on any failure. Returns 0 or the errno of the failure.
-int writeDurably(const QString& path, const QByteArray& bytes, const struct stat& like) {
-    const QByteArray name = QFile::encodeName(path);
-    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0) return errno;
-    int error = 0;
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0 && error == 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno != EINTR) error = errno;
-            continue;
-        }
-        data += n;
-        left -= n;
-    }
-    // The cleaned file takes the original's owner where we may set it, and its permissions.
-    if (error == 0 && ::fchown(fd, like.st_uid, like.st_gid) != 0) {
-        (void)::fchown(fd, static_cast<uid_t>(-1), like.st_gid);
-    }
-    if (error == 0 && ::fchmod(fd, like.st_mode & 07777) != 0) error = errno;
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error != 0) ::unlink(name.constData());
-    return error;
-}
-
-void syncFolder(const QString& folder) {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    (void)::fsync(fd);
-    ::close(fd);
 }
 
 } // namespace
@@ -245,22 +206,16 @@ void ImageMetadataService::stripMetadataInPlace(const QString& path) const {
     const std::optional<QByteArray> bytes = destination->finalize();
     if (!bytes || bytes->isEmpty()) throw MetadataStripError(Code::finalizeFailed);
 
-    struct stat original {};
-    if (::stat(QFile::encodeName(target).constData(), &original) != 0)
-        throw MetadataStripError(Code::couldNotRead);
-
-    const QFileInfo info(target);
-    const QString folder = info.absolutePath();
-    QString name =
+    // The cleaned file replaces the original in one step, keeping its owner and permissions.
+    AtomicFileWriter::Options options;
+    options.temporaryName =
         QStringLiteral(".taviview_clean_") + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    if (!extension.isEmpty()) name += u'.' + extension;
-    const QString temporary = folder + u'/' + name;
-    if (writeDurably(temporary, *bytes, original) != 0) throw MetadataStripError(Code::finalizeFailed);
-
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(target).constData()) != 0) {
-        const int error = errno;
-        ::unlink(QFile::encodeName(temporary).constData());
-        throw FileSystemError(error, target);
+    if (!extension.isEmpty()) options.temporaryName += u'.' + extension;
+    options.keepOwner = true;
+    try {
+        AtomicFileWriter::write(target, *bytes, options);
+    } catch (const AtomicFileWriter::Error& error) {
+        if (error.step() == AtomicFileWriter::Step::rename) throw FileSystemError(error.code(), target);
+        throw MetadataStripError(Code::finalizeFailed);
     }
-    syncFolder(folder);
 }

@@ -192,6 +192,7 @@ std::optional<QImage> ApngImageSource::decodeFrame(const Frame& frame) const {
 }
 
 std::optional<QImage> ApngImageSource::createImage(int index) const {
+    beginDecode();
     if (index < 0 || index >= count()) return std::nullopt;
     // Going backwards (or re-reading): start over from the first frame.
     if (composed_ >= 0 && index <= composed_) composed_ = -1;

@@ -1,6 +1,7 @@
 #include "core/files/imageio/ImageSource.h"
 
 #include "core/files/imageio/ApngImageSource.h"
+#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/QtImageSource.h"
 #include "core/files/imageio/RawImageSource.h"
 #include "core/files/imageio/VipsImageSource.h"
@@ -18,4 +19,9 @@ std::unique_ptr<ImageSource> ImageSource::open(const QString& path) {
     if (auto source = VipsImageSource::tryOpen(path)) return source;
     if (auto source = QtImageSource::tryOpen(path)) return source;
     return nullptr;
+}
+
+bool ImageSource::admitsDecode(std::int64_t width, std::int64_t height) const {
+    lastDecodeError_ = decodeSizeRefusal(width, height);
+    return lastDecodeError_.isEmpty();
 }

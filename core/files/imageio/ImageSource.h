@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QString>
 #include <QVariantMap>
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -30,9 +31,20 @@ public:
 
     const QString& path() const { return path_; }
 
+    // Why the last createImage or createThumbnail gave nothing, when the reason is known (a
+    // declared size beyond the decode limits, see ImageLimits.h); empty after a success or when
+    // the decoder simply failed.
+    const QString& lastDecodeError() const { return lastDecodeError_; }
+
 protected:
     explicit ImageSource(QString path) : path_(std::move(path)) {}
 
+    // Starts a decode: forgets the previous reason, then refuses a declared size beyond the limits
+    // (recording why) before any pixel memory is allocated.
+    bool admitsDecode(std::int64_t width, std::int64_t height) const;
+    void beginDecode() const { lastDecodeError_.clear(); }
+
 private:
     QString path_;
+    mutable QString lastDecodeError_;
 };

@@ -5,6 +5,7 @@
 
 #include <QColorSpace>
 #include <QImageReader>
+#include <cstring>
 
 namespace {
 // Vector and document formats are not photos; everything else Qt reads is welcome.
@@ -57,9 +58,15 @@ QVariantMap QtImageSource::properties(int index) const {
         props.insert(ImageProperty::PixelWidth, size.width());
         props.insert(ImageProperty::PixelHeight, size.height());
     }
-    const QImage::Format format = reader.imageFormat();
-    // Plug-ins may report formats outside the known range for damaged files.
-    if (format > QImage::Format_Invalid && format < QImage::NImageFormats) {
+    // Plug-ins may report formats outside the known range for damaged files (Qt's JPEG plug-in
+    // hands back an uninitialised one when the header is broken), so the value is taken as plain
+    // bytes and checked before it is used as a format.
+    const QImage::Format reported = reader.imageFormat();
+    int rawFormat = 0;
+    static_assert(sizeof rawFormat == sizeof reported);
+    std::memcpy(&rawFormat, &reported, sizeof rawFormat);
+    if (size.isValid() && rawFormat > QImage::Format_Invalid && rawFormat < QImage::NImageFormats) {
+        const auto format = static_cast<QImage::Format>(rawFormat);
         const QImage probe(1, 1, format);
         props.insert(ImageProperty::HasAlpha, probe.hasAlphaChannel());
         const bool grey = format == QImage::Format_Grayscale8 || format == QImage::Format_Grayscale16;
@@ -69,22 +76,25 @@ QVariantMap QtImageSource::properties(int index) const {
 }
 
 std::optional<QImage> QtImageSource::createImage(int index) const {
+    beginDecode();
     if (index < 0 || index >= count_) return std::nullopt;
     QImageReader reader(path(), format_);
     if (index > 0 && !reader.jumpToImage(index)) return std::nullopt;
+    // A plug-in that can't tell the size up front is still held by Qt's own allocation limit.
     const QSize size = reader.size();
-    if (size.isValid() && !isDecodableSize(size.width(), size.height())) return std::nullopt;
+    if (size.isValid() && !admitsDecode(size.width(), size.height())) return std::nullopt;
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     return toSystemBitmap(std::move(image));
 }
 
 std::optional<QImage> QtImageSource::createThumbnail(int maxPixelSize) const {
+    beginDecode();
     if (maxPixelSize <= 0) return std::nullopt;
     QImageReader reader(path(), format_);
     reader.setAutoTransform(true);
     const QSize size = reader.size();
-    if (size.isValid() && !isDecodableSize(size.width(), size.height())) return std::nullopt;
+    if (size.isValid() && !admitsDecode(size.width(), size.height())) return std::nullopt;
     QImage image = reader.read();
     if (image.isNull()) return std::nullopt;
     if (std::max(image.width(), image.height()) > maxPixelSize)

@@ -89,10 +89,11 @@ std::unique_ptr<ImageSource> RawImageSource::tryOpen(const QString& path) {
 }
 
 std::optional<QImage> RawImageSource::createImage(int index) const {
+    beginDecode();
     if (index != 0) return std::nullopt;
     auto raw = openRaw(path());
     if (!raw) return std::nullopt;
-    if (!isDecodableSize(raw->imgdata.sizes.raw_width, raw->imgdata.sizes.raw_height)) return std::nullopt;
+    if (!admitsDecode(raw->imgdata.sizes.raw_width, raw->imgdata.sizes.raw_height)) return std::nullopt;
     raw->imgdata.params.user_flip = 0; // as stored; callers turn it upright
     raw->imgdata.params.output_bps = 8;
     raw->imgdata.params.use_camera_wb = 1;
@@ -106,6 +107,7 @@ std::optional<QImage> RawImageSource::createImage(int index) const {
 }
 
 std::optional<QImage> RawImageSource::createThumbnail(int maxPixelSize) const {
+    beginDecode();
     if (maxPixelSize <= 0) return std::nullopt;
     std::optional<QImage> preview;
     if (auto raw = openRaw(path()); raw && raw->unpack_thumb() == LIBRAW_SUCCESS) {

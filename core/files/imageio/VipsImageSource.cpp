@@ -186,7 +186,8 @@ std::optional<QImage> VipsImageSource::framesStripPage(int index) const {
     const std::int64_t pageHeight = base_.value(ImageProperty::PixelHeight).toLongLong();
     if (!framesStripTried_) {
         framesStripTried_ = true;
-        if (width > 0 && pageHeight > 0 && width * pageHeight * count_ * 4 <= kMaxStripBytes) {
+        // The page is checked first, so the product below can't overflow.
+        if (isDecodableSize(width, pageHeight) && width * pageHeight * count_ * 4 <= kMaxStripBytes) {
             const QByteArray file = QFile::encodeName(path());
             framesStrip_ = vipsio::Ref(vips_image_new_from_file(file.constData(), "n", -1, NULL));
             if (framesStrip_ && (framesStrip_.get()->Xsize != width ||
@@ -208,6 +209,7 @@ std::optional<QImage> VipsImageSource::framesStripPage(int index) const {
 }
 
 std::optional<QImage> VipsImageSource::createImage(int index) const {
+    beginDecode();
     if (index < 0 || index >= count_) return std::nullopt;
     if (index > 0 && count_ > 1 && (loader_ == u"gifload" || loader_ == u"webpload")) {
         if (auto frame = framesStripPage(index)) return frame;
@@ -225,17 +227,18 @@ std::optional<QImage> VipsImageSource::createImage(int index) const {
         vipsio::clearError();
         return std::nullopt;
     }
-    if (!isDecodableSize(image.get()->Xsize, image.get()->Ysize)) return std::nullopt;
+    if (!admitsDecode(image.get()->Xsize, image.get()->Ysize)) return std::nullopt;
     auto result = vipsio::toQImage(image.get());
     vipsio::clearError();
     return result;
 }
 
 std::optional<QImage> VipsImageSource::createThumbnail(int maxPixelSize) const {
+    beginDecode();
     if (maxPixelSize <= 0) return std::nullopt;
     const int width = base_.value(ImageProperty::PixelWidth).toInt();
     const int height = base_.value(ImageProperty::PixelHeight).toInt();
-    if (!isDecodableSize(width, height)) return std::nullopt;
+    if (!admitsDecode(width, height)) return std::nullopt;
     const QByteArray file = QFile::encodeName(path());
     vipsio::Ref thumb;
     // Shrink-on-load, autorotation and the import of an embedded profile into sRGB in one call.
