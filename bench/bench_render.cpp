@@ -1,16 +1,24 @@
 // In-process timings of the recipe render: the live preview (1800 x 1200, every slider off
 // neutral and a look, rendered at the preview's scale of a 24 MP original) and the full
-// resolution export render (6000 x 4000). The pictures are synthetic but textured, so no step
-// can shortcut flat areas.
+// resolution export render (6000 x 4000). The picture is the photo named by TAVIVIEW_BENCH_JPEG
+// (as the decode benchmark), stretched to size; without it a synthetic one with fine pseudo-random
+// texture, a worst case for the colour tables' caches.
 #include "core/imaging/ImageRenderEngine.h"
 
 #include <QThreadPool>
 #include <benchmark/benchmark.h>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
 QImage texturedImage(int width, int height) {
+    if (const char* path = std::getenv("TAVIVIEW_BENCH_JPEG")) {
+        const QImage photo(QString::fromLocal8Bit(path));
+        if (!photo.isNull())
+            return photo.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                .convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    }
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
     for (int y = 0; y < height; ++y) {
         uchar* row = image.scanLine(y);

@@ -131,20 +131,22 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
     }
 }
 
-// Below this many pixels (a preview) the working image after each detail step's input is kept
-// as floats, so each step runs once per pixel; above it (the full-resolution export) the chain
-// is recomputed from the 8-bit source instead, which keeps memory near the bitmaps' own.
+// Below this many pixels (a preview) the working image at a detail step's input may be kept as
+// floats, so the steps before it run once per pixel; above it (the full-resolution export) the
+// chain is recomputed from the 8-bit source instead, which keeps memory near the bitmaps' own.
+// Keeping costs a fresh buffer (page faults, 16 bytes a pixel written and read back), more than
+// one table lookup, so it is done only when what it saves is more than a single step.
 constexpr qint64 kCheckpointPixels = 6'000'000;
 
 QImage RenderPlan::render(const QImage& source, const QRect& region) {
     const int width = source.width(), height = source.height();
     compile(width, height);
 
-    std::vector<float> checkpoint;
+    std::unique_ptr<float[]> checkpoint; // uninitialised: every row is written before it is read
     int checkpointOps = 0; // ops already applied to the checkpoint's pixels
     const bool keep = qint64(width) * height <= kCheckpointPixels;
     auto loadRow = [&](int y, int x, int count, float* pixels) {
-        if (checkpointOps > 0) std::copy_n(checkpoint.data() + (size_t(y) * width + x) * 4, size_t(count) * 4, pixels);
+        if (checkpointOps > 0) std::copy_n(checkpoint.get() + (size_t(y) * width + x) * 4, size_t(count) * 4, pixels);
         else decodeRow(source.constScanLine(y) + size_t(x) * 4, count, pixels);
     };
 
@@ -153,8 +155,8 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
         if (ops_[k].plane < 0) continue;
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
-        const bool store = keep && !plane.sparse();
-        if (store && checkpoint.empty()) checkpoint.resize(size_t(width) * height * 4);
+        const bool store = keep && !plane.sparse() && k - checkpointOps > 1;
+        if (store && !checkpoint) checkpoint.reset(new float[size_t(width) * height * 4]);
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
             std::vector<float> pixels(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
@@ -162,7 +164,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
                 PixelRow row{pixels.data(), width, 0, y, width, height};
                 loadRow(y, 0, width, pixels.data());
                 runOps(row, checkpointOps, k, blurred);
-                if (store) std::copy_n(pixels.data(), size_t(width) * 4, checkpoint.data() + size_t(y) * width * 4);
+                if (store) std::copy_n(pixels.data(), size_t(width) * 4, checkpoint.get() + size_t(y) * width * 4);
                 for (int x = 0; x < width; ++x)
                     luma[x] = lumaOf(pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2]);
                 plane.addRow(y, luma.data());

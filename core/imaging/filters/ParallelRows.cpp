@@ -16,14 +16,26 @@ struct Shared {
     int band = 1;
     std::atomic<int> next{0};
     std::mutex mutex;
-    std::condition_variable done;
-    int running = 0;
+    std::condition_variable idle;
+    int active = 0; // workers between announcing a claim and finishing its band
 
+    // Helpers that start late (the cores busy elsewhere) find nothing left and leave at once;
+    // the caller waits only for bands actually taken, never for a helper to be scheduled.
+    // A worker announces itself before claiming, so once the caller has seen the counter run
+    // out and no worker active, nobody can still be inside `body`.
     void work() {
         for (;;) {
+            {
+                std::lock_guard lock(mutex);
+                ++active;
+            }
             const int begin = next.fetch_add(band);
+            if (begin < count) body(begin, std::min(count, begin + band));
+            {
+                std::lock_guard lock(mutex);
+                if (--active == 0) idle.notify_all();
+            }
             if (begin >= count) return;
-            body(begin, std::min(count, begin + band));
         }
     }
 };
@@ -31,11 +43,7 @@ struct Shared {
 class Helper : public QRunnable {
 public:
     explicit Helper(std::shared_ptr<Shared> shared) : shared_(std::move(shared)) { setAutoDelete(true); }
-    void run() override {
-        shared_->work();
-        std::lock_guard lock(shared_->mutex);
-        if (--shared_->running == 0) shared_->done.notify_all();
-    }
+    void run() override { shared_->work(); }
 
 private:
     std::shared_ptr<Shared> shared_;
@@ -60,20 +68,11 @@ void parallelBands(int count, int grain, const std::function<void(int, int)>& bo
     const int bands = (count + shared->band - 1) / shared->band;
     const int helpers = std::min(threads, bands) - 1;
     for (int i = 0; i < helpers; ++i) {
-        {
-            std::lock_guard lock(shared->mutex);
-            ++shared->running;
-        }
         auto helper = std::make_unique<Helper>(shared);
-        if (pool->tryStart(helper.get())) {
-            helper.release();
-        } else {
-            std::lock_guard lock(shared->mutex);
-            --shared->running;
-            break;
-        }
+        if (!pool->tryStart(helper.get())) break;
+        helper.release();
     }
     shared->work();
     std::unique_lock lock(shared->mutex);
-    shared->done.wait(lock, [&] { return shared->running == 0; });
+    shared->idle.wait(lock, [&] { return shared->active == 0; });
 }
