@@ -187,5 +187,9 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
             encodeRow(pixels.data(), count, out.scanLine(j));
         }
     });
+    // The planes and tables served this render only; free them before the geometry allocates.
+    ops_.clear();
+    planes_.clear();
+    tables_.clear();
     return out;
 }

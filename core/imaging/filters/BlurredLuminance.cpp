@@ -12,8 +12,23 @@ BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma
       sparse_(sparseRows && factor_ > 1) {
     width_ = (frameWidth_ + factor_ - 1) / factor_;
     height_ = (frameHeight_ + factor_ - 1) / factor_;
-    plane_.assign(size_t(width_) * height_, 0.0f);
+    deferred_ = factor_ == 1 && sigma_ < 2.0;
+    if (deferred_) {
+        raw_.resize(size_t(width_) * height_);
+        const int radius = sigma_ >= 0.2 ? int(std::ceil(3 * sigma_)) : 0;
+        kernel_.resize(2 * radius + 1);
+        double sum = 0;
+        for (int i = -radius; i <= radius; ++i)
+            sum += kernel_[i + radius] = radius ? float(std::exp(-0.5 * i * i / (sigma_ * sigma_))) : 1.0f;
+        for (float& k : kernel_) k = float(k / sum);
+    } else {
+        plane_.assign(size_t(width_) * height_, 0.0f);
+    }
     weights_.assign(height_, 0.0f);
+}
+
+namespace {
+constexpr float kRawScale = 65535.0f / 2.0f; // −0.5 ... 1.5 onto 0 ... 65535
 }
 
 bool BlurredLuminance::wantsRow(int y) const {
@@ -25,6 +40,12 @@ bool BlurredLuminance::wantsRow(int y) const {
 
 void BlurredLuminance::addRow(int y, const float* luma) {
     if (y < 0 || y >= frameHeight_) return;
+    if (deferred_) {
+        std::uint16_t* out = raw_.data() + size_t(y) * width_;
+        for (int x = 0; x < width_; ++x)
+            out[x] = std::uint16_t(std::clamp((luma[x] + 0.5f) * kRawScale + 0.5f, 0.0f, 65535.0f));
+        return;
+    }
     float* out = plane_.data() + size_t(y / factor_) * width_;
     if (factor_ == 1) {
         std::copy(luma, luma + frameWidth_, out);
@@ -40,6 +61,7 @@ void BlurredLuminance::addRow(int y, const float* luma) {
 }
 
 void BlurredLuminance::finish() {
+    if (deferred_) return;
     for (int j = 0; j < height_; ++j) {
         if (weights_[j] <= 1.0f) continue;
         float* row = plane_.data() + size_t(j) * width_;
@@ -52,6 +74,24 @@ void BlurredLuminance::finish() {
 }
 
 void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
+    if (deferred_) {
+        // Vertical taps into a row covering the horizontal reach, then horizontal taps.
+        const int radius = int(kernel_.size() / 2);
+        thread_local std::vector<float> column;
+        column.assign(size_t(count) + 2 * radius, 0.0f);
+        for (int j = -radius; j <= radius; ++j) {
+            const std::uint16_t* row = raw_.data() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
+            const float w = kernel_[j + radius] / kRawScale;
+            for (int i = 0; i < count + 2 * radius; ++i)
+                column[i] += w * float(row[std::clamp(x - radius + i, 0, width_ - 1)]);
+        }
+        for (int i = 0; i < count; ++i) {
+            float sum = 0;
+            for (int t = 0; t <= 2 * radius; ++t) sum += kernel_[t] * column[i + t];
+            out[i] = sum - 0.5f;
+        }
+        return;
+    }
     if (factor_ == 1) {
         const float* row = plane_.data() + size_t(std::clamp(y, 0, height_ - 1)) * width_;
         for (int i = 0; i < count; ++i) out[i] = row[std::clamp(x + i, 0, width_ - 1)];

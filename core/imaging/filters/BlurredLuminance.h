@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 // The Gaussian-blurred luminance of an image, the neighbourhood that unsharp masking, luminance
@@ -8,7 +9,10 @@
 // averages a d x d block, the blur runs with σ reduced to match (the block average already
 // contributes (d² − 1)/12 of variance), and reads interpolate bilinearly. Its memory and time
 // then fall with the radius instead of growing. A mask that only steers a tone curve may
-// read one row per block (`sparseRows`) to save the evaluation of the other rows.
+// read one row per block (`sparseRows`) to save the evaluation of the other rows. A narrow blur
+// (σ under 2, the finest sharpening) can't be reduced; its plane is kept unblurred in 16 bits
+// and blurred by a direct kernel as rows are read, so a full-resolution plane costs half the
+// bytes of a float plane and no second copy while blurring.
 class BlurredLuminance {
 public:
     BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows);
@@ -34,4 +38,7 @@ private:
     int width_, height_;
     std::vector<float> plane_;
     std::vector<float> weights_;
+    bool deferred_ = false;             // narrow blur applied while reading
+    std::vector<std::uint16_t> raw_;    // deferred: luminance, 16-bit over −0.5 ... 1.5
+    std::vector<float> kernel_;         // deferred: normalised Gaussian taps
 };

@@ -98,17 +98,26 @@ void directRows(float* plane, int width, int height, const std::vector<float>& k
     });
 }
 
+// Column strips, each copied out once so the pass can write in place: the extra memory is one
+// strip per thread rather than a second plane.
 void directColumns(float* plane, int width, int height, const std::vector<float>& k) {
     const int radius = int(k.size() / 2);
-    std::vector<float> source(plane, plane + size_t(width) * height);
-    parallelBands(height, 16, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) {
-            float* out = plane + size_t(y) * width;
-            std::fill(out, out + width, 0.0f);
-            for (int j = -radius; j <= radius; ++j) {
-                const float* in = source.data() + size_t(std::clamp(y + j, 0, height - 1)) * width;
-                const float w = k[j + radius];
-                for (int x = 0; x < width; ++x) out[x] += w * in[x];
+    constexpr int strip = 64;
+    const int strips = (width + strip - 1) / strip;
+    parallelBands(strips, 1, [&](int begin, int end) {
+        std::vector<float> source(size_t(height) * strip);
+        for (int s = begin; s < end; ++s) {
+            const int x0 = s * strip, n = std::min(strip, width - x0);
+            for (int y = 0; y < height; ++y)
+                std::copy_n(plane + size_t(y) * width + x0, n, source.data() + size_t(y) * strip);
+            for (int y = 0; y < height; ++y) {
+                float* out = plane + size_t(y) * width + x0;
+                std::fill(out, out + n, 0.0f);
+                for (int j = -radius; j <= radius; ++j) {
+                    const float* in = source.data() + size_t(std::clamp(y + j, 0, height - 1)) * strip;
+                    const float w = k[j + radius];
+                    for (int x = 0; x < n; ++x) out[x] += w * in[x];
+                }
             }
         }
     });
