@@ -82,8 +82,13 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
         for (int j = -radius; j <= radius; ++j) {
             const std::uint16_t* row = raw_.data() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
             const float w = kernel_[j + radius] / kRawScale;
-            for (int i = 0; i < count + 2 * radius; ++i)
-                column[i] += w * float(row[std::clamp(x - radius + i, 0, width_ - 1)]);
+            const int first = x - radius, span = count + 2 * radius;
+            if (first >= 0 && first + span <= width_) {
+                const std::uint16_t* in = row + first;
+                for (int i = 0; i < span; ++i) column[i] += w * float(in[i]);
+            } else {
+                for (int i = 0; i < span; ++i) column[i] += w * float(row[std::clamp(first + i, 0, width_ - 1)]);
+            }
         }
         for (int i = 0; i < count; ++i) {
             float sum = 0;
