@@ -97,7 +97,7 @@ int runThumb(const QStringList& args) {
     QString failure;
     const auto image = browser.loadOrientedCGImage(file, max, &failure);
     if (!image) {
-        cliErr(QStringLiteral("%1: %2").arg(file, failure.isEmpty() ? QStringLiteral("could not decode the image") : failure));
+        cliErr(QStringLiteral("%1: could not decode the image%2").arg(file, failure.isEmpty() ? QString() : QStringLiteral(": ") + failure));
         return 1;
     }
     if (!image->save(out)) {
