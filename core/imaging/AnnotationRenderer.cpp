@@ -198,7 +198,12 @@ void AnnotationRenderer::drawSpotlights(const QList<AnnotationItem>& spotlights,
     // dimmed by plain rectangles, which are many times faster on a whole photo.
     QRectF around;
     for (const auto& box : holes) around = around.united(box);
-    const QRect bounds = around.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, width, height));
+    // Cut to the image before going to whole pixels: hostile boxes reach the ends of int, where the
+    // one-pixel margin would overflow.
+    const QRectF visible = around.intersected(QRectF(0, 0, width, height));
+    const QRect bounds = visible.isEmpty()
+                             ? QRect()
+                             : visible.toAlignedRect().adjusted(-1, -1, 1, 1).intersected(QRect(0, 0, width, height));
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
     path.addRect(bounds);

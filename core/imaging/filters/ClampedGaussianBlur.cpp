@@ -5,6 +5,7 @@
 #include <QColorSpace>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -148,7 +149,9 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
         bands.push_back({row, std::min(bandRows, region.height() - row)});
 
     std::vector<int> columns(workWidth);
-    for (int x = 0; x < workWidth; ++x) columns[x] = std::clamp(region.left() - support + x, 0, maxX);
+    // In 64 bits: a region may lie anywhere, even at the far ends of int, and is clamped onto the image.
+    for (int x = 0; x < workWidth; ++x)
+        columns[x] = static_cast<int>(std::clamp<std::int64_t>(std::int64_t{region.left()} - support + x, 0, maxX));
 
     auto runBand = [&](const Band& band) {
         const int workRows = band.rows + 2 * support;
@@ -158,7 +161,8 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
         std::vector<float> rowOut(static_cast<std::size_t>(workWidth) * channels);
         std::vector<float> sum;
         for (int r = 0; r < workRows; ++r) {
-            const int sy = std::clamp(region.top() + band.firstRow - support + r, 0, maxY);
+            const int sy = static_cast<int>(
+                std::clamp<std::int64_t>(std::int64_t{region.top()} + band.firstRow - support + r, 0, maxY));
             const uchar* line = source.constScanLine(sy);
             if (channels == 1) {
                 for (int x = 0; x < workWidth; ++x) rowIn[x] = line[columns[x]];

@@ -5,18 +5,26 @@
 
 #include <cmath>
 
-void drawDropShadow(QPainter& painter, const QPainterPath& path, QPointF offset, double blur, const QColor& color) {
+void drawDropShadow(QPainter& painter, const QPainterPath& path, QPointF offset, double blur,
+                    const QColor& color) {
     if (path.isEmpty() || color.alpha() == 0 || !std::isfinite(blur) || !std::isfinite(offset.x()) ||
         !std::isfinite(offset.y()))
         return;
     const QPainterPath devicePath = painter.worldTransform().map(path);
-    const double sigma = std::max(blur, 0.0) / 2;
+    // A shadow wider than the decode limits is refused below anyway; capping the blur first keeps
+    // the margin a valid int for hostile values.
+    const double sigma = std::min(std::max(blur, 0.0) / 2, static_cast<double>(kMaxDecodeSide));
     const int margin = static_cast<int>(std::ceil(3 * sigma)) + 2;
-    QRect area = devicePath.boundingRect().toAlignedRect().adjusted(-margin, -margin, margin, margin);
+    // In floating point until the area is known to be small: a hostile shape may sit at the far
+    // ends of int, where whole-pixel margins would overflow.
+    QRectF bounds = devicePath.boundingRect().adjusted(-margin, -margin, margin, margin);
     // Only the part that can land on the target matters (a badge half off the edge).
     if (const QPaintDevice* device = painter.device())
-        area = area.intersected(QRect(-margin, -margin, device->width() + 2 * margin, device->height() + 2 * margin)
-                                    .translated(-offset.toPoint()));
+        bounds = bounds.intersected(
+            QRectF(-margin, -margin, device->width() + 2.0 * margin, device->height() + 2.0 * margin)
+                .translated(-offset));
+    if (bounds.isEmpty() || bounds.width() > kMaxDecodeSide || bounds.height() > kMaxDecodeSide) return;
+    const QRect area = bounds.toAlignedRect();
     if (area.isEmpty() || !isDecodableSize(area.width(), area.height())) return;
 
     // A soft shadow has no detail finer than its blur, so wide ones are drawn at a fraction of
