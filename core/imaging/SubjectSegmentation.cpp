@@ -1,5 +1,6 @@
 #include "core/imaging/SubjectSegmentation.h"
 
+#include "core/imaging/GuidedFilter.h"
 #include "core/imaging/VisionAIError.h"
 #include "core/imaging/tflite/TfliteError.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
@@ -9,7 +10,6 @@
 #include <QStandardPaths>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/saliency.hpp>
-#include <opencv2/ximgproc.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -88,8 +88,7 @@ cv::Mat refineAtFullSize(const cv::Mat& coarse, const cv::Mat& rgb) {
     const int radius = std::clamp(side / 80, 2, 24);
     cv::Mat guide;
     rgb.convertTo(guide, CV_32FC3, 1.0 / 255.0);
-    cv::Mat refined;
-    cv::ximgproc::guidedFilter(guide, full, refined, radius, 1e-3);
+    cv::Mat refined = colorGuidedFilter(guide, full, radius, 1e-3);
     cv::min(cv::max(refined, 0.0), 1.0, refined);
     return refined;
 }
