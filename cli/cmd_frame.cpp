@@ -1,5 +1,6 @@
 // frame: the studio effects from the shell — a text watermark and the screenshot social frame.
 #include "cli/CliCommand.h"
+#include "cli/CliRecipe.h"
 #include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/StudioEffectsService.h"
@@ -17,25 +18,6 @@ const QString usage = QStringLiteral(
     "[--radius R] [--shadow S] [--window-bar] [--watermark TEXT] [--position P] [--opacity O] "
     "[--font-size PT] [--color #RRGGBB]");
 
-constexpr qint64 maximumRecipeBytes = 16 * 1024 * 1024;
-
-std::optional<EditAdjustments> readRecipe(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        cliErr(QStringLiteral("%1: cannot open (%2)").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    const QByteArray text = file.read(maximumRecipeBytes + 1);
-    if (text.size() > maximumRecipeBytes) {
-        cliErr(QStringLiteral("%1: too large to be a recipe").arg(path));
-        return std::nullopt;
-    }
-    JsonDecodeError error;
-    const auto object = parseJsonObject(text, &error);
-    auto recipe = object ? EditAdjustments::fromJson(*object, &error) : std::nullopt;
-    if (!recipe) cliErr(QStringLiteral("%1: %2").arg(path, error.toString()));
-    return recipe;
-}
 
 std::optional<TaviImageOutputFormat> formatForPath(const QString& path) {
     const QString extension = QFileInfo(path).suffix().toLower();
@@ -98,7 +80,7 @@ int runFrame(const QStringList& args) {
     WatermarkSettings watermark;
     frame.enabled = true;
     if (!recipePath.isEmpty()) {
-        const auto recipe = readRecipe(recipePath);
+        const auto recipe = cliReadRecipe(recipePath);
         if (!recipe) return 1;
         frame = recipe->beautify;
         watermark = recipe->watermark;

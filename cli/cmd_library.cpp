@@ -1,5 +1,6 @@
 // favorites and presets: the library state file, scriptable.
 #include "cli/CliCommand.h"
+#include "cli/CliRecipe.h"
 #include "core/files/FavoritesAndPresetsStore.h"
 
 #include <QFile>
@@ -34,19 +35,8 @@ int runPresets(const QStringList& args) {
         return 0;
     }
     if (args[0] == u"save" && args.size() == 3) {
-        QFile file(args[2]);
-        if (!file.open(QIODevice::ReadOnly)) {
-            cliErr(QStringLiteral("%1: %2").arg(args[2], file.errorString()));
-            return 1;
-        }
-        JsonDecodeError error;
-        std::optional<EditAdjustments> recipe;
-        if (auto object = parseJsonObject(file.read(16 * 1024 * 1024), &error))
-            recipe = EditAdjustments::fromJson(*object, &error);
-        if (!recipe) {
-            cliErr(QStringLiteral("%1: %2").arg(args[2], error.toString()));
-            return 1;
-        }
+        const std::optional<EditAdjustments> recipe = cliReadRecipe(args[2]);
+        if (!recipe) return 1;
         const CustomEditPreset preset = store.savePreset(args[1], *recipe);
         cliOut(QStringLiteral("%1  %2").arg(uuidText(preset.id), preset.name));
         return 0;

@@ -1,5 +1,6 @@
 // render: one image through the recipe render, written in the format its extension names.
 #include "cli/CliCommand.h"
+#include "cli/CliRecipe.h"
 #include "core/common/Paths.h"
 #include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
@@ -21,25 +22,6 @@ const QString kUsage = QStringLiteral(
     "[--vignette X] [--grain X] [--quarter-turns N] [--straighten DEGREES] [--flip-horizontal] [--flip-vertical] "
     "[--crop X,Y,W,H] [--look NAME] [--auto] [--no-crop] [--max-size PIXELS] [--quality Q] [--time]");
 
-constexpr qint64 kMaximumRecipeBytes = 16 * 1024 * 1024;
-
-std::optional<EditAdjustments> readRecipe(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        cliErr(QStringLiteral("%1: cannot open (%2)").arg(path, file.errorString()));
-        return std::nullopt;
-    }
-    const QByteArray text = file.read(kMaximumRecipeBytes + 1);
-    if (text.size() > kMaximumRecipeBytes) {
-        cliErr(QStringLiteral("%1: too large to be a recipe").arg(path));
-        return std::nullopt;
-    }
-    JsonDecodeError error;
-    const auto object = parseJsonObject(text, &error);
-    auto recipe = object ? EditAdjustments::fromJson(*object, &error) : std::nullopt;
-    if (!recipe) cliErr(QStringLiteral("%1: %2").arg(path, error.toString()));
-    return recipe;
-}
 
 struct Request {
     QString input, output;
@@ -142,7 +124,7 @@ int runRender(const QStringList& args) {
     }
     EditAdjustments adjustments;
     if (request->recipePath) {
-        const auto recipe = readRecipe(*request->recipePath);
+        const auto recipe = cliReadRecipe(*request->recipePath);
         if (!recipe) return 1;
         adjustments = *recipe;
     }
