@@ -24,12 +24,14 @@ std::optional<QList<AnnotationItem>> readItems(const QString& path) {
         cliErr(QStringLiteral("%1: %2").arg(path, file.errorString()));
         return std::nullopt;
     }
-    if (file.size() > kMaxItemsFileBytes) {
+    // Read at most one byte past the cap: pipes and special files report no size up front.
+    const QByteArray text = file.read(kMaxItemsFileBytes + 1);
+    if (text.size() > kMaxItemsFileBytes) {
         cliErr(QStringLiteral("%1: too large for a markup list").arg(path));
         return std::nullopt;
     }
     QJsonParseError parseError;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &parseError);
+    const QJsonDocument document = QJsonDocument::fromJson(text, &parseError);
     if (parseError.error != QJsonParseError::NoError) {
         cliErr(QStringLiteral("%1: not valid JSON (%2 at offset %3)")
                    .arg(path, parseError.errorString())
