@@ -20,7 +20,7 @@ struct EnumCases<BeautifyAspectRatio> {
     };
 };
 
-// The chip text, the same in every language.
+// Text of the ratio button; ratios read the same in every language, so it is not translated.
 QString label(BeautifyAspectRatio ratio);
 // Canvas width divided by height; nothing for `automatic`, whose canvas follows the photo.
 std::optional<double> numericRatio(BeautifyAspectRatio ratio);

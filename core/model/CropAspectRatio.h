@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-// The crop frame shapes the inspector offers. Not part of the recipe and never stored.
+// Shapes the crop frame can be held to while the user drags it; a choice of the moment, never stored.
 enum class CropAspectRatio { free, original, square1x1, landscape16x9, classic4x3, photo3x2, vertical9x16, portrait4x5 };
 
 template <>
@@ -22,7 +22,7 @@ struct EnumCases<CropAspectRatio> {
     };
 };
 
-// The chip text; the same in every language.
+// Text of the ratio button; not translated.
 QString shortLabel(CropAspectRatio ratio);
 // Frame width divided by height in pixels. Nothing for `free`, and for `original`, whose ratio
 // is the source image's own.

@@ -1,4 +1,4 @@
-// Reports of real files and of files whose metadata a tool wrote.
+// Metadata reports of camera files, and of files whose tags the test writes with exiv2.
 #include "MetadataTestFiles.h"
 
 #include "core/files/ImageMetadataService.h"
