@@ -144,8 +144,15 @@ bool VipsImageSource::loadHeader() {
             delaysMs_.assign(delays, delays + std::min(n, count_));
         vipsio::clearError();
     }
-    exifdict::addMetadataDictionaries(path(), blob(image, VIPS_META_EXIF_NAME),
-                                      blob(image, VIPS_META_IPTC_NAME), base_);
+    exifBlock_ = blob(image, VIPS_META_EXIF_NAME);
+    iptcBlock_ = blob(image, VIPS_META_IPTC_NAME);
+    return true;
+}
+
+void VipsImageSource::readMetadataOnce() const {
+    if (metadataRead_) return;
+    metadataRead_ = true;
+    exifdict::addMetadataDictionaries(path(), exifBlock_, iptcBlock_, base_);
     // The file's orientation, when the decoder didn't surface it, from the TIFF dictionary.
     if (!base_.contains(ImageProperty::Orientation)) {
         const QVariant o = base_.value(ImageProperty::TIFFDictionary).toMap().value(QStringLiteral("Orientation"));
@@ -153,11 +160,11 @@ bool VipsImageSource::loadHeader() {
         const int v = o.toInt(&ok);
         if (ok && o.typeId() != QMetaType::QString && v >= 1 && v <= 8) base_.insert(ImageProperty::Orientation, v);
     }
-    return true;
 }
 
 QVariantMap VipsImageSource::properties(int index) const {
     if (index < 0 || index >= count_) return {};
+    readMetadataOnce();
     QVariantMap props = base_;
     if (index > 0 && hasPageOption() && loader_ != u"gifload" && loader_ != u"webpload") {
         // Pages of a TIFF or images of a HEIF file may differ in size.

@@ -22,11 +22,16 @@ private:
     bool loadHeader();
     bool hasPageOption() const;
     std::optional<QImage> framesStripPage(int index) const;
+    void readMetadataOnce() const;
 
     QString loader_;
     QString type_;
     int count_ = 1;
-    QVariantMap base_;               // properties of image 0, metadata dictionaries included
+    // Properties of image 0. The metadata dictionaries join them on the first properties() call:
+    // bounded decodes (thumbnails, batches) never need them, so they never parse them.
+    mutable QVariantMap base_;
+    QByteArray exifBlock_, iptcBlock_; // what the decoder found, for containers exiv2 can't read
+    mutable bool metadataRead_ = false;
     std::vector<int> delaysMs_;      // per frame, for GIF and WebP animations
     bool needsColourTransform_ = false; // an embedded profile or CMYK pixels
     mutable vipsio::Ref framesStrip_;    // every frame of an animation, one below the other
