@@ -5,12 +5,10 @@
 #include "core/imaging/RenderGeometry.h"
 #include "core/imaging/RenderPlan.h"
 #include "core/imaging/filters/ColorControls.h"
-#include "core/imaging/filters/ColorMatrix.h"
 #include "core/imaging/filters/ExposureAdjust.h"
+#include "core/imaging/filters/FilmGrain.h"
 #include "core/imaging/filters/HighlightShadowAdjust.h"
-#include "core/imaging/filters/OverlayBlend.h"
 #include "core/imaging/filters/PhotoEffect.h"
-#include "core/imaging/filters/RandomGenerator.h"
 #include "core/imaging/filters/SharpenLuminance.h"
 #include "core/imaging/filters/TemperatureAndTint.h"
 #include "core/imaging/filters/UnsharpMask.h"
@@ -100,29 +98,9 @@ struct Chain {
         }
     }
 
-    // Grain: grey noise (the random generator through colour controls with saturation 0 and
-    // contrast 1.4), its own random alpha scaled by 0.14 × amount through a colour matrix, laid
-    // over the picture with the overlay blend. Noise centred on 0.5 under a linear blend: the
-    // picture's mean is kept.
     void grain(double amount) {
-        const RandomGenerator random{0x7a1b2c3dU};
-        const ColorControls grey{0, 1.4, 0};
-        ColorMatrix alpha;
-        alpha.aVector = {0, 0, 0, float(0.14 * amount)};
-        plan.addPosition([random, grey, alpha](PixelRow& row) {
-            float noise[4 * 64];
-            for (int start = 0; start < row.count; start += 64) {
-                const int n = std::min(64, row.count - start);
-                random.fill(row.x + start, row.y, n, noise);
-                float* p = row.pixels + size_t(start) * 4;
-                for (int i = 0; i < n; ++i, p += 4) {
-                    float* s = noise + 4 * i;
-                    grey.apply(s[0], s[1], s[2]);
-                    alpha.apply(s);
-                    overlayBlend::composite(s, p);
-                }
-            }
-        });
+        const FilmGrain f{amount};
+        plan.addPosition([f](PixelRow& row) { f.apply(row); });
     }
 };
 

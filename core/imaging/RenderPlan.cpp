@@ -4,41 +4,105 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-// 8-bit premultiplied to working floats; opaque pixels (nearly all) skip the division.
+// 8-bit premultiplied to working floats: colour divided by alpha (a transparent pixel becomes
+// 0), alpha scaled into 0...1. Four pixels share one vector division of their alphas.
 void decodeRow(const uchar* in, int count, float* out) {
-    for (int i = 0; i < count; ++i, in += 4, out += 4) {
-        const int a = in[3];
-        if (a == 255) {
-            constexpr float unit = 1.0f / 255.0f;
-            out[0] = float(in[0]) * unit;
-            out[1] = float(in[1]) * unit;
-            out[2] = float(in[2]) * unit;
-            out[3] = 1.0f;
-        } else if (a == 0) {
-            out[0] = out[1] = out[2] = out[3] = 0.0f;
-        } else {
-            const float s = 1.0f / float(a);
-            out[0] = std::min(1.0f, float(in[0]) * s);
-            out[1] = std::min(1.0f, float(in[1]) * s);
-            out[2] = std::min(1.0f, float(in[2]) * s);
-            out[3] = float(a) / 255.0f;
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    const __m128 one = _mm_set1_ps(1.0f), fzero = _mm_setzero_ps();
+    const __m128 alphaLane = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
+    for (; i + 4 <= count; i += 4, in += 16, out += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+        const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
+        const __m128 px[4] = {_mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)),
+                              _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))};
+        const __m128 alphas = _mm_shuffle_ps(_mm_shuffle_ps(px[0], px[1], 0xff), _mm_shuffle_ps(px[2], px[3], 0xff), 0x88);
+        const __m128 inverse = _mm_and_ps(_mm_cmpgt_ps(alphas, fzero), _mm_div_ps(one, _mm_max_ps(alphas, one)));
+        alignas(16) float s[4];
+        _mm_store_ps(s, inverse);
+        for (int k = 0; k < 4; ++k) {
+            const __m128 colour = _mm_min_ps(_mm_mul_ps(px[k], _mm_set1_ps(s[k])), one);
+            const __m128 alpha = _mm_mul_ps(px[k], _mm_set1_ps(1.0f / 255.0f));
+            _mm_storeu_ps(out + 4 * k, _mm_or_ps(_mm_andnot_ps(alphaLane, colour), _mm_and_ps(alphaLane, alpha)));
         }
+    }
+#endif
+    for (; i < count; ++i, in += 4, out += 4) {
+        const float a = float(in[3]);
+        const float s = a > 0.0f ? 1.0f / a : 0.0f;
+        for (int c = 0; c < 3; ++c) out[c] = std::min(1.0f, float(in[c]) * s);
+        out[3] = a * (1.0f / 255.0f);
     }
 }
 
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
 inline float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
+// Working floats to 8-bit premultiplied, rounded to nearest.
 void encodeRow(const float* in, int count, uchar* out) {
-    for (int i = 0; i < count; ++i, in += 4, out += 4) {
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps(), half = _mm_set1_ps(0.5f);
+    const __m128 scale = _mm_set1_ps(255.0f);
+    const __m128 alphaLane = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
+    auto pixel = [&](const float* p) {
+        // max(v, 0) first: a value that is not a number becomes 0.
+        const __m128 v = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), one);
+        const __m128 a = _mm_mul_ps(_mm_shuffle_ps(v, v, 0xff), scale);
+        const __m128 premultiplied = _mm_or_ps(_mm_andnot_ps(alphaLane, _mm_mul_ps(v, a)), _mm_and_ps(alphaLane, a));
+        return _mm_cvttps_epi32(_mm_add_ps(premultiplied, half));
+    };
+    for (; i + 4 <= count; i += 4, in += 16, out += 16) {
+        const __m128i first = _mm_packs_epi32(pixel(in), pixel(in + 4));
+        const __m128i second = _mm_packs_epi32(pixel(in + 8), pixel(in + 12));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
+    }
+#endif
+    for (; i < count; ++i, in += 4, out += 4) {
         const float a = unit(in[3]) * 255.0f;
-        out[0] = uchar(unit(in[0]) * a + 0.5f);
-        out[1] = uchar(unit(in[1]) * a + 0.5f);
-        out[2] = uchar(unit(in[2]) * a + 0.5f);
-        out[3] = uchar(a + 0.5f);
+        for (int c = 0; c < 3; ++c) out[c] = uchar(int(unit(in[c]) * a + 0.5f));
+        out[3] = uchar(int(a + 0.5f));
+    }
+}
+
+TAVI_PIXEL_KERNEL void lumaRow(const float* pixels, int count, float* luma) {
+    for (int x = 0; x < count; ++x) luma[x] = lumaOf(pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2]);
+}
+
+// The float checkpoint of a preview is tens of megabytes; a fresh one each render would be
+// paged in anew each time (the editor renders on every slider move). One buffer of preview size
+// is kept for the next render; larger ones are returned to the system.
+constexpr size_t kKeptScratchFloats = size_t(2'600'000) * 4;
+std::mutex scratchMutex;
+std::unique_ptr<float[]> keptScratch;
+size_t keptScratchFloats = 0;
+
+std::unique_ptr<float[]> takeScratch(size_t floats) {
+    {
+        std::lock_guard lock(scratchMutex);
+        if (keptScratch && keptScratchFloats >= floats) {
+            keptScratchFloats = 0;
+            return std::move(keptScratch);
+        }
+    }
+    return std::unique_ptr<float[]>(new float[floats]); // uninitialised: rows are written before read
+}
+
+void returnScratch(std::unique_ptr<float[]> buffer, size_t floats) {
+    if (!buffer || floats > kKeptScratchFloats) return;
+    std::lock_guard lock(scratchMutex);
+    if (floats >= keptScratchFloats) {
+        keptScratch = std::move(buffer);
+        keptScratchFloats = floats;
     }
 }
 
@@ -142,12 +206,22 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
     const int width = source.width(), height = source.height();
     compile(width, height);
 
-    std::unique_ptr<float[]> checkpoint; // uninitialised: every row is written before it is read
+    std::unique_ptr<float[]> checkpoint;
+    size_t checkpointFloats = 0;
     int checkpointOps = 0; // ops already applied to the checkpoint's pixels
     const bool keep = qint64(width) * height <= kCheckpointPixels;
-    auto loadRow = [&](int y, int x, int count, float* pixels) {
-        if (checkpointOps > 0) std::copy_n(checkpoint.get() + (size_t(y) * width + x) * 4, size_t(count) * 4, pixels);
-        else decodeRow(source.constScanLine(y) + size_t(x) * 4, count, pixels);
+    // The row to work on: the checkpoint's own row when the pass may change it in place,
+    // otherwise a copy (or the decoded source) in `scratch`.
+    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace) -> float* {
+        float* kept = checkpoint ? checkpoint.get() + (size_t(y) * width + x) * 4 : nullptr;
+        if (checkpointOps > 0) {
+            if (inPlace) return kept;
+            std::copy_n(kept, size_t(count) * 4, scratch);
+            return scratch;
+        }
+        float* target = inPlace && kept ? kept : scratch;
+        decodeRow(source.constScanLine(y) + size_t(x) * 4, count, target);
+        return target;
     };
 
     // One pass per detail step, each building the luminance plane that step reads.
@@ -156,17 +230,18 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
         const bool store = keep && !plane.sparse() && k - checkpointOps > 1;
-        if (store && !checkpoint) checkpoint.reset(new float[size_t(width) * height * 4]);
+        if (store && !checkpoint) {
+            checkpointFloats = size_t(width) * height * 4;
+            checkpoint = takeScratch(checkpointFloats);
+        }
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
-            std::vector<float> pixels(size_t(width) * 4), luma(width), blurred;
+            std::vector<float> scratch(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 if (!plane.wantsRow(y)) continue;
-                PixelRow row{pixels.data(), width, 0, y, width, height};
-                loadRow(y, 0, width, pixels.data());
+                float* pixels = loadRow(y, 0, width, scratch.data(), store);
+                PixelRow row{pixels, width, 0, y, width, height};
                 runOps(row, checkpointOps, k, blurred);
-                if (store) std::copy_n(pixels.data(), size_t(width) * 4, checkpoint.get() + size_t(y) * width * 4);
-                for (int x = 0; x < width; ++x)
-                    luma[x] = lumaOf(pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2]);
+                lumaRow(pixels, width, luma.data());
                 plane.addRow(y, luma.data());
             }
         });
@@ -177,16 +252,18 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
     QImage out(region.size(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull()) return {};
     const int count = region.width();
+    // The last pass is the checkpoint's last reader, so it may work in place.
     parallelBands(region.height(), 8, [&](int begin, int end) {
-        std::vector<float> pixels(size_t(count) * 4), blurred;
+        std::vector<float> scratch(size_t(count) * 4), blurred;
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
-            PixelRow row{pixels.data(), count, region.x(), y, width, height};
-            loadRow(y, region.x(), count, pixels.data());
+            float* pixels = loadRow(y, region.x(), count, scratch.data(), true);
+            PixelRow row{pixels, count, region.x(), y, width, height};
             runOps(row, checkpointOps, int(ops_.size()), blurred);
-            encodeRow(pixels.data(), count, out.scanLine(j));
+            encodeRow(pixels, count, out.scanLine(j));
         }
     });
+    returnScratch(std::move(checkpoint), checkpointFloats);
     // The planes and tables served this render only; free them before the geometry allocates.
     ops_.clear();
     planes_.clear();

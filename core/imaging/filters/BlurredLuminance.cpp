@@ -1,6 +1,7 @@
 #include "core/imaging/filters/BlurredLuminance.h"
 
 #include "core/imaging/filters/GaussianBlur.h"
+#include "core/imaging/filters/PixelRow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,47 +74,76 @@ void BlurredLuminance::finish() {
     gaussianBlurPlane(plane_.data(), width_, height_, std::sqrt(std::max(reducedVariance, 0.0)));
 }
 
+namespace {
+
+// Lane-parallel pieces of sampleRow.
+TAVI_PIXEL_KERNEL void addScaled(float* acc, const std::uint16_t* in, float w, int n) {
+    for (int i = 0; i < n; ++i) acc[i] += w * float(in[i]);
+}
+TAVI_PIXEL_KERNEL void convolve(const float* column, const float* kernel, int taps, int count, float* out) {
+    for (int i = 0; i < count; ++i) out[i] = -0.5f;
+    for (int t = 0; t < taps; ++t) {
+        const float k = kernel[t];
+        const float* in = column + t;
+        for (int i = 0; i < count; ++i) out[i] += k * in[i];
+    }
+}
+TAVI_PIXEL_KERNEL void lerpRows(const float* r0, const float* r1, float t, int n, float* out) {
+    for (int i = 0; i < n; ++i) out[i] = r0[i] + (r1[i] - r0[i]) * t;
+}
+
+} // namespace
+
 void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
+    if (count <= 0) return;
     if (deferred_) {
         // Vertical taps into a row covering the horizontal reach, then horizontal taps.
         const int radius = int(kernel_.size() / 2);
+        const int first = x - radius, span = count + 2 * radius;
         thread_local std::vector<float> column;
-        column.assign(size_t(count) + 2 * radius, 0.0f);
+        thread_local std::vector<std::uint16_t> edge;
+        column.assign(size_t(span), 0.0f);
+        const bool inside = first >= 0 && first + span <= width_;
+        if (!inside) edge.resize(size_t(span));
         for (int j = -radius; j <= radius; ++j) {
             const std::uint16_t* row = raw_.data() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
             const float w = kernel_[j + radius] / kRawScale;
-            const int first = x - radius, span = count + 2 * radius;
-            if (first >= 0 && first + span <= width_) {
-                const std::uint16_t* in = row + first;
-                for (int i = 0; i < span; ++i) column[i] += w * float(in[i]);
+            if (inside) {
+                addScaled(column.data(), row + first, w, span);
             } else {
-                for (int i = 0; i < span; ++i) column[i] += w * float(row[std::clamp(first + i, 0, width_ - 1)]);
+                for (int i = 0; i < span; ++i) edge[i] = row[std::clamp(first + i, 0, width_ - 1)];
+                addScaled(column.data(), edge.data(), w, span);
             }
         }
-        for (int i = 0; i < count; ++i) {
-            float sum = 0;
-            for (int t = 0; t <= 2 * radius; ++t) sum += kernel_[t] * column[i + t];
-            out[i] = sum - 0.5f;
-        }
+        convolve(column.data(), kernel_.data(), int(kernel_.size()), count, out);
         return;
     }
     if (factor_ == 1) {
         const float* row = plane_.data() + size_t(std::clamp(y, 0, height_ - 1)) * width_;
-        for (int i = 0; i < count; ++i) out[i] = row[std::clamp(x + i, 0, width_ - 1)];
+        int i = 0;
+        for (; i < count && x + i < 0; ++i) out[i] = row[0];
+        const int inside = std::clamp(width_ - (x + i), 0, count - i);
+        std::copy_n(row + x + i, inside, out + i);
+        for (i += inside; i < count; ++i) out[i] = row[width_ - 1];
         return;
     }
-    const float inv = 1.0f / float(factor_);
+    // Rows first: the two reduced rows blended over the span the columns reach, then each pixel
+    // between its two samples; a pixel's phase within its block fixes its weight.
+    const int f = factor_;
+    const float inv = 1.0f / float(f);
     const float fy = std::clamp((float(y) + 0.5f) * inv - 0.5f, 0.0f, float(height_ - 1));
     const int y0 = std::min(int(fy), height_ - 1), y1 = std::min(y0 + 1, height_ - 1);
-    const float ty = fy - float(y0);
     const float* r0 = plane_.data() + size_t(y0) * width_;
     const float* r1 = plane_.data() + size_t(y1) * width_;
+    thread_local std::vector<float> blended;
+    blended.resize(size_t(width_));
+    const int k0 = std::clamp((x - f) / f, 0, width_ - 1);
+    const int k1 = std::clamp((x + count + f) / f + 1, 0, width_ - 1);
+    lerpRows(r0 + k0, r1 + k0, fy - float(y0), k1 - k0 + 1, blended.data() + k0);
+    const float* b = blended.data();
     for (int i = 0; i < count; ++i) {
         const float fx = std::clamp((float(x + i) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
-        const int x0 = std::min(int(fx), width_ - 1), x1 = std::min(x0 + 1, width_ - 1);
-        const float tx = fx - float(x0);
-        const float top = r0[x0] + (r0[x1] - r0[x0]) * tx;
-        const float bottom = r1[x0] + (r1[x1] - r1[x0]) * tx;
-        out[i] = top + (bottom - top) * ty;
+        const int c0 = std::min(int(fx), width_ - 1), c1 = std::min(c0 + 1, width_ - 1);
+        out[i] = b[c0] + (b[c1] - b[c0]) * (fx - float(c0));
     }
 }

@@ -80,19 +80,60 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
 
 void ColorLut3D::apply(PixelRow& row) const {
     float* p = row.pixels;
+    int i = 0;
 #if defined(__SSE2__)
-    // Entries are padded to four floats, so each corner is one vector load.
-    for (int i = 0; i < row.count; ++i, p += 4) {
-        const Corners k = corners(table_, p[0], p[1], p[2]);
-        __m128 v = _mm_mul_ps(_mm_set1_ps(k.w[0]), _mm_loadu_ps(k.c[0]));
-        v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(k.w[1]), _mm_loadu_ps(k.c[1])));
-        v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(k.w[2]), _mm_loadu_ps(k.c[2])));
-        v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(k.w[3]), _mm_loadu_ps(k.c[3])));
-        const float alpha = p[3];
-        _mm_storeu_ps(p, v);
-        p[3] = alpha;
+    // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen
+    // entry loads. Entries are padded to four floats, so each corner is one vector load. The
+    // grid index is kept in floats (exact: the largest offset is far below 2^24), since SSE2
+    // has no 32-bit integer multiply.
+    const float* const t = table_.data();
+    const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), scale = _mm_set1_ps(kSize - 1);
+    const __m128 top = _mm_set1_ps(kSize - 2);
+    const __m128 sr = _mm_set1_ps(4), sg = _mm_set1_ps(4 * kSize), sb = _mm_set1_ps(4 * kSize * kSize);
+    const __m128 sAll = _mm_add_ps(sr, _mm_add_ps(sg, sb));
+    auto select = [](__m128 mask, __m128 a, __m128 b) {
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    };
+    // max(v, 0) first: a value that is not a number compares false and becomes 0.
+    auto grid = [&](__m128 v) { return _mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale); };
+    for (; i + 4 <= row.count; i += 4, p += 16) {
+        __m128 r = _mm_loadu_ps(p), g = _mm_loadu_ps(p + 4), b = _mm_loadu_ps(p + 8), a = _mm_loadu_ps(p + 12);
+        _MM_TRANSPOSE4_PS(r, g, b, a);
+        r = grid(r);
+        g = grid(g);
+        b = grid(b);
+        const __m128 ir = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(r)), top);
+        const __m128 ig = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(g)), top);
+        const __m128 ib = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(b)), top);
+        const __m128 dr = _mm_sub_ps(r, ir), dg = _mm_sub_ps(g, ig), db = _mm_sub_ps(b, ib);
+        const __m128 base = _mm_add_ps(_mm_add_ps(_mm_mul_ps(ir, sr), _mm_mul_ps(ig, sg)), _mm_mul_ps(ib, sb));
+        const __m128 rg = _mm_cmpge_ps(dr, dg), gb = _mm_cmpge_ps(dg, db), rb = _mm_cmpge_ps(dr, db);
+        // The axis of the largest fraction is walked first, the one of the smallest last; ties
+        // may pick either, as their weights are then zero.
+        const __m128 largest = select(_mm_and_ps(rg, rb), sr, select(gb, sg, sb));
+        const __m128 smallest = select(_mm_and_ps(gb, rb), sb, select(rg, sg, sr));
+        const __m128 hi = _mm_max_ps(_mm_max_ps(dr, dg), db), lo = _mm_min_ps(_mm_min_ps(dr, dg), db);
+        const __m128 mid = _mm_sub_ps(_mm_add_ps(_mm_add_ps(dr, dg), db), _mm_add_ps(hi, lo));
+        alignas(16) int c0[4], c1[4], c2[4];
+        alignas(16) float w0[4], w1[4], w2[4], w3[4];
+        _mm_store_si128(reinterpret_cast<__m128i*>(c0), _mm_cvttps_epi32(base));
+        _mm_store_si128(reinterpret_cast<__m128i*>(c1), _mm_cvttps_epi32(_mm_add_ps(base, largest)));
+        _mm_store_si128(reinterpret_cast<__m128i*>(c2), _mm_cvttps_epi32(_mm_sub_ps(_mm_add_ps(base, sAll), smallest)));
+        _mm_store_ps(w0, _mm_sub_ps(one, hi));
+        _mm_store_ps(w1, _mm_sub_ps(hi, mid));
+        _mm_store_ps(w2, _mm_sub_ps(mid, lo));
+        _mm_store_ps(w3, lo);
+        const int far = 4 + 4 * kSize + 4 * kSize * kSize;
+        for (int k = 0; k < 4; ++k) {
+            __m128 v = _mm_mul_ps(_mm_set1_ps(w0[k]), _mm_loadu_ps(t + c0[k]));
+            v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w1[k]), _mm_loadu_ps(t + c1[k])));
+            v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w2[k]), _mm_loadu_ps(t + c2[k])));
+            v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w3[k]), _mm_loadu_ps(t + c0[k] + far)));
+            const float alpha = p[4 * k + 3];
+            _mm_storeu_ps(p + 4 * k, v);
+            p[4 * k + 3] = alpha;
+        }
     }
-#else
-    for (int i = 0; i < row.count; ++i, p += 4) apply(p[0], p[1], p[2]);
 #endif
+    for (; i < row.count; ++i, p += 4) apply(p[0], p[1], p[2]);
 }

@@ -7,6 +7,10 @@
 #include <cstddef>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 struct Recursive {
@@ -43,6 +47,63 @@ void recursiveLine(float* p, int n, std::ptrdiff_t stride, const Recursive& c) {
         y1 = y;
     }
 }
+
+#if defined(__SSE2__)
+// Four rows at once, one per vector lane: a single row's recursion is one long dependency
+// chain, four of them side by side keep the multiplier busy. Blocks of 4 x 4 are transposed in
+// and out so that each step reads one column of the four rows.
+void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
+    const __m128 B = _mm_set1_ps(c.B), b1 = _mm_set1_ps(c.b1), b2 = _mm_set1_ps(c.b2), b3 = _mm_set1_ps(c.b3);
+    auto step = [&](__m128 x, __m128& s1, __m128& s2, __m128& s3) {
+        const __m128 w = _mm_add_ps(_mm_add_ps(_mm_mul_ps(B, x), _mm_add_ps(_mm_mul_ps(b2, s2), _mm_mul_ps(b3, s3))),
+                                    _mm_mul_ps(b1, s1));
+        s3 = s2;
+        s2 = s1;
+        s1 = w;
+        return w;
+    };
+    auto column = [&](int i) { return _mm_set_ps(rows[3][i], rows[2][i], rows[1][i], rows[0][i]); };
+    auto put = [&](int i, __m128 v) {
+        alignas(16) float t[4];
+        _mm_store_ps(t, v);
+        for (int r = 0; r < 4; ++r) rows[r][i] = t[r];
+    };
+    const int blocks = n / 4 * 4;
+    __m128 s1 = column(0), s2 = s1, s3 = s1;
+    for (int i = 0; i < blocks; i += 4) {
+        __m128 a = _mm_loadu_ps(rows[0] + i), b = _mm_loadu_ps(rows[1] + i), d = _mm_loadu_ps(rows[2] + i),
+               e = _mm_loadu_ps(rows[3] + i);
+        _MM_TRANSPOSE4_PS(a, b, d, e);
+        a = step(a, s1, s2, s3);
+        b = step(b, s1, s2, s3);
+        d = step(d, s1, s2, s3);
+        e = step(e, s1, s2, s3);
+        _MM_TRANSPOSE4_PS(a, b, d, e);
+        _mm_storeu_ps(rows[0] + i, a);
+        _mm_storeu_ps(rows[1] + i, b);
+        _mm_storeu_ps(rows[2] + i, d);
+        _mm_storeu_ps(rows[3] + i, e);
+    }
+    for (int i = blocks; i < n; ++i) put(i, step(column(i), s1, s2, s3));
+    s1 = column(n - 1);
+    s2 = s3 = s1;
+    for (int i = n - 1; i >= blocks; --i) put(i, step(column(i), s1, s2, s3));
+    for (int i = blocks - 4; i >= 0; i -= 4) {
+        __m128 a = _mm_loadu_ps(rows[0] + i), b = _mm_loadu_ps(rows[1] + i), d = _mm_loadu_ps(rows[2] + i),
+               e = _mm_loadu_ps(rows[3] + i);
+        _MM_TRANSPOSE4_PS(a, b, d, e);
+        e = step(e, s1, s2, s3);
+        d = step(d, s1, s2, s3);
+        b = step(b, s1, s2, s3);
+        a = step(a, s1, s2, s3);
+        _MM_TRANSPOSE4_PS(a, b, d, e);
+        _mm_storeu_ps(rows[0] + i, a);
+        _mm_storeu_ps(rows[1] + i, b);
+        _mm_storeu_ps(rows[2] + i, d);
+        _mm_storeu_ps(rows[3] + i, e);
+    }
+}
+#endif
 
 // Columns a strip at a time, so the inner loop runs along a row of memory and vectorises.
 void recursiveColumns(float* plane, int width, int height, int x0, int x1, const Recursive& c) {
@@ -134,8 +195,20 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
         return;
     }
     const Recursive c = coefficients(sigma);
-    parallelBands(height, 8, [&](int begin, int end) {
-        for (int y = begin; y < end; ++y) recursiveLine(plane + size_t(y) * width, width, 1, c);
+    parallelBands((height + 3) / 4, 4, [&](int begin, int end) {
+        for (int y = begin * 4; y < std::min(height, end * 4);) {
+#if defined(__SSE2__)
+            if (y + 4 <= height) {
+                float* const rows[4] = {plane + size_t(y) * width, plane + size_t(y + 1) * width,
+                                        plane + size_t(y + 2) * width, plane + size_t(y + 3) * width};
+                recursiveRows4(rows, width, c);
+                y += 4;
+                continue;
+            }
+#endif
+            recursiveLine(plane + size_t(y) * width, width, 1, c);
+            ++y;
+        }
     });
     constexpr int strip = 64;
     const int strips = (width + strip - 1) / strip;

@@ -11,4 +11,27 @@ struct RandomGenerator {
 
     // Fills count pixels of row y starting at column x: four floats each.
     void fill(int x, int y, int count, float* out) const;
+
+    // The same numbers one pixel at a time, for kernels that fuse the noise with its use:
+    // rowKey(y) once per row, then sample(rowKey, x, out).
+    std::uint32_t rowKey(int y) const { return mix(std::uint32_t(y) * 0x9e3779b9U ^ seed); }
+    static void sample(std::uint32_t rowKey, int x, float* out) {
+        constexpr float unit = 1.0f / 65536.0f;
+        const std::uint32_t a = mix(rowKey ^ mix(std::uint32_t(x)));
+        const std::uint32_t b = mix(a ^ 0x68e31da4U);
+        out[0] = (float(a & 0xffffU) + 0.5f) * unit;
+        out[1] = (float(a >> 16) + 0.5f) * unit;
+        out[2] = (float(b & 0xffffU) + 0.5f) * unit;
+        out[3] = (float(b >> 16) + 0.5f) * unit;
+    }
+
+    // A 32-bit integer finaliser with good avalanche (each input bit flips about half the output).
+    static std::uint32_t mix(std::uint32_t h) {
+        h ^= h >> 16;
+        h *= 0x7feb352dU;
+        h ^= h >> 15;
+        h *= 0x846ca68bU;
+        h ^= h >> 16;
+        return h;
+    }
 };

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-void SharpenLuminance::apply(PixelRow& row, const float* blurred) const {
+TAVI_PIXEL_KERNEL void SharpenLuminance::apply(PixelRow& row, const float* blurred) const {
     const float k = 1.5f * float(sharpness);
     float* p = row.pixels;
     for (int i = 0; i < row.count; ++i, p += 4) {
-        const float detail = std::clamp(k * (lumaOf(p[0], p[1], p[2]) - blurred[i]), -0.25f, 0.25f);
+        const float detail = std::min(std::max(k * (lumaOf(p[0], p[1], p[2]) - blurred[i]), -0.25f), 0.25f);
         p[0] += detail;
         p[1] += detail;
         p[2] += detail;

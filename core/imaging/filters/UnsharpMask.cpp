@@ -1,6 +1,6 @@
 #include "core/imaging/filters/UnsharpMask.h"
 
-void UnsharpMask::apply(PixelRow& row, const float* blurred) const {
+TAVI_PIXEL_KERNEL void UnsharpMask::apply(PixelRow& row, const float* blurred) const {
     const float k = float(intensity);
     float* p = row.pixels;
     for (int i = 0; i < row.count; ++i, p += 4) {

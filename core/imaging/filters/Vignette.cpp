@@ -16,7 +16,7 @@ Vignette::Table Vignette::table() const {
     return t;
 }
 
-void Vignette::apply(const Table& table, PixelRow& row) {
+TAVI_PIXEL_KERNEL void Vignette::apply(const Table& table, PixelRow& row) {
     const float cx = 0.5f * float(row.frameWidth), cy = 0.5f * float(row.frameHeight);
     const float inv = 1.0f / std::max(cx * cx + cy * cy, 1e-6f);
     const float dy = float(row.y) + 0.5f - cy;
