@@ -131,22 +131,29 @@ int runRender(const QStringList& args) {
     for (const auto& edit : request->edits) edit(adjustments);
 
     FolderBrowserService browser;
-    const auto full = browser.loadOrientedCGImage(request->input);
+    auto full = browser.loadOrientedCGImage(request->input);
     if (!full) {
         cliErr(QStringLiteral("%1: not a readable image").arg(request->input));
         return 1;
     }
     // A bounded render stands for the full image: its radii shrink with it, as in the preview.
-    QImage source = *full;
+    QImage source = std::move(*full);
+    full.reset();
     double scale = 1.0;
-    if (request->maxSize && std::max(full->width(), full->height()) > *request->maxSize) {
-        source = full->scaled(*request->maxSize, *request->maxSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-        scale = double(source.width()) / full->width();
+    if (request->maxSize && std::max(source.width(), source.height()) > *request->maxSize) {
+        const int fullWidth = source.width();
+        source = source.scaled(*request->maxSize, *request->maxSize, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        scale = double(source.width()) / fullWidth;
     }
     QElapsedTimer timer;
     timer.start();
-    const QImage rendered = ImageRenderEngine().render(source, adjustments, request->includeCrop, scale);
+    // The decoded photo is not needed afterwards: the render may write over it.
+    const QImage rendered = ImageRenderEngine().render(std::move(source), adjustments, request->includeCrop, scale);
     const qint64 elapsed = timer.elapsed();
+    if (rendered.isNull()) {
+        cliErr(QStringLiteral("%1: not enough memory to render").arg(request->input));
+        return 1;
+    }
     ImageExportOptions options;
     options.format = *format;
     options.quality = request->quality;

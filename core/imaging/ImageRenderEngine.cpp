@@ -112,21 +112,39 @@ QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a,
     // A render that can't get its working memory keeps the picture as it was, like any other
     // step that can't produce an image.
     try {
-        return renderSteps(source, a, includeCrop, sourceScale);
+        return renderSteps(source, nullptr, a, includeCrop, sourceScale);
     } catch (const std::bad_alloc&) {
         return source;
     }
 }
 
-QImage ImageRenderEngine::renderSteps(const QImage& source, const EditAdjustments& a, bool includeCrop,
-                                      double sourceScale) const {
+QImage ImageRenderEngine::render(QImage&& source, const EditAdjustments& a, bool includeCrop,
+                                 double sourceScale) const {
+    if (a.isColorAndTransformIdentity() || source.isNull()) return std::move(source);
+    // Reused only when this is the bitmap's last owner; otherwise it is left alone.
+    QImage* reusable = source.isDetached() ? &source : nullptr;
+    try {
+        return renderSteps(source, reusable, a, includeCrop, sourceScale);
+    } catch (const std::bad_alloc&) {
+        // Rows may already have been overwritten: a half-rendered picture must not pass for the
+        // original, so the caller gets nothing and reports the failure.
+        if (reusable) return {};
+        return std::move(source);
+    }
+}
+
+QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, const EditAdjustments& a,
+                                      bool includeCrop, double sourceScale) const {
     if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
     sourceScale = std::clamp(sourceScale, 1e-4, 1e4);
     if (!isDecodableSize(source.width(), source.height())) return source;
-    const QImage input = source.format() == QImage::Format_RGBA8888_Premultiplied
-                             ? source
-                             : source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    if (input.isNull()) return source;
+    QImage converted;
+    if (source.format() != QImage::Format_RGBA8888_Premultiplied) {
+        converted = source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+        if (converted.isNull()) return source;
+        reusable = &converted; // our own copy: always free to overwrite
+    }
+    const QImage& input = converted.isNull() ? source : converted;
 
     RenderPlan plan;
     Chain chain{plan, sourceScale};
@@ -158,20 +176,26 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, const EditAdjustment
     const QRect region = geometry.sourceRegion();
     if (region.isEmpty()) return source;
     // The colour work covers only the source pixels the geometry will read.
-    QImage colored = input;
+    QImage colored; // not a second reference to the input yet: that would forbid reusing it
     QPoint origin(0, 0);
-    if (!plan.isEmpty()) {
-        colored = plan.render(input, region);
+    if (plan.isEmpty()) {
+        colored = input;
+    } else {
+        // Written over the input only when the input itself is the result's frame.
+        const bool inPlace = reusable && geometry.isIdentity() && region == input.rect();
+        colored = plan.render(input, region, inPlace ? reusable : nullptr);
         origin = region.topLeft();
         if (colored.isNull()) return source;
     }
     QImage output;
     if (geometry.isIdentity()) {
         if (plan.isEmpty()) return source; // only neutral looks and sub-tolerance moves
-        output = colored;
+        output = std::move(colored);
     } else {
         output = geometry.apply(colored, origin);
     }
+    // Sole owner from here: tagging the colour space must not detach a second full-size copy.
+    colored = QImage();
     if (output.isNull() || output.width() < 1 || output.height() < 1) return source;
     output.setColorSpace(QColorSpace::SRgb);
     return output;

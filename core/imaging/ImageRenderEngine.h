@@ -19,8 +19,14 @@ public:
     // can be drawn.
     QImage render(const QImage& source, const EditAdjustments& adjustments, bool includeCrop,
                   double sourceScale = 1.0) const;
+    // The same for a caller that gives the source up (an export): when nothing moves, the
+    // result is written over the source's own pixels, so a full-resolution render holds one
+    // bitmap instead of two. If the render runs out of memory half-way the result is a null
+    // image, never a half-rendered one.
+    QImage render(QImage&& source, const EditAdjustments& adjustments, bool includeCrop,
+                  double sourceScale = 1.0) const;
 
 private:
-    QImage renderSteps(const QImage& source, const EditAdjustments& adjustments, bool includeCrop,
-                       double sourceScale) const;
+    QImage renderSteps(const QImage& source, QImage* reusable, const EditAdjustments& adjustments,
+                       bool includeCrop, double sourceScale) const;
 };

@@ -202,7 +202,9 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
 // one table lookup, so it is done only when what it saves is more than a single step.
 constexpr qint64 kCheckpointPixels = 6'000'000;
 
-QImage RenderPlan::render(const QImage& source, const QRect& region) {
+QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse) {
+    if (reuse && !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
+        reuse = nullptr;
     const int width = source.width(), height = source.height();
     compile(width, height);
 
@@ -249,8 +251,18 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
         plane.finish();
     }
 
-    QImage out(region.size(), QImage::Format_RGBA8888_Premultiplied);
-    if (out.isNull()) return {};
+    QImage out;
+    uchar* outBits = nullptr;
+    qsizetype outStride = 0;
+    if (reuse) {
+        outBits = reuse->bits(); // sole owner: no copy
+        outStride = reuse->bytesPerLine();
+    } else {
+        out = QImage(region.size(), QImage::Format_RGBA8888_Premultiplied);
+        if (out.isNull()) return {};
+        outBits = out.bits();
+        outStride = out.bytesPerLine();
+    }
     const int count = region.width();
     // The last pass is the checkpoint's last reader, so it may work in place.
     parallelBands(region.height(), 8, [&](int begin, int end) {
@@ -260,7 +272,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
             float* pixels = loadRow(y, region.x(), count, scratch.data(), true);
             PixelRow row{pixels, count, region.x(), y, width, height};
             runOps(row, checkpointOps, int(ops_.size()), blurred);
-            encodeRow(pixels, count, out.scanLine(j));
+            encodeRow(pixels, count, outBits + j * outStride);
         }
     });
     returnScratch(std::move(checkpoint), checkpointFloats);
@@ -268,5 +280,5 @@ QImage RenderPlan::render(const QImage& source, const QRect& region) {
     ops_.clear();
     planes_.clear();
     tables_.clear();
-    return out;
+    return reuse ? std::move(*reuse) : out;
 }

@@ -38,8 +38,10 @@ public:
 
     // Runs the chain over `region` of `source` (RGBA8 premultiplied); the result has the
     // region's size. Neighbourhoods are read from the whole source, so a region renders exactly
-    // as the same pixels of a full render would.
-    QImage render(const QImage& source, const QRect& region);
+    // as the same pixels of a full render would. `reuse`, when given, is the source itself
+    // (sole owner, region the whole frame): each row of the result then replaces the row it
+    // came from (the last pass reads nothing but its own row) and the image is moved out of it.
+    QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr);
 
 private:
     struct Item {

@@ -167,3 +167,69 @@ TEST(RenderHostileRecipes, InfinitiesAndNotANumberNeverCrash) {
 }
 
 } // namespace
+
+namespace {
+
+EditAdjustments colourAndDetail() {
+    EditAdjustments a;
+    a.exposure = 0.3;
+    a.contrast = 1.2;
+    a.vibrance = 0.4;
+    a.highlights = 0.7;
+    a.shadows = 0.4;
+    a.clarity = 0.8;
+    a.sharpness = 0.6;
+    a.vignette = 0.5;
+    a.grain = 0.3;
+    a.filterPreset = PhotoFilterPreset::portra;
+    return a;
+}
+
+} // namespace
+
+// An export gives its decoded photo up so the result can take its memory; that must change
+// nothing about the pixels, and a bitmap someone else still holds must never be written.
+TEST(RenderGivenUpSource, SamePixelsAndASharedBitmapIsNeverWritten) {
+    const EditAdjustments a = colourAndDetail();
+    const QImage original = textured(123, 77); // odd sizes: vector bodies and scalar tails both
+    const QImage expected = engine.render(original, a, true);
+
+    QImage owned = original.copy();
+    const uchar* ownedBits = owned.constBits();
+    const QImage result = engine.render(std::move(owned), a, true);
+    EXPECT_EQ(result, expected);
+    EXPECT_EQ(result.constBits(), ownedBits); // the given-up bitmap was reused
+
+    QImage shared = original;
+    const QImage fromShared = engine.render(std::move(shared), a, true);
+    EXPECT_EQ(fromShared, expected);
+    EXPECT_NE(fromShared.constBits(), original.constBits());
+    EXPECT_EQ(original, textured(123, 77));
+
+    // With a move of pixels (a turn) the source can't be the result's frame: a new bitmap.
+    EditAdjustments turned = a;
+    turned.quarterTurns = 1;
+    QImage owned2 = original.copy();
+    const QImage turnedResult = engine.render(std::move(owned2), turned, true);
+    EXPECT_EQ(turnedResult, engine.render(original, turned, true));
+    EXPECT_EQ(turnedResult.size(), QSize(77, 123));
+}
+
+// Widths around the four-pixel vector bodies render each column the same as a wider picture's
+// matching columns would: the tails agree with the vector paths.
+TEST(RenderGivenUpSource, NarrowWidthsAgreeWithTheVectorPath) {
+    EditAdjustments a;
+    a.exposure = 0.5;
+    a.saturation = 1.3;
+    a.filterPreset = PhotoFilterPreset::fade; // a prepared table lookup
+    const QImage wide = textured(64, 9);
+    const QImage wideOut = engine.render(wide, a, true);
+    for (int width : {1, 2, 3, 5, 7}) {
+        const QImage narrow = wide.copy(0, 0, width, 9);
+        const QImage narrowOut = engine.render(narrow, a, true);
+        ASSERT_EQ(narrowOut.size(), narrow.size());
+        for (int y = 0; y < 9; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(narrowOut.pixel(x, y), wideOut.pixel(x, y)) << width << " at " << x << "," << y;
+    }
+}
