@@ -9,6 +9,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -79,6 +82,106 @@ inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4]
     storeClamped(acc, dst);
 #endif
 }
+
+// A pixel whose taps reach past the bitmap: the taps are clamped to the edge.
+void bicubicEdge(const uchar* base, qsizetype stride, int cw, int ch, int ix, int iy, const float (*wx)[4],
+                 const float (*wy)[4], uchar* dst) {
+    float acc[4] = {0, 0, 0, 0};
+    for (int j = 0; j < 4; ++j) {
+        const uchar* row = base + std::clamp(iy - 1 + j, 0, ch - 1) * stride;
+        float racc[4] = {0, 0, 0, 0};
+        for (int i = 0; i < 4; ++i) {
+            const uchar* px = row + size_t(std::clamp(ix - 1 + i, 0, cw - 1)) * 4;
+            for (int c = 0; c < 4; ++c) racc[c] += wx[i][0] * px[c];
+        }
+        for (int c = 0; c < 4; ++c) acc[c] += wy[j][0] * racc[c];
+    }
+    storeClamped(acc, dst);
+}
+
+// One output row of the straightened picture: pixel u reads around (fx + u·dx, fy + u·dy).
+struct ResampleRow {
+    const uchar* base;
+    qsizetype stride;
+    int cw, ch;
+    const CubicTable* table;
+
+    struct Tap {
+        int ix, iy;
+        const float (*wx)[4];
+        const float (*wy)[4];
+        bool inside;
+    };
+    Tap tap(double fx, double fy) const {
+        // Floor without a library call (SSE2 has no rounding instruction).
+        int ix = int(fx), iy = int(fy);
+        ix -= fx < ix;
+        iy -= fy < iy;
+        return {ix, iy, table->w[int((fx - ix) * CubicTable::kPhases + 0.5)],
+                table->w[int((fy - iy) * CubicTable::kPhases + 0.5)], ix >= 1 && iy >= 1 && ix + 2 < cw && iy + 2 < ch};
+    }
+    const uchar* corner(const Tap& t) const { return base + (t.iy - 1) * stride + size_t(t.ix - 1) * 4; }
+    void single(const Tap& t, uchar* dst) const {
+        if (t.inside) bicubicInside(corner(t), stride, t.wx, t.wy, dst);
+        else bicubicEdge(base, stride, cw, ch, t.ix, t.iy, t.wx, t.wy, dst);
+    }
+
+    void run(double fx, double fy, double dx, double dy, int width, uchar* dst) const {
+        for (int u = 0; u < width; ++u, dst += 4, fx += dx, fy += dy) single(tap(fx, fy), dst);
+    }
+
+#if defined(__x86_64__) && defined(__GNUC__)
+    // Two output pixels per step, one in each half of a 256-bit register, with fused
+    // multiply-adds: twice the pixels for the same instructions as the 128-bit path.
+    __attribute__((target("avx2,fma"))) static __m256 pair(const float* a, const float* b) {
+        return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(a)), _mm_load_ps(b), 1);
+    }
+    __attribute__((target("avx2,fma"))) void runWide(double fx, double fy, double dx, double dy, int width,
+                                                      uchar* dst) const {
+        const __m256i zero = _mm256_setzero_si256();
+        int u = 0;
+        for (; u + 1 < width; u += 2, dst += 8, fx += 2 * dx, fy += 2 * dy) {
+            const Tap a = tap(fx, fy), b = tap(fx + dx, fy + dy);
+            if (!a.inside || !b.inside) {
+                single(a, dst);
+                single(b, dst + 4);
+                continue;
+            }
+            const uchar* pa = corner(a);
+            const uchar* pb = corner(b);
+            const __m256 w0 = pair(a.wx[0], b.wx[0]), w1 = pair(a.wx[1], b.wx[1]);
+            const __m256 w2 = pair(a.wx[2], b.wx[2]), w3 = pair(a.wx[3], b.wx[3]);
+            __m256 acc = _mm256_setzero_ps();
+            for (int j = 0; j < 4; ++j, pa += stride, pb += stride) {
+                const __m256i four = _mm256_inserti128_si256(
+                    _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pa))),
+                    _mm_loadu_si128(reinterpret_cast<const __m128i*>(pb)), 1);
+                const __m256i lo = _mm256_unpacklo_epi8(four, zero), hi = _mm256_unpackhi_epi8(four, zero);
+                __m256 row = _mm256_mul_ps(w0, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(lo, zero)));
+                row = _mm256_fmadd_ps(w1, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(lo, zero)), row);
+                row = _mm256_fmadd_ps(w2, _mm256_cvtepi32_ps(_mm256_unpacklo_epi16(hi, zero)), row);
+                row = _mm256_fmadd_ps(w3, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(hi, zero)), row);
+                acc = _mm256_fmadd_ps(pair(a.wy[j], b.wy[j]), row, acc);
+            }
+            const __m256 alpha = _mm256_min_ps(_mm256_max_ps(_mm256_permute_ps(acc, 0xff), _mm256_setzero_ps()),
+                                               _mm256_set1_ps(255.0f));
+            const __m256 clamped = _mm256_min_ps(_mm256_max_ps(acc, _mm256_setzero_ps()), alpha);
+            const __m256i ints = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
+            const __m256i words = _mm256_packs_epi32(ints, ints);
+            const __m256i bytes = _mm256_packus_epi16(words, words);
+            const int first = _mm_cvtsi128_si32(_mm256_castsi256_si128(bytes));
+            const int second = _mm_cvtsi128_si32(_mm256_extracti128_si256(bytes, 1));
+            std::memcpy(dst, &first, 4);
+            std::memcpy(dst + 4, &second, 4);
+        }
+        if (u < width) single(tap(fx, fy), dst);
+    }
+    static bool wideAvailable() {
+        static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+        return available;
+    }
+#endif
+};
 
 // Outward rounding that ignores floating-point dust: 0.1 × 300 is 30, not a pixel more.
 int floorTolerant(double v) { return int(std::floor(v + 1e-7)); }
@@ -193,33 +296,25 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
     const uchar* const base = colored.constBits();
     const qsizetype stride = colored.bytesPerLine();
     const CubicTable& table = cubicTable();
+    const ResampleRow resample{base, stride, cw, ch, &table};
+#if defined(__x86_64__) && defined(__GNUC__)
+    const bool wide = ResampleRow::wideAvailable();
+#else
+    const bool wide = false;
+#endif
+    uchar* const outBits = out.bits();
+    const qsizetype outStride = out.bytesPerLine();
     parallelBands(output_.height(), 8, [&](int begin, int end) {
         for (int v = begin; v < end; ++v) {
-            uchar* dst = out.scanLine(v);
-            double fx = origin0.x() + v * stepV.x() - ox, fy = origin0.y() + v * stepV.y() - oy;
-            for (int u = 0; u < output_.width(); ++u, dst += 4, fx += stepU.x(), fy += stepU.y()) {
-                // Floor without a library call (SSE2 has no rounding instruction).
-                int ix = int(fx), iy = int(fy);
-                ix -= fx < ix;
-                iy -= fy < iy;
-                const auto& wx = table.w[int((fx - ix) * CubicTable::kPhases + 0.5)];
-                const auto& wy = table.w[int((fy - iy) * CubicTable::kPhases + 0.5)];
-                if (ix >= 1 && iy >= 1 && ix + 2 < cw && iy + 2 < ch) {
-                    bicubicInside(base + (iy - 1) * stride + size_t(ix - 1) * 4, stride, wx, wy, dst);
-                    continue;
-                }
-                float acc[4] = {0, 0, 0, 0};
-                for (int j = 0; j < 4; ++j) {
-                    const uchar* row = base + std::clamp(iy - 1 + j, 0, ch - 1) * stride;
-                    float racc[4] = {0, 0, 0, 0};
-                    for (int i = 0; i < 4; ++i) {
-                        const uchar* px = row + size_t(std::clamp(ix - 1 + i, 0, cw - 1)) * 4;
-                        for (int c = 0; c < 4; ++c) racc[c] += wx[i][0] * px[c];
-                    }
-                    for (int c = 0; c < 4; ++c) acc[c] += wy[j][0] * racc[c];
-                }
-                storeClamped(acc, dst);
+            uchar* dst = outBits + v * outStride;
+            const double fx = origin0.x() + v * stepV.x() - ox, fy = origin0.y() + v * stepV.y() - oy;
+#if defined(__x86_64__) && defined(__GNUC__)
+            if (wide) {
+                resample.runWide(fx, fy, stepU.x(), stepU.y(), output_.width(), dst);
+                continue;
             }
+#endif
+            resample.run(fx, fy, stepU.x(), stepU.y(), output_.width(), dst);
         }
     });
     return out;

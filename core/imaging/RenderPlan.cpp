@@ -12,70 +12,73 @@
 
 namespace {
 
-// 8-bit premultiplied to working floats: colour divided by alpha (a transparent pixel becomes
-// 0), alpha scaled into 0...1. Four pixels share one vector division of their alphas.
-void decodeRow(const uchar* in, int count, float* out) {
+// 8-bit premultiplied to a planar working row: colour divided by alpha (a transparent pixel
+// becomes 0), alpha scaled into 0...1. Four pixels are widened, transposed into components and
+// share one vector division of their alphas.
+void decodeRow(const uchar* in, int count, const PixelRow& out) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128 one = _mm_set1_ps(1.0f), fzero = _mm_setzero_ps();
-    const __m128 alphaLane = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
-    for (; i + 4 <= count; i += 4, in += 16, out += 16) {
+    const __m128 one = _mm_set1_ps(1.0f), fzero = _mm_setzero_ps(), unit = _mm_set1_ps(1.0f / 255.0f);
+    for (; i + 4 <= count; i += 4, in += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
         const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
-        const __m128 px[4] = {_mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero)),
-                              _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))};
-        const __m128 alphas = _mm_shuffle_ps(_mm_shuffle_ps(px[0], px[1], 0xff), _mm_shuffle_ps(px[2], px[3], 0xff), 0x88);
-        const __m128 inverse = _mm_and_ps(_mm_cmpgt_ps(alphas, fzero), _mm_div_ps(one, _mm_max_ps(alphas, one)));
-        alignas(16) float s[4];
-        _mm_store_ps(s, inverse);
-        for (int k = 0; k < 4; ++k) {
-            const __m128 colour = _mm_min_ps(_mm_mul_ps(px[k], _mm_set1_ps(s[k])), one);
-            const __m128 alpha = _mm_mul_ps(px[k], _mm_set1_ps(1.0f / 255.0f));
-            _mm_storeu_ps(out + 4 * k, _mm_or_ps(_mm_andnot_ps(alphaLane, colour), _mm_and_ps(alphaLane, alpha)));
-        }
+        __m128 r = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), g = _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero));
+        __m128 b = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), a = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
+        _MM_TRANSPOSE4_PS(r, g, b, a);
+        const __m128 inverse = _mm_and_ps(_mm_cmpgt_ps(a, fzero), _mm_div_ps(one, _mm_max_ps(a, one)));
+        _mm_storeu_ps(out.r + i, _mm_min_ps(_mm_mul_ps(r, inverse), one));
+        _mm_storeu_ps(out.g + i, _mm_min_ps(_mm_mul_ps(g, inverse), one));
+        _mm_storeu_ps(out.b + i, _mm_min_ps(_mm_mul_ps(b, inverse), one));
+        _mm_storeu_ps(out.a + i, _mm_mul_ps(a, unit));
     }
 #endif
-    for (; i < count; ++i, in += 4, out += 4) {
+    for (; i < count; ++i, in += 4) {
         const float a = float(in[3]);
         const float s = a > 0.0f ? 1.0f / a : 0.0f;
-        for (int c = 0; c < 3; ++c) out[c] = std::min(1.0f, float(in[c]) * s);
-        out[3] = a * (1.0f / 255.0f);
+        out.r[i] = std::min(1.0f, float(in[0]) * s);
+        out.g[i] = std::min(1.0f, float(in[1]) * s);
+        out.b[i] = std::min(1.0f, float(in[2]) * s);
+        out.a[i] = a * (1.0f / 255.0f);
     }
 }
 
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
 inline float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
-// Working floats to 8-bit premultiplied, rounded to nearest.
-void encodeRow(const float* in, int count, uchar* out) {
+// A planar working row to 8-bit premultiplied, rounded to nearest.
+void encodeRow(const PixelRow& in, int count, uchar* out) {
     int i = 0;
 #if defined(__SSE2__)
     const __m128 one = _mm_set1_ps(1.0f), zero = _mm_setzero_ps(), half = _mm_set1_ps(0.5f);
     const __m128 scale = _mm_set1_ps(255.0f);
-    const __m128 alphaLane = _mm_castsi128_ps(_mm_set_epi32(-1, 0, 0, 0));
-    auto pixel = [&](const float* p) {
-        // max(v, 0) first: a value that is not a number becomes 0.
-        const __m128 v = _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), one);
-        const __m128 a = _mm_mul_ps(_mm_shuffle_ps(v, v, 0xff), scale);
-        const __m128 premultiplied = _mm_or_ps(_mm_andnot_ps(alphaLane, _mm_mul_ps(v, a)), _mm_and_ps(alphaLane, a));
-        return _mm_cvttps_epi32(_mm_add_ps(premultiplied, half));
-    };
-    for (; i + 4 <= count; i += 4, in += 16, out += 16) {
-        const __m128i first = _mm_packs_epi32(pixel(in), pixel(in + 4));
-        const __m128i second = _mm_packs_epi32(pixel(in + 8), pixel(in + 12));
+    // max(v, 0) first: a value that is not a number becomes 0.
+    auto clamped = [&](const float* p) { return _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), one); };
+    for (; i + 4 <= count; i += 4, out += 16) {
+        __m128 a = _mm_mul_ps(clamped(in.a + i), scale);
+        __m128 r = _mm_mul_ps(clamped(in.r + i), a), g = _mm_mul_ps(clamped(in.g + i), a);
+        __m128 b = _mm_mul_ps(clamped(in.b + i), a);
+        _MM_TRANSPOSE4_PS(r, g, b, a);
+        auto round = [&](__m128 v) { return _mm_cvttps_epi32(_mm_add_ps(v, half)); };
+        const __m128i first = _mm_packs_epi32(round(r), round(g));
+        const __m128i second = _mm_packs_epi32(round(b), round(a));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(first, second));
     }
 #endif
-    for (; i < count; ++i, in += 4, out += 4) {
-        const float a = unit(in[3]) * 255.0f;
-        for (int c = 0; c < 3; ++c) out[c] = uchar(int(unit(in[c]) * a + 0.5f));
+    for (; i < count; ++i, out += 4) {
+        const float a = unit(in.a[i]) * 255.0f;
+        out[0] = uchar(int(unit(in.r[i]) * a + 0.5f));
+        out[1] = uchar(int(unit(in.g[i]) * a + 0.5f));
+        out[2] = uchar(int(unit(in.b[i]) * a + 0.5f));
         out[3] = uchar(int(a + 0.5f));
     }
 }
 
-TAVI_PIXEL_KERNEL void lumaRow(const float* pixels, int count, float* luma) {
-    for (int x = 0; x < count; ++x) luma[x] = lumaOf(pixels[4 * x], pixels[4 * x + 1], pixels[4 * x + 2]);
+TAVI_PIXEL_KERNEL void lumaRow(const PixelRow& row, float* luma) {
+    const float* __restrict r = row.r;
+    const float* __restrict g = row.g;
+    const float* __restrict b = row.b;
+    for (int x = 0; x < row.count; ++x) luma[x] = lumaOf(r[x], g[x], b[x]);
 }
 
 // The float checkpoint of a preview is tens of megabytes; a fresh one each render would be
@@ -198,8 +201,9 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
 // Below this many pixels (a preview) the working image at a detail step's input may be kept as
 // floats, so the steps before it run once per pixel; above it (the full-resolution export) the
 // chain is recomputed from the 8-bit source instead, which keeps memory near the bitmaps' own.
-// Keeping costs a fresh buffer (page faults, 16 bytes a pixel written and read back), more than
-// one table lookup, so it is done only when what it saves is more than a single step.
+// Starting a checkpoint costs a buffer (16 bytes a pixel written and read back), more than one
+// table lookup, so it is started only when what it saves is more than a single step; once it
+// exists, passes work on its rows in place and keeping their result costs nothing.
 constexpr qint64 kCheckpointPixels = 6'000'000;
 
 QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse) {
@@ -213,15 +217,23 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     int checkpointOps = 0; // ops already applied to the checkpoint's pixels
     const bool keep = qint64(width) * height <= kCheckpointPixels;
     // The row to work on: the checkpoint's own row when the pass may change it in place,
-    // otherwise a copy (or the decoded source) in `scratch`.
-    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace) -> float* {
-        float* kept = checkpoint ? checkpoint.get() + (size_t(y) * width + x) * 4 : nullptr;
+    // otherwise a copy (or the decoded source) in `scratch` (4 × count floats). The checkpoint
+    // keeps each row planar: its four components one after another, `width` floats apart.
+    auto keptRow = [&](int y, int x, int count) {
+        return PixelRow::planar(checkpoint.get() + size_t(y) * width * 4 + x, size_t(width), count, x, y, width, height);
+    };
+    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace) -> PixelRow {
+        const PixelRow copy = PixelRow::planar(scratch, size_t(count), count, x, y, width, height);
         if (checkpointOps > 0) {
+            const PixelRow kept = keptRow(y, x, count);
             if (inPlace) return kept;
-            std::copy_n(kept, size_t(count) * 4, scratch);
-            return scratch;
+            std::copy_n(kept.r, count, copy.r);
+            std::copy_n(kept.g, count, copy.g);
+            std::copy_n(kept.b, count, copy.b);
+            std::copy_n(kept.a, count, copy.a);
+            return copy;
         }
-        float* target = inPlace && kept ? kept : scratch;
+        const PixelRow target = inPlace && checkpoint ? keptRow(y, x, count) : copy;
         decodeRow(source.constScanLine(y) + size_t(x) * 4, count, target);
         return target;
     };
@@ -231,7 +243,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         if (ops_[k].plane < 0) continue;
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
-        const bool store = keep && !plane.sparse() && k - checkpointOps > 1;
+        const bool store = keep && !plane.sparse() && (checkpoint || k - checkpointOps > 1);
         if (store && !checkpoint) {
             checkpointFloats = size_t(width) * height * 4;
             checkpoint = takeScratch(checkpointFloats);
@@ -240,10 +252,9 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
             std::vector<float> scratch(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 if (!plane.wantsRow(y)) continue;
-                float* pixels = loadRow(y, 0, width, scratch.data(), store);
-                PixelRow row{pixels, width, 0, y, width, height};
+                PixelRow row = loadRow(y, 0, width, scratch.data(), store);
                 runOps(row, checkpointOps, k, blurred);
-                lumaRow(pixels, width, luma.data());
+                lumaRow(row, luma.data());
                 plane.addRow(y, luma.data());
             }
         });
@@ -269,10 +280,9 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         std::vector<float> scratch(size_t(count) * 4), blurred;
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
-            float* pixels = loadRow(y, region.x(), count, scratch.data(), true);
-            PixelRow row{pixels, count, region.x(), y, width, height};
+            PixelRow row = loadRow(y, region.x(), count, scratch.data(), true);
             runOps(row, checkpointOps, int(ops_.size()), blurred);
-            encodeRow(pixels, count, outBits + j * outStride);
+            encodeRow(row, count, outBits + j * outStride);
         }
     });
     returnScratch(std::move(checkpoint), checkpointFloats);

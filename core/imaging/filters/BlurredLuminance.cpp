@@ -63,6 +63,19 @@ void BlurredLuminance::addRow(int y, const float* luma) {
 
 void BlurredLuminance::finish() {
     if (deferred_) return;
+    if (factor_ > 1) {
+        // Where each frame column falls between two stored columns (the right one is index + 1,
+        // which past the last column reads a copy of it).
+        columnIndex_.resize(frameWidth_);
+        columnWeight_.resize(frameWidth_);
+        const float inv = 1.0f / float(factor_);
+        for (int x = 0; x < frameWidth_; ++x) {
+            const float fx = std::clamp((float(x) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
+            const int c0 = std::min(int(fx), width_ - 1);
+            columnIndex_[x] = c0;
+            columnWeight_[x] = c0 + 1 < width_ ? fx - float(c0) : 0.0f;
+        }
+    }
     for (int j = 0; j < height_; ++j) {
         if (weights_[j] <= 1.0f) continue;
         float* row = plane_.data() + size_t(j) * width_;
@@ -86,6 +99,14 @@ TAVI_PIXEL_KERNEL void convolve(const float* column, const float* kernel, int ta
         const float k = kernel[t];
         const float* in = column + t;
         for (int i = 0; i < count; ++i) out[i] += k * in[i];
+    }
+}
+TAVI_PIXEL_KERNEL void interpolateColumns(const float* row, const int* index, const float* weight, int x, int count,
+                                          int frameWidth, float* out) {
+    for (int i = 0; i < count; ++i) {
+        const int c = std::clamp(x + i, 0, frameWidth - 1);
+        const int k = index[c];
+        out[i] = row[k] + (row[k + 1] - row[k]) * weight[c];
     }
 }
 TAVI_PIXEL_KERNEL void lerpRows(const float* r0, const float* r1, float t, int n, float* out) {
@@ -128,22 +149,17 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
         return;
     }
     // Rows first: the two reduced rows blended over the span the columns reach, then each pixel
-    // between its two samples; a pixel's phase within its block fixes its weight.
-    const int f = factor_;
-    const float inv = 1.0f / float(f);
+    // between its two samples, whose place and weight finish() worked out once per column.
+    const float inv = 1.0f / float(factor_);
     const float fy = std::clamp((float(y) + 0.5f) * inv - 0.5f, 0.0f, float(height_ - 1));
     const int y0 = std::min(int(fy), height_ - 1), y1 = std::min(y0 + 1, height_ - 1);
     const float* r0 = plane_.data() + size_t(y0) * width_;
     const float* r1 = plane_.data() + size_t(y1) * width_;
     thread_local std::vector<float> blended;
-    blended.resize(size_t(width_));
-    const int k0 = std::clamp((x - f) / f, 0, width_ - 1);
-    const int k1 = std::clamp((x + count + f) / f + 1, 0, width_ - 1);
+    blended.resize(size_t(width_) + 1);
+    const int first = std::clamp(x, 0, frameWidth_ - 1), last = std::clamp(x + count - 1, 0, frameWidth_ - 1);
+    const int k0 = columnIndex_[first], k1 = std::min(columnIndex_[last] + 1, width_ - 1);
     lerpRows(r0 + k0, r1 + k0, fy - float(y0), k1 - k0 + 1, blended.data() + k0);
-    const float* b = blended.data();
-    for (int i = 0; i < count; ++i) {
-        const float fx = std::clamp((float(x + i) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
-        const int c0 = std::min(int(fx), width_ - 1), c1 = std::min(c0 + 1, width_ - 1);
-        out[i] = b[c0] + (b[c1] - b[c0]) * (fx - float(c0));
-    }
+    blended[width_] = blended[width_ - 1]; // the last column's right neighbour is itself
+    interpolateColumns(blended.data(), columnIndex_.data(), columnWeight_.data(), x, count, frameWidth_, out);
 }

@@ -41,4 +41,6 @@ private:
     bool deferred_ = false;             // narrow blur applied while reading
     std::vector<std::uint16_t> raw_;    // deferred: luminance, 16-bit over −0.5 ... 1.5
     std::vector<float> kernel_;         // deferred: normalised Gaussian taps
+    std::vector<int> columnIndex_;      // reduced: the stored column left of each frame column
+    std::vector<float> columnWeight_;   // reduced: and the weight of the one right of it
 };

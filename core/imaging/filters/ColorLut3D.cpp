@@ -79,29 +79,28 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
 }
 
 void ColorLut3D::apply(PixelRow& row) const {
-    float* p = row.pixels;
+    float* const rs = row.r;
+    float* const gs = row.g;
+    float* const bs = row.b;
     int i = 0;
 #if defined(__SSE2__)
     // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen
-    // entry loads. Entries are padded to four floats, so each corner is one vector load. The
-    // grid index is kept in floats (exact: the largest offset is far below 2^24), since SSE2
-    // has no 32-bit integer multiply.
+    // entry loads. Entries are padded to four floats, so each corner is one vector load and the
+    // four results transpose back into the component arrays. The grid index is kept in floats
+    // (exact: the largest offset is far below 2^24), since SSE2 has no 32-bit integer multiply.
     const float* const t = table_.data();
     const __m128 zero = _mm_setzero_ps(), one = _mm_set1_ps(1.0f), scale = _mm_set1_ps(kSize - 1);
     const __m128 top = _mm_set1_ps(kSize - 2);
     const __m128 sr = _mm_set1_ps(4), sg = _mm_set1_ps(4 * kSize), sb = _mm_set1_ps(4 * kSize * kSize);
     const __m128 sAll = _mm_add_ps(sr, _mm_add_ps(sg, sb));
+    constexpr int far = 4 + 4 * kSize + 4 * kSize * kSize;
     auto select = [](__m128 mask, __m128 a, __m128 b) {
         return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
     };
     // max(v, 0) first: a value that is not a number compares false and becomes 0.
     auto grid = [&](__m128 v) { return _mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale); };
-    for (; i + 4 <= row.count; i += 4, p += 16) {
-        __m128 r = _mm_loadu_ps(p), g = _mm_loadu_ps(p + 4), b = _mm_loadu_ps(p + 8), a = _mm_loadu_ps(p + 12);
-        _MM_TRANSPOSE4_PS(r, g, b, a);
-        r = grid(r);
-        g = grid(g);
-        b = grid(b);
+    for (; i + 4 <= row.count; i += 4) {
+        const __m128 r = grid(_mm_loadu_ps(rs + i)), g = grid(_mm_loadu_ps(gs + i)), b = grid(_mm_loadu_ps(bs + i));
         const __m128 ir = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(r)), top);
         const __m128 ig = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(g)), top);
         const __m128 ib = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(b)), top);
@@ -123,17 +122,18 @@ void ColorLut3D::apply(PixelRow& row) const {
         _mm_store_ps(w1, _mm_sub_ps(hi, mid));
         _mm_store_ps(w2, _mm_sub_ps(mid, lo));
         _mm_store_ps(w3, lo);
-        const int far = 4 + 4 * kSize + 4 * kSize * kSize;
+        __m128 out[4];
         for (int k = 0; k < 4; ++k) {
             __m128 v = _mm_mul_ps(_mm_set1_ps(w0[k]), _mm_loadu_ps(t + c0[k]));
             v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w1[k]), _mm_loadu_ps(t + c1[k])));
             v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w2[k]), _mm_loadu_ps(t + c2[k])));
-            v = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w3[k]), _mm_loadu_ps(t + c0[k] + far)));
-            const float alpha = p[4 * k + 3];
-            _mm_storeu_ps(p + 4 * k, v);
-            p[4 * k + 3] = alpha;
+            out[k] = _mm_add_ps(v, _mm_mul_ps(_mm_set1_ps(w3[k]), _mm_loadu_ps(t + c0[k] + far)));
         }
+        _MM_TRANSPOSE4_PS(out[0], out[1], out[2], out[3]);
+        _mm_storeu_ps(rs + i, out[0]);
+        _mm_storeu_ps(gs + i, out[1]);
+        _mm_storeu_ps(bs + i, out[2]);
     }
 #endif
-    for (; i < row.count; ++i, p += 4) apply(p[0], p[1], p[2]);
+    for (; i < row.count; ++i) apply(rs[i], gs[i], bs[i]);
 }

@@ -7,13 +7,12 @@
 TAVI_PIXEL_KERNEL void FilmGrain::apply(PixelRow& row) const {
     const std::uint32_t key = RandomGenerator{seed}.rowKey(row.y);
     const float strength = float(0.14 * amount);
-    float* p = row.pixels;
+    float* const channels[3] = {row.r, row.g, row.b};
     for (int i = 0; i < row.count; ++i) {
         float noise[4];
         RandomGenerator::sample(key, row.x + i, noise);
         const float grey = (lumaOf(noise[0], noise[1], noise[2]) - 0.5f) * 1.4f + 0.5f;
         const float alpha = strength * noise[3];
-        float* px = p + 4 * i;
-        for (int c = 0; c < 3; ++c) px[c] += alpha * (overlayBlend::blend(px[c], grey) - px[c]);
+        for (float* channel : channels) channel[i] += alpha * (overlayBlend::blend(channel[i], grey) - channel[i]);
     }
 }

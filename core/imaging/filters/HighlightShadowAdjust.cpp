@@ -25,12 +25,13 @@ inline float lift(float y, float k) {
 TAVI_PIXEL_KERNEL void HighlightShadowAdjust::apply(PixelRow& row, const float* blurred) const {
     const float shadowK = 3.0f * float(shadowAmount);
     const float highlightK = 1.5f * float(1.0 - highlightAmount);
-    float* p = row.pixels;
+    float* __restrict r = row.r;
+    float* __restrict g = row.g;
+    float* __restrict b = row.b;
     // Written without early exits so that the loop runs lane-parallel; a pixel outside both
     // weights gets k = 0, and lift(y, 0) is y exactly.
     for (int i = 0; i < row.count; ++i) {
-        float* px = p + 4 * i;
-        const float y = std::min(std::max(lumaOf(px[0], px[1], px[2]), 0.0f), 1.0f);
+        const float y = std::min(std::max(lumaOf(r[i], g[i], b[i]), 0.0f), 1.0f);
         const float local = blurred[i];
         const float difference = std::abs(y - local);
         const float trustPixel = std::min(std::max((difference - 0.08f) / 0.25f, 0.0f), 1.0f);
@@ -40,8 +41,8 @@ TAVI_PIXEL_KERNEL void HighlightShadowAdjust::apply(PixelRow& row, const float* 
         const float add = std::max(target - y, 0.0f);
         const float ratio = target / std::max(y, 1e-6f);
         const float s = target < y ? (y > 1e-6f ? ratio : 0.0f) : 1.0f;
-        px[0] = px[0] * s + add;
-        px[1] = px[1] * s + add;
-        px[2] = px[2] * s + add;
+        r[i] = r[i] * s + add;
+        g[i] = g[i] * s + add;
+        b[i] = b[i] * s + add;
     }
 }

@@ -67,11 +67,10 @@ void parallelBands(int count, int grain, const std::function<void(int, int)>& bo
     shared->band = std::max(grain, (count + threads * 4 - 1) / (threads * 4));
     const int bands = (count + shared->band - 1) / shared->band;
     const int helpers = std::min(threads, bands) - 1;
-    for (int i = 0; i < helpers; ++i) {
-        auto helper = std::make_unique<Helper>(shared);
-        if (!pool->tryStart(helper.get())) break;
-        helper.release();
-    }
+    // Queued rather than tried: a worker that finished the previous call's helper a moment ago
+    // may not yet count as free, and tryStart would then run this whole call on one core. A
+    // helper that starts after the work is done finds the counter run out and leaves.
+    for (int i = 0; i < helpers; ++i) pool->start(new Helper(shared));
     shared->work();
     std::unique_lock lock(shared->mutex);
     shared->idle.wait(lock, [&] { return shared->active == 0; });

@@ -1,17 +1,30 @@
 #pragma once
 
-// A run of pixels of one row in the working space: four floats per pixel (red, green, blue
+#include <cstddef>
+
+// A run of pixels of one row in the working space, one array per component (red, green, blue
 // sRGB-encoded and not premultiplied, then alpha), values free to leave 0...1 between steps.
-// `x` and `y` place the run on the full source frame (y counted from the top row), so steps
-// that depend on position (vignette, grain) and on neighbours (blurred luminance planes) agree
-// whichever band computes them.
+// Planar, so that every per-pixel step is a plain loop over arrays that the compiler runs
+// lane-parallel without shuffling components. `x` and `y` place the run on the full source
+// frame (y counted from the top row), so steps that depend on position (vignette, grain) and
+// on neighbours (blurred luminance planes) agree whichever band computes them.
 struct PixelRow {
-    float* pixels = nullptr;
+    float* r = nullptr;
+    float* g = nullptr;
+    float* b = nullptr;
+    float* a = nullptr;
     int count = 0;
     int x = 0;
     int y = 0;
     int frameWidth = 0;
     int frameHeight = 0;
+
+    // The four arrays laid one after another in `storage`, `stride` floats apart.
+    static PixelRow planar(float* storage, std::size_t stride, int count, int x, int y, int frameWidth,
+                           int frameHeight) {
+        return {storage, storage + stride, storage + 2 * stride, storage + 3 * stride, count, x, y, frameWidth,
+                frameHeight};
+    }
 };
 
 // Rec. 709 luma of sRGB-encoded components: the grey that colour controls and vibrance pivot on.

@@ -2,11 +2,13 @@
 
 TAVI_PIXEL_KERNEL void UnsharpMask::apply(PixelRow& row, const float* blurred) const {
     const float k = float(intensity);
-    float* p = row.pixels;
-    for (int i = 0; i < row.count; ++i, p += 4) {
-        const float detail = k * (lumaOf(p[0], p[1], p[2]) - blurred[i]);
-        p[0] += detail;
-        p[1] += detail;
-        p[2] += detail;
+    float* __restrict r = row.r;
+    float* __restrict g = row.g;
+    float* __restrict b = row.b;
+    for (int i = 0; i < row.count; ++i) {
+        const float detail = k * (lumaOf(r[i], g[i], b[i]) - blurred[i]);
+        r[i] += detail;
+        g[i] += detail;
+        b[i] += detail;
     }
 }

@@ -21,14 +21,16 @@ TAVI_PIXEL_KERNEL void Vignette::apply(const Table& table, PixelRow& row) {
     const float inv = 1.0f / std::max(cx * cx + cy * cy, 1e-6f);
     const float dy = float(row.y) + 0.5f - cy;
     constexpr float last = float(Table::kEntries - 1);
-    float* p = row.pixels;
-    for (int i = 0; i < row.count; ++i, p += 4) {
+    float* __restrict r = row.r;
+    float* __restrict g = row.g;
+    float* __restrict b = row.b;
+    for (int i = 0; i < row.count; ++i) {
         const float dx = float(row.x + i) + 0.5f - cx;
         const float f = std::min((dx * dx + dy * dy) * inv, 1.0f) * last;
         const int k = std::min(int(f), int(last) - 1);
-        const float g = table.gain[k] + (table.gain[k + 1] - table.gain[k]) * (f - float(k));
-        p[0] *= g;
-        p[1] *= g;
-        p[2] *= g;
+        const float gain = table.gain[k] + (table.gain[k + 1] - table.gain[k]) * (f - float(k));
+        r[i] *= gain;
+        g[i] *= gain;
+        b[i] *= gain;
     }
 }
