@@ -26,6 +26,19 @@ BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma
         plane_.assign(size_t(width_) * height_, 0.0f);
     }
     weights_.assign(height_, 0.0f);
+    if (factor_ > 1) {
+        // Where each frame column falls between two stored columns (the right one is index + 1,
+        // which past the last column reads a copy of it).
+        columnIndex_.resize(frameWidth_);
+        columnWeight_.resize(frameWidth_);
+        const float inv = 1.0f / float(factor_);
+        for (int x = 0; x < frameWidth_; ++x) {
+            const float fx = std::clamp((float(x) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
+            const int c0 = std::min(int(fx), width_ - 1);
+            columnIndex_[x] = c0;
+            columnWeight_[x] = c0 + 1 < width_ ? fx - float(c0) : 0.0f;
+        }
+    }
 }
 
 namespace {
@@ -63,19 +76,6 @@ void BlurredLuminance::addRow(int y, const float* luma) {
 
 void BlurredLuminance::finish() {
     if (deferred_) return;
-    if (factor_ > 1) {
-        // Where each frame column falls between two stored columns (the right one is index + 1,
-        // which past the last column reads a copy of it).
-        columnIndex_.resize(frameWidth_);
-        columnWeight_.resize(frameWidth_);
-        const float inv = 1.0f / float(factor_);
-        for (int x = 0; x < frameWidth_; ++x) {
-            const float fx = std::clamp((float(x) + 0.5f) * inv - 0.5f, 0.0f, float(width_ - 1));
-            const int c0 = std::min(int(fx), width_ - 1);
-            columnIndex_[x] = c0;
-            columnWeight_[x] = c0 + 1 < width_ ? fx - float(c0) : 0.0f;
-        }
-    }
     for (int j = 0; j < height_; ++j) {
         if (weights_[j] <= 1.0f) continue;
         float* row = plane_.data() + size_t(j) * width_;
