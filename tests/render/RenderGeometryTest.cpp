@@ -233,3 +233,37 @@ TEST(RenderGivenUpSource, NarrowWidthsAgreeWithTheVectorPath) {
                 ASSERT_EQ(narrowOut.pixel(x, y), wideOut.pixel(x, y)) << width << " at " << x << "," << y;
     }
 }
+
+// Catmull-Rom reproduces a linear ramp exactly, so a straightened ramp must read, at every
+// pixel, the ramp's value at the point the turn and the fill scale map it to: wrong weights, a
+// wrong phase or two neighbouring pixels mixed up (the resampling runs two at a time where the
+// processor allows) all show.
+TEST(RenderGeometry, StraightenedRampReadsTheRampAtEveryMappedPoint) {
+    // Whole levels at every pixel (red x, green 4y), so the only errors left are the output's
+    // rounding and the 1/256-pixel phase: half a level. A steep ramp and a large angle make
+    // neighbouring pixels' phases differ by a third of a pixel, over a level of green.
+    const int w = 256, h = 61;
+    QImage ramp(w, h, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) ramp.setPixelColor(x, y, QColor(x, 4 * y, 128));
+    EditAdjustments a;
+    a.straightenDegrees = 30;
+    const QImage out = engine.render(ramp, a, true);
+    ASSERT_EQ(out.size(), ramp.size());
+    const double angle = 30 * M_PI / 180, c = std::cos(angle), s = std::sin(angle);
+    const double scale = std::max((c * w + s * h) / w, (s * w + c * h) / h);
+    const double cx = 0.5 * w, cy = 0.5 * h;
+    int checked = 0;
+    for (int v = 0; v < h; ++v)
+        for (int u = 0; u < w; ++u) {
+            const double px = (u + 0.5 - cx) / scale, py = (v + 0.5 - cy) / scale;
+            const double sx = cx + c * px + s * py - 0.5, sy = cy - s * px + c * py - 0.5;
+            if (sx < 2 || sy < 2 || sx > w - 3 || sy > h - 3) continue; // taps clamped at the rim
+            const QColor got = out.pixelColor(u, v);
+            ASSERT_NEAR(got.red(), sx, 0.75) << u << "," << v;
+            ASSERT_NEAR(got.green(), 4 * sy, 0.75) << u << "," << v;
+            ASSERT_EQ(got.blue(), 128) << u << "," << v;
+            ++checked;
+        }
+    EXPECT_GT(checked, w * h / 2);
+}
