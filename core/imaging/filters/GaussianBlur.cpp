@@ -68,40 +68,26 @@ void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
         _mm_store_ps(t, v);
         for (int r = 0; r < 4; ++r) rows[r][i] = t[r];
     };
+    // One 4 x 4 block in, its four steps in the pass's direction, the block back out.
+    auto block = [&](int i, bool forward, __m128& s1, __m128& s2, __m128& s3) {
+        __m128 v[4];
+        for (int r = 0; r < 4; ++r) v[r] = _mm_loadu_ps(rows[r] + i);
+        _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
+        for (int k = 0; k < 4; ++k) {
+            __m128& x = v[forward ? k : 3 - k];
+            x = step(x, s1, s2, s3);
+        }
+        _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
+        for (int r = 0; r < 4; ++r) _mm_storeu_ps(rows[r] + i, v[r]);
+    };
     const int blocks = n / 4 * 4;
     __m128 s1 = column(0), s2 = s1, s3 = s1;
-    for (int i = 0; i < blocks; i += 4) {
-        __m128 a = _mm_loadu_ps(rows[0] + i), b = _mm_loadu_ps(rows[1] + i), d = _mm_loadu_ps(rows[2] + i),
-               e = _mm_loadu_ps(rows[3] + i);
-        _MM_TRANSPOSE4_PS(a, b, d, e);
-        a = step(a, s1, s2, s3);
-        b = step(b, s1, s2, s3);
-        d = step(d, s1, s2, s3);
-        e = step(e, s1, s2, s3);
-        _MM_TRANSPOSE4_PS(a, b, d, e);
-        _mm_storeu_ps(rows[0] + i, a);
-        _mm_storeu_ps(rows[1] + i, b);
-        _mm_storeu_ps(rows[2] + i, d);
-        _mm_storeu_ps(rows[3] + i, e);
-    }
+    for (int i = 0; i < blocks; i += 4) block(i, true, s1, s2, s3);
     for (int i = blocks; i < n; ++i) put(i, step(column(i), s1, s2, s3));
     s1 = column(n - 1);
     s2 = s3 = s1;
     for (int i = n - 1; i >= blocks; --i) put(i, step(column(i), s1, s2, s3));
-    for (int i = blocks - 4; i >= 0; i -= 4) {
-        __m128 a = _mm_loadu_ps(rows[0] + i), b = _mm_loadu_ps(rows[1] + i), d = _mm_loadu_ps(rows[2] + i),
-               e = _mm_loadu_ps(rows[3] + i);
-        _MM_TRANSPOSE4_PS(a, b, d, e);
-        e = step(e, s1, s2, s3);
-        d = step(d, s1, s2, s3);
-        b = step(b, s1, s2, s3);
-        a = step(a, s1, s2, s3);
-        _MM_TRANSPOSE4_PS(a, b, d, e);
-        _mm_storeu_ps(rows[0] + i, a);
-        _mm_storeu_ps(rows[1] + i, b);
-        _mm_storeu_ps(rows[2] + i, d);
-        _mm_storeu_ps(rows[3] + i, e);
-    }
+    for (int i = blocks - 4; i >= 0; i -= 4) block(i, false, s1, s2, s3);
 }
 #endif
 

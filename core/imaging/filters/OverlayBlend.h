@@ -11,10 +11,9 @@ inline float blend(float background, float source) {
                               : 1.0f - 2.0f * (1.0f - background) * (1.0f - source);
 }
 
-// The source pixel (r, g, b, alpha; straight) over an opaque background pixel.
-inline void composite(const float* source, float* background) {
-    const float a = source[3];
-    for (int c = 0; c < 3; ++c) background[c] += a * (blend(background[c], source[c]) - background[c]);
+// One component of a source with alpha `alpha` (straight) over an opaque background.
+inline float over(float background, float source, float alpha) {
+    return background + alpha * (blend(background, source) - background);
 }
 
 } // namespace overlayBlend

@@ -9,10 +9,7 @@
 struct RandomGenerator {
     std::uint32_t seed = 0;
 
-    // Fills count pixels of row y starting at column x: four floats each.
-    void fill(int x, int y, int count, float* out) const;
-
-    // The same numbers one pixel at a time, for kernels that fuse the noise with its use:
+    // The four numbers of pixel (x, y), for kernels that fuse the noise with its use:
     // rowKey(y) once per row, then sample(rowKey, x, out).
     std::uint32_t rowKey(int y) const { return mix(std::uint32_t(y) * 0x9e3779b9U ^ seed); }
     static void sample(std::uint32_t rowKey, int x, float* out) {
