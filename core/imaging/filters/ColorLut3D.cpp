@@ -7,6 +7,10 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define TAVI_LUT_WIDE 1
+#endif
 
 ColorLut3D::ColorLut3D(const Transform& transform) {
     table_.resize(size_t(kSize) * kSize * kSize * 4);
@@ -78,11 +82,86 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
     b = k.w[0] * k.c[0][2] + k.w[1] * k.c[1][2] + k.w[2] * k.c[2][2] + k.w[3] * k.c[3][2];
 }
 
+#if defined(TAVI_LUT_WIDE)
+namespace {
+
+// Eight pixels at a time with AVX2 and FMA: the corner search of the SSE path runs on eight
+// lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
+// half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
+// the in-lane transpose at the end yield eight consecutive values of each component.
+__attribute__((target("avx2,fma"))) int applyWide(const float* t, float* rs, float* gs, float* bs, int count) {
+    constexpr int kSize = ColorLut3D::kSize;
+    const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), scale = _mm256_set1_ps(kSize - 1);
+    const __m256 top = _mm256_set1_ps(kSize - 2);
+    const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize), sb = _mm256_set1_epi32(4 * kSize * kSize);
+    const __m256i sAll = _mm256_add_epi32(sr, _mm256_add_epi32(sg, sb));
+    constexpr int far = 4 + 4 * kSize + 4 * kSize * kSize;
+#define TAVI_GRID(v) _mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale)
+#define TAVI_PICK(mask, a, b) \
+    _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(b), _mm256_castsi256_ps(a), mask))
+#define TAVI_ENTRIES(c, offset) _mm256_loadu2_m128(t + c[k + 4] + (offset), t + c[k] + (offset))
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs + i));
+        const __m256 g = TAVI_GRID(_mm256_loadu_ps(gs + i));
+        const __m256 b = TAVI_GRID(_mm256_loadu_ps(bs + i));
+        const __m256 ir = _mm256_min_ps(_mm256_floor_ps(r), top);
+        const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
+        const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
+        const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
+        const __m256i base = _mm256_add_epi32(
+            _mm256_add_epi32(_mm256_mullo_epi32(_mm256_cvttps_epi32(ir), sr), _mm256_mullo_epi32(_mm256_cvttps_epi32(ig), sg)),
+            _mm256_mullo_epi32(_mm256_cvttps_epi32(ib), sb));
+        const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
+        const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
+        const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
+        const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
+        const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
+        const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
+        alignas(32) int c0[8], c1[8], c2[8];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(c0), base);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(c1), _mm256_add_epi32(base, largest));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(c2), _mm256_sub_epi32(_mm256_add_epi32(base, sAll), smallest));
+        const __m256 w0 = _mm256_sub_ps(one, hi), w1 = _mm256_sub_ps(hi, mid), w2 = _mm256_sub_ps(mid, lo), w3 = lo;
+        __m256 out[4];
+        for (int k = 0; k < 4; ++k) {
+            // Lanes 0-3 carry pixel k, lanes 4-7 pixel k + 4.
+            const __m256i spread = _mm256_setr_epi32(k, k, k, k, k + 4, k + 4, k + 4, k + 4);
+            __m256 v = _mm256_mul_ps(_mm256_permutevar8x32_ps(w0, spread), TAVI_ENTRIES(c0, 0));
+            v = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w1, spread), TAVI_ENTRIES(c1, 0), v);
+            v = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w2, spread), TAVI_ENTRIES(c2, 0), v);
+            out[k] = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w3, spread), TAVI_ENTRIES(c0, far), v);
+        }
+        // In-lane 4 x 4 transpose: lane half h of out[k] is pixel k + 4h, so row c of the result
+        // is component c of pixels 0 ... 7 in order.
+        const __m256 t0 = _mm256_unpacklo_ps(out[0], out[1]), t1 = _mm256_unpackhi_ps(out[0], out[1]);
+        const __m256 t2 = _mm256_unpacklo_ps(out[2], out[3]), t3 = _mm256_unpackhi_ps(out[2], out[3]);
+        _mm256_storeu_ps(rs + i, _mm256_shuffle_ps(t0, t2, 0x44));
+        _mm256_storeu_ps(gs + i, _mm256_shuffle_ps(t0, t2, 0xee));
+        _mm256_storeu_ps(bs + i, _mm256_shuffle_ps(t1, t3, 0x44));
+    }
+    return i;
+#undef TAVI_GRID
+#undef TAVI_PICK
+#undef TAVI_ENTRIES
+}
+
+bool wideAvailable() {
+    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return available;
+}
+
+} // namespace
+#endif
+
 void ColorLut3D::apply(PixelRow& row) const {
     float* const rs = row.r;
     float* const gs = row.g;
     float* const bs = row.b;
     int i = 0;
+#if defined(TAVI_LUT_WIDE)
+    if (wideAvailable()) i = applyWide(table_.data(), rs, gs, bs, row.count);
+#endif
 #if defined(__SSE2__)
     // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen
     // entry loads. Entries are padded to four floats, so each corner is one vector load and the
