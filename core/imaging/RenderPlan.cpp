@@ -198,14 +198,12 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
     }
 }
 
-// Below this many pixels (a preview) the working image at a detail step's input may be kept as
-// floats, so the steps before it run once per pixel; above it (the full-resolution export) the
-// chain is recomputed from the 8-bit source instead, which keeps memory near the bitmaps' own.
-// Starting a checkpoint costs a buffer (16 bytes a pixel written and read back), more than one
-// table lookup, so it is started only when what it saves is more than a single step; once it
+// Below the kept-pixel limit (a preview) the working image at a detail step's input may be kept
+// as floats, so the steps before it run once per pixel; above it (the full-resolution export)
+// the chain is recomputed from the 8-bit source instead, which keeps memory near the bitmaps'
+// own. Starting a checkpoint costs a buffer (16 bytes a pixel written and read back), more than
+// one table lookup, so it is started only when what it saves is more than a single step; once it
 // exists, passes work on its rows in place and keeping their result costs nothing.
-constexpr qint64 kCheckpointPixels = 6'000'000;
-
 QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse) {
     if (reuse && !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
         reuse = nullptr;
@@ -215,7 +213,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     std::unique_ptr<float[]> checkpoint;
     size_t checkpointFloats = 0;
     int checkpointOps = 0; // ops already applied to the checkpoint's pixels
-    const bool keep = qint64(width) * height <= kCheckpointPixels;
+    const bool keep = qint64(width) * height <= keptPixelLimit_;
     // The row to work on: the checkpoint's own row when the pass may change it in place,
     // otherwise a copy (or the decoded source) in `scratch` (4 × count floats). The checkpoint
     // keeps each row planar: its four components one after another, `width` floats apart.
@@ -238,12 +236,20 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         return target;
     };
 
+    // A checkpoint pays off once a full-resolution plane's pass finds more than one step before
+    // it. When it will exist, it starts at the first detail step with any work before it, even
+    // a sparse one: that pass then runs its steps on every row instead of one per block, but no
+    // later pass runs them again.
+    bool useCheckpoint = false;
+    for (int k = 2; k < int(ops_.size()) && keep; ++k)
+        useCheckpoint = useCheckpoint || (ops_[k].plane >= 0 && !planes_[ops_[k].plane]->sparse());
+
     // One pass per detail step, each building the luminance plane that step reads.
     for (int k = 0; k < int(ops_.size()); ++k) {
         if (ops_[k].plane < 0) continue;
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
-        const bool store = keep && !plane.sparse() && (checkpoint || k - checkpointOps > 1);
+        const bool store = useCheckpoint && k > checkpointOps;
         if (store && !checkpoint) {
             checkpointFloats = size_t(width) * height * 4;
             checkpoint = takeScratch(checkpointFloats);
@@ -251,9 +257,11 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
             std::vector<float> scratch(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
-                if (!plane.wantsRow(y)) continue;
+                const bool wanted = plane.wantsRow(y);
+                if (!wanted && !store) continue;
                 PixelRow row = loadRow(y, 0, width, scratch.data(), store);
                 runOps(row, checkpointOps, k, blurred);
+                if (!wanted) continue;
                 lumaRow(row, luma.data());
                 plane.addRow(y, luma.data());
             }

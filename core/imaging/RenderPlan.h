@@ -36,6 +36,11 @@ public:
 
     bool isEmpty() const { return items_.empty(); }
 
+    // The largest source, in pixels, whose working image may be kept as floats between passes
+    // (16 bytes a pixel); larger ones are recomputed from the 8-bit source in each pass. The
+    // result is the same either way.
+    void setKeptPixelLimit(qint64 pixels) { keptPixelLimit_ = pixels; }
+
     // Runs the chain over `region` of `source` (RGBA8 premultiplied); the result has the
     // region's size. Neighbourhoods are read from the whole source, so a region renders exactly
     // as the same pixels of a full render would. `reuse`, when given, is the source itself
@@ -64,6 +69,7 @@ private:
     void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const;
 
     std::vector<Item> items_;
+    qint64 keptPixelLimit_ = 6'000'000;
     std::vector<Op> ops_;
     std::vector<std::unique_ptr<ColorLut3D>> tables_;
     std::vector<std::unique_ptr<BlurredLuminance>> planes_;
