@@ -19,14 +19,18 @@ float toEncodedExact(float l) {
 
 namespace {
 
-constexpr int kSteps = 4096;
+// Both curves are tabulated over 0...4 (odd beyond zero), which covers what colour steps hand
+// each other after an exposure push or a strong contrast; farther values are computed exactly.
+constexpr int kSteps = 4096; // per unit
+constexpr int kUnits = 4;
+constexpr int kEntries = kSteps * kUnits + 2;
 
 struct Tables {
-    std::array<float, kSteps + 2> decode{};
-    std::array<float, kSteps + 2> encode{};
+    std::array<float, kEntries> decode{};
+    std::array<float, kEntries> encode{};
     std::array<float, 256> bytes{};
     Tables() {
-        for (int i = 0; i <= kSteps + 1; ++i) {
+        for (int i = 0; i < kEntries; ++i) {
             const float x = float(i) / kSteps;
             decode[i] = toLinearExact(x);
             encode[i] = toEncodedExact(x);
@@ -40,22 +44,26 @@ const Tables& tables() {
     return t;
 }
 
-inline float lookup(const std::array<float, kSteps + 2>& table, float x) {
-    const float f = x * kSteps;
+// Linear interpolation on the table for |x| ≤ kUnits, the sign carried over.
+inline float lookup(const std::array<float, kEntries>& table, float x, float a) {
+    const float f = a * kSteps;
     const int i = int(f);
     const float t = f - float(i);
-    return table[i] + (table[i + 1] - table[i]) * t;
+    const float v = table[i] + (table[i + 1] - table[i]) * t;
+    return x < 0 ? -v : v;
 }
 
 } // namespace
 
 float toLinear(float c) {
-    if (c >= 0.0f && c <= 1.0f) return lookup(tables().decode, c);
+    const float a = std::abs(c);
+    if (a <= float(kUnits)) return lookup(tables().decode, c, a);
     return toLinearExact(c);
 }
 
 float toEncoded(float l) {
-    if (l >= 0.0f && l <= 1.0f) return lookup(tables().encode, l);
+    const float a = std::abs(l);
+    if (a <= float(kUnits)) return lookup(tables().encode, l, a);
     return toEncodedExact(l);
 }
 

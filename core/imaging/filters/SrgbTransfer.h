@@ -2,7 +2,7 @@
 
 // The sRGB transfer curve. Colour steps work on sRGB-encoded values; the steps that model light
 // (exposure, white balance, vignetting) decode to linear light, act, and encode again. The fast
-// forms read tables over 0...1 with linear interpolation (error below 1e-4, far under one 8-bit
+// forms read tables over 0...4 with linear interpolation (error below 1e-4, far under one 8-bit
 // level) and fall back to the exact curve outside, so values pushed beyond the gamut by an
 // earlier step survive. The curve is mirrored for negative values.
 namespace srgb {
