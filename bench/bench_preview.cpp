@@ -104,6 +104,23 @@ void BM_LivePreviewPart(benchmark::State& state) {
 }
 BENCHMARK(BM_LivePreviewPart)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The render part on one thread: its time is the whole work of the render, the figure to
+// compare changes by when other processes share the cores.
+void BM_LivePreviewRenderOneThread(benchmark::State& state) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    const QImage base = previewBase();
+    const EditAdjustments recipe = fullRecipe();
+    const ImageRenderEngine engine;
+    for (auto _ : state) {
+        const QImage out = engine.render(base, recipe, true, kPreviewScale);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    pool->setMaxThreadCount(threads);
+}
+BENCHMARK(BM_LivePreviewRenderOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // One thread: its time is the whole work of a refresh, which stays meaningful when other
 // processes share the cores (the two-core figure is at best about half of it).
 void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {

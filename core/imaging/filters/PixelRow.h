@@ -33,7 +33,7 @@ inline float lumaOf(float r, float g, float b) { return 0.2126f * r + 0.7152f * 
 // Per-pixel kernels that the compiler vectorises get a second, AVX2 build picked at load time
 // on processors that have it (nearly all x86-64 today); the baseline build stays for the rest.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_ADDRESS__)
-#define TAVI_PIXEL_KERNEL __attribute__((target_clones("avx2", "default")))
+#define TAVI_PIXEL_KERNEL __attribute__((target_clones("arch=x86-64-v3", "default")))
 #else
 #define TAVI_PIXEL_KERNEL
 #endif
