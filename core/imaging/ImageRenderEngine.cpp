@@ -48,7 +48,8 @@ struct Chain {
     }
     void unsharpMask(UnsharpMask f) {
         f.radius *= scale;
-        plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); });
+        plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); },
+                       f.lumaGain());
     }
     void sharpenLuminance(SharpenLuminance f) {
         f.radius *= scale;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <mutex>
 
 #if defined(__SSE2__)
@@ -81,6 +82,24 @@ TAVI_PIXEL_KERNEL void lumaRow(const PixelRow& row, float* luma) {
     for (int x = 0; x < row.count; ++x) luma[x] = lumaOf(r[x], g[x], b[x]);
 }
 
+// Luma kept for the next detail step, 16 bits over −1 ... 3: steps of 6e-5, far below what a
+// sharpening of it could show, at half the memory of floats.
+constexpr float kStashLow = -1.0f, kStashScale = 65535.0f / 4.0f;
+
+TAVI_PIXEL_KERNEL void stashRow(const float* luma, int count, std::uint16_t* out) {
+    for (int x = 0; x < count; ++x)
+        out[x] = std::uint16_t(std::clamp((luma[x] - kStashLow) * kStashScale + 0.5f, 0.0f, 65535.0f));
+}
+
+// The luma after a step that added gain·(luma − blurred) to each component.
+TAVI_PIXEL_KERNEL void lumaAfterDetail(const std::uint16_t* stashed, const float* blurred, float gain, int count,
+                                       float* out) {
+    for (int x = 0; x < count; ++x) {
+        const float luma = float(stashed[x]) * (1.0f / kStashScale) + kStashLow;
+        out[x] = luma + gain * (luma - blurred[x]);
+    }
+}
+
 // The float checkpoint of a preview is tens of megabytes; a fresh one each render would be
 // paged in anew each time (the editor renders on every slider move). One buffer of preview size
 // is kept for the next render; larger ones are returned to the system.
@@ -125,12 +144,13 @@ void RenderPlan::addTable(const ColorLut3D* table) {
     items_.push_back(std::move(item));
 }
 
-void RenderPlan::addDetail(double sigma, bool sparse, DetailStep step) {
+void RenderPlan::addDetail(double sigma, bool sparse, DetailStep step, std::optional<float> lumaGain) {
     Item item;
     item.kind = Item::Kind::Detail;
     item.sigma = sigma;
     item.sparse = sparse;
     item.detail = std::move(step);
+    item.lumaGain = lumaGain;
     items_.push_back(std::move(item));
 }
 
@@ -173,6 +193,7 @@ void RenderPlan::compile(int width, int height) {
         Op op;
         if (item.kind == Item::Kind::Detail) {
             op.detail = item.detail;
+            op.lumaGain = item.lumaGain;
             op.plane = int(planes_.size());
             planes_.push_back(std::make_unique<BlurredLuminance>(width, height, item.sigma, item.sparse));
         } else {
@@ -244,11 +265,38 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     for (int k = 2; k < int(ops_.size()) && keep; ++k)
         useCheckpoint = useCheckpoint || (ops_[k].plane >= 0 && !planes_[ops_[k].plane]->sparse());
 
+    // The luma of every row at the input of op `stashOp`, when that op declared its gain and
+    // the next op reads a plane.
+    std::unique_ptr<std::uint16_t[]> stash;
+    int stashOp = -1;
+
     // One pass per detail step, each building the luminance plane that step reads.
     for (int k = 0; k < int(ops_.size()); ++k) {
         if (ops_[k].plane < 0) continue;
         BlurredLuminance& plane = *planes_[ops_[k].plane];
         const int factor = plane.factor();
+        if (stash && stashOp == k - 1) {
+            // The luma this step reads follows from the previous step's planes alone.
+            const BlurredLuminance& before = *planes_[ops_[k - 1].plane];
+            const float gain = *ops_[k - 1].lumaGain;
+            parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
+                std::vector<float> blurred(width), luma(width);
+                for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
+                    if (!plane.wantsRow(y)) continue;
+                    before.sampleRow(y, 0, width, blurred.data());
+                    lumaAfterDetail(stash.get() + size_t(y) * width, blurred.data(), gain, width, luma.data());
+                    plane.addRow(y, luma.data());
+                }
+            });
+            stash.reset();
+            plane.finish();
+            continue;
+        }
+        const bool keepLuma = ops_[k].lumaGain && k + 1 < int(ops_.size()) && ops_[k + 1].plane >= 0;
+        if (keepLuma) {
+            stash.reset(new std::uint16_t[size_t(width) * height]);
+            stashOp = k;
+        }
         const bool store = useCheckpoint && k > checkpointOps;
         if (store && !checkpoint) {
             checkpointFloats = size_t(width) * height * 4;
@@ -258,12 +306,13 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
             std::vector<float> scratch(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 const bool wanted = plane.wantsRow(y);
-                if (!wanted && !store) continue;
+                if (!wanted && !store && !keepLuma) continue;
                 PixelRow row = loadRow(y, 0, width, scratch.data(), store);
                 runOps(row, checkpointOps, k, blurred);
-                if (!wanted) continue;
+                if (!wanted && !keepLuma) continue;
                 lumaRow(row, luma.data());
-                plane.addRow(y, luma.data());
+                if (keepLuma) stashRow(luma.data(), width, stash.get() + size_t(y) * width);
+                if (wanted) plane.addRow(y, luma.data());
             }
         });
         if (store) checkpointOps = k;

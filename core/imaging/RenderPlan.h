@@ -8,6 +8,7 @@
 #include <QRect>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 // The colour half of a render: an ordered chain of per-pixel steps over the working space
@@ -31,7 +32,11 @@ public:
     void addTable(const ColorLut3D* table);
     // `sigma`: blur of the luminance the step reads, in pixels of the image being rendered.
     // `sparse`: the step only steers a tone curve and may read a coarser mask.
-    void addDetail(double sigma, bool sparse, DetailStep step);
+    // `lumaGain`: given when the step does nothing but add k·(luma − blurred) to each of red,
+    // green and blue, unclamped. The luma after it is then (1 + k)·luma − k·blurred (the luma
+    // weights sum to 1), so a detail step right after it builds its plane from this step's
+    // planes, with no pass over the image.
+    void addDetail(double sigma, bool sparse, DetailStep step, std::optional<float> lumaGain = {});
     void addPosition(PositionStep step);
 
     bool isEmpty() const { return items_.empty(); }
@@ -56,11 +61,13 @@ private:
         double sigma = 0;
         bool sparse = false;
         DetailStep detail;
+        std::optional<float> lumaGain;
         PositionStep position;
     };
     struct Op {
         const ColorLut3D* table = nullptr; // colour run
         DetailStep detail;
+        std::optional<float> lumaGain;
         int plane = -1;
         PositionStep position;
     };

@@ -1,7 +1,7 @@
 #include "core/imaging/filters/UnsharpMask.h"
 
 TAVI_PIXEL_KERNEL void UnsharpMask::apply(PixelRow& row, const float* blurred) const {
-    const float k = float(intensity);
+    const float k = lumaGain();
     float* __restrict r = row.r;
     float* __restrict g = row.g;
     float* __restrict b = row.b;

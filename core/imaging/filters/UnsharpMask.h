@@ -11,4 +11,6 @@ struct UnsharpMask {
     double intensity = 0.5; // inputIntensity
 
     void apply(PixelRow& row, const float* blurred) const;
+    // apply adds exactly lumaGain() × (luma − blurred) to each channel, unclamped.
+    float lumaGain() const { return float(intensity); }
 };
