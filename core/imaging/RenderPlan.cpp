@@ -292,7 +292,9 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
             plane.finish();
             continue;
         }
-        const bool keepLuma = ops_[k].lumaGain && k + 1 < int(ops_.size()) && ops_[k + 1].plane >= 0;
+        // Only for a kept working image: at full resolution the luma would cost 2 bytes a pixel
+        // more at the memory peak, which matters more there than the pass it saves.
+        const bool keepLuma = keep && ops_[k].lumaGain && k + 1 < int(ops_.size()) && ops_[k + 1].plane >= 0;
         if (keepLuma) {
             stash.reset(new std::uint16_t[size_t(width) * height]);
             stashOp = k;

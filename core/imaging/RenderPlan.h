@@ -34,8 +34,8 @@ public:
     // `sparse`: the step only steers a tone curve and may read a coarser mask.
     // `lumaGain`: given when the step does nothing but add k·(luma − blurred) to each of red,
     // green and blue, unclamped. The luma after it is then (1 + k)·luma − k·blurred (the luma
-    // weights sum to 1), so a detail step right after it builds its plane from this step's
-    // planes, with no pass over the image.
+    // weights sum to 1), so with a kept working image a detail step right after it builds its
+    // plane from this step's planes, with no pass over the image.
     void addDetail(double sigma, bool sparse, DetailStep step, std::optional<float> lumaGain = {});
     void addPosition(PositionStep step);
 
