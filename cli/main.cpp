@@ -1,4 +1,5 @@
 #include "cli/CliCommand.h"
+#include "core/common/MemoryTuning.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,7 @@ static void printHelp() {
 }
 
 int main(int argc, char** argv) {
+    keepImageBuffersMapped();
     // Drawing text needs a GUI application; headless by default so scripts run without a display.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ensureRuntimeDir();
