@@ -5,41 +5,56 @@
 
 namespace {
 
-inline float smoothstep(float e0, float e1, float x) {
-    const float t = std::min(std::max((x - e0) / (e1 - e0), 0.0f), 1.0f);
+// 0 below e0, 1 above e0 + 1 / inverseWidth, the smooth cubic between.
+inline float smoothstep(float e0, float inverseWidth, float x) {
+    const float t = std::min(std::max((x - e0) * inverseWidth, 0.0f), 1.0f);
     return t * t * (3.0f - 2.0f * t);
-}
-
-// Raises y in 0...1 for k > 0 keeping 0 and 1 fixed; k < 0 applies the inverse curve.
-// Both branches as one expression (a select of values, no division under a condition), so
-// that the pixel loop vectorises: for k ≥ 0 the numerator gains (1 + k) and the denominator
-// reads k y; for k < 0 it is y / (1 + m (1 − y)).
-inline float lift(float y, float k) {
-    const float m = std::abs(k);
-    const bool raise = k >= 0;
-    return y * (raise ? 1.0f + m : 1.0f) / (1.0f + m * (raise ? y : 1.0f - y));
 }
 
 } // namespace
 
+// The tone curve: lift(y, k) = y (1 + k) / (1 + k y) raises y in 0...1 for k > 0 keeping 0 and 1
+// fixed; for k < 0 it is the inverse curve y / (1 + |k| (1 − y)). Shadows lift the pixel's luma,
+// then highlights apply the curve mirrored (1 − lift(1 − y, k)), each weighted by how dark or
+// bright the local mask is. The pixel's colour is then scaled towards the new luma when it
+// falls, and raised by adding grey when it rises, so bright colours never clip in hue.
+//
+// Both lifts and the final ratio are fractions; written over one common denominator they cost a
+// single division per pixel: with lifted = N1 / D1 and u = 1 − lifted = P / D1, the mirrored
+// lift is P A / Q with Q = D1 + m2 (P or N1), so target = (Q − P A) / Q and
+// target / y = (Q − P A) / (Q y). Every denominator is at least 1 (times y), so none vanishes.
+// Written without early exits so that the loop runs lane-parallel; k = 0 leaves y as it was.
 TAVI_PIXEL_KERNEL void HighlightShadowAdjust::apply(PixelRow& row, const float* blurred) const {
     const float shadowK = 3.0f * float(shadowAmount);
     const float highlightK = 1.5f * float(1.0 - highlightAmount);
+    constexpr float kInverseWidth = 1.0f / 0.6f;
     float* __restrict r = row.r;
     float* __restrict g = row.g;
     float* __restrict b = row.b;
-    // Written without early exits so that the loop runs lane-parallel; a pixel outside both
-    // weights gets k = 0, and lift(y, 0) is y exactly.
     for (int i = 0; i < row.count; ++i) {
         const float y = std::min(std::max(lumaOf(r[i], g[i], b[i]), 0.0f), 1.0f);
         const float local = blurred[i];
         const float difference = std::abs(y - local);
-        const float trustPixel = std::min(std::max((difference - 0.08f) / 0.25f, 0.0f), 1.0f);
+        const float trustPixel = std::min(std::max((difference - 0.08f) * 4.0f, 0.0f), 1.0f);
         const float mask = local + (y - local) * trustPixel;
-        const float lifted = lift(y, shadowK * (1.0f - smoothstep(0.0f, 0.6f, mask)));
-        const float target = 1.0f - lift(1.0f - lifted, highlightK * smoothstep(0.4f, 1.0f, mask));
+
+        const float k1 = shadowK * (1.0f - smoothstep(0.0f, kInverseWidth, mask));
+        const float m1 = std::abs(k1);
+        const bool raise1 = k1 >= 0;
+        const float n1 = y * (raise1 ? 1.0f + m1 : 1.0f);
+        const float d1 = 1.0f + m1 * (raise1 ? y : 1.0f - y);
+        const float p = d1 - n1;
+
+        const float k2 = highlightK * smoothstep(0.4f, kInverseWidth, mask);
+        const float m2 = std::abs(k2);
+        const bool raise2 = k2 >= 0;
+        const float pa = p * (raise2 ? 1.0f + m2 : 1.0f);
+        const float q = d1 + m2 * (raise2 ? p : n1);
+
+        const float yc = std::max(y, 1e-6f);
+        const float ratio = (q - pa) / (q * yc);
+        const float target = ratio * yc;
         const float add = std::max(target - y, 0.0f);
-        const float ratio = target / std::max(y, 1e-6f);
         const float s = target < y ? (y > 1e-6f ? ratio : 0.0f) : 1.0f;
         r[i] = r[i] * s + add;
         g[i] = g[i] * s + add;
