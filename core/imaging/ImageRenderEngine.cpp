@@ -30,17 +30,18 @@ struct Chain {
     double scale;
 
     void exposure(const ExposureAdjust& f) {
-        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void colorControls(const ColorControls& f) {
-        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void vibrance(const Vibrance& f) {
-        plan.addColor([f](float& r, float& g, float& b) { f.apply(r, g, b); });
+        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void temperatureAndTint(const TemperatureAndTint& f) {
         const auto m = f.matrix();
-        plan.addColor([m](float& r, float& g, float& b) { TemperatureAndTint::apply(m, r, g, b); });
+        plan.addColor(RenderPlan::ColorStep(
+            [m](float* r, float* g, float* b, int n) { TemperatureAndTint::apply(m, r, g, b, n); }));
     }
     void highlightShadow(HighlightShadowAdjust f) {
         f.radius *= scale;

@@ -130,6 +130,12 @@ void returnScratch(std::unique_ptr<float[]> buffer, size_t floats) {
 
 } // namespace
 
+void RenderPlan::addColor(ColorLut3D::Transform step) {
+    addColor(ColorStep([step = std::move(step)](float* r, float* g, float* b, int n) {
+        for (int i = 0; i < n; ++i) step(r[i], g[i], b[i]);
+    }));
+}
+
 void RenderPlan::addColor(ColorStep step) {
     Item item;
     item.color = std::move(step);
@@ -178,12 +184,17 @@ void RenderPlan::compile(int width, int height) {
             } else {
                 std::vector<const Item*> run;
                 for (size_t k = i; k < end; ++k) run.push_back(&items_[k]);
-                tables_.push_back(std::make_unique<ColorLut3D>([run](float& r, float& g, float& b) {
-                    for (const Item* step : run) {
-                        if (step->kind == Item::Kind::Table) step->table->apply(r, g, b);
-                        else step->color(r, g, b);
-                    }
-                }));
+                tables_.push_back(std::make_unique<ColorLut3D>(
+                    ColorLut3D::RowTransform([run](float* r, float* g, float* b, int n) {
+                        for (const Item* step : run) {
+                            if (step->kind == Item::Kind::Table) {
+                                PixelRow row{r, g, b, nullptr, n, 0, 0, n, 1};
+                                step->table->apply(row);
+                            } else {
+                                step->color(r, g, b, n);
+                            }
+                        }
+                    })));
                 op.table = tables_.back().get();
             }
             ops_.push_back(std::move(op));

@@ -23,11 +23,14 @@
 // but the planes outlives a band, so memory stays near the source and output bitmaps.
 class RenderPlan {
 public:
-    using ColorStep = ColorLut3D::Transform;
+    // A colour step over arrays of components (see ColorLut3D::RowTransform).
+    using ColorStep = ColorLut3D::RowTransform;
     using DetailStep = std::function<void(PixelRow&, const float* blurred)>;
     using PositionStep = std::function<void(PixelRow&)>;
 
     void addColor(ColorStep step);
+    // A step written per pixel.
+    void addColor(ColorLut3D::Transform step);
     // A prepared table (the film looks) joins the colour run it falls in.
     void addTable(const ColorLut3D* table);
     // `sigma`: blur of the luminance the step reads, in pixels of the image being rendered.

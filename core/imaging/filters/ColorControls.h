@@ -18,4 +18,8 @@ struct ColorControls {
         g = ((l + (g - l) * s + add) - 0.5f) * k + 0.5f;
         b = ((l + (b - l) * s + add) - 0.5f) * k + 0.5f;
     }
+    // `n` pixels of component arrays.
+    void apply(float* r, float* g, float* b, int n) const {
+        for (int i = 0; i < n; ++i) apply(r[i], g[i], b[i]);
+    }
 };

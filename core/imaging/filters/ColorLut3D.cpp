@@ -12,20 +12,31 @@
 #define TAVI_LUT_WIDE 1
 #endif
 
-ColorLut3D::ColorLut3D(const Transform& transform) {
+ColorLut3D::ColorLut3D(const Transform& transform)
+    : ColorLut3D(RowTransform([&transform](float* r, float* g, float* b, int n) {
+          for (int i = 0; i < n; ++i) transform(r[i], g[i], b[i]);
+      })) {}
+
+ColorLut3D::ColorLut3D(const RowTransform& transform) {
     table_.resize(size_t(kSize) * kSize * kSize * 4);
     parallelBands(kSize, 4, [&](int begin, int end) {
-        for (int b = begin; b < end; ++b)
-            for (int g = 0; g < kSize; ++g)
-                for (int r = 0; r < kSize; ++r) {
-                    float cr = float(r) / (kSize - 1), cg = float(g) / (kSize - 1), cb = float(b) / (kSize - 1);
-                    transform(cr, cg, cb);
-                    float* out = &table_[((size_t(b) * kSize + g) * kSize + r) * 4];
-                    out[0] = cr;
-                    out[1] = cg;
-                    out[2] = cb;
+        float r[kSize], g[kSize], b[kSize];
+        for (int ib = begin; ib < end; ++ib)
+            for (int ig = 0; ig < kSize; ++ig) {
+                for (int ir = 0; ir < kSize; ++ir) {
+                    r[ir] = float(ir) / (kSize - 1);
+                    g[ir] = float(ig) / (kSize - 1);
+                    b[ir] = float(ib) / (kSize - 1);
+                }
+                transform(r, g, b, kSize);
+                float* out = &table_[(size_t(ib) * kSize + ig) * kSize * 4];
+                for (int ir = 0; ir < kSize; ++ir, out += 4) {
+                    out[0] = r[ir];
+                    out[1] = g[ir];
+                    out[2] = b[ir];
                     out[3] = 0;
                 }
+            }
     });
 }
 

@@ -14,10 +14,14 @@ class ColorLut3D {
 public:
     static constexpr int kSize = 33;
     using Transform = std::function<void(float& r, float& g, float& b)>;
+    // The same over arrays, `n` values of each component at a time: one call per grid row, so
+    // a chain of steps costs no call per grid point and each step's loop may run lane-parallel.
+    using RowTransform = std::function<void(float* r, float* g, float* b, int n)>;
 
     ColorLut3D() = default;
     // Samples `transform` at every grid point (in parallel bands).
     explicit ColorLut3D(const Transform& transform);
+    explicit ColorLut3D(const RowTransform& transform);
 
     bool isEmpty() const { return table_.empty(); }
     void apply(float& r, float& g, float& b) const;

@@ -104,3 +104,7 @@ void TemperatureAndTint::apply(const std::array<float, 9>& m, float& r, float& g
     g = srgb::toEncoded(m[3] * lr + m[4] * lg + m[5] * lb);
     b = srgb::toEncoded(m[6] * lr + m[7] * lg + m[8] * lb);
 }
+
+void TemperatureAndTint::apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n) {
+    for (int i = 0; i < n; ++i) apply(m, r[i], g[i], b[i]);
+}

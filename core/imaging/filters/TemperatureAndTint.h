@@ -20,6 +20,8 @@ struct TemperatureAndTint {
     std::array<float, 9> matrix() const;
     // Applies a matrix from matrix(); kept separate so callers compute it once per render.
     static void apply(const std::array<float, 9>& m, float& r, float& g, float& b);
+    // `n` pixels of component arrays.
+    static void apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n);
 
     // CIE xy of a light given as (kelvin, tint).
     static std::array<double, 2> chromaticity(double kelvin, double tint);

@@ -31,3 +31,7 @@ void Vibrance::apply(float& r, float& g, float& b) const {
     g = l + (g - l) * factor;
     b = l + (b - l) * factor;
 }
+
+void Vibrance::apply(float* r, float* g, float* b, int n) const {
+    for (int i = 0; i < n; ++i) apply(r[i], g[i], b[i]);
+}

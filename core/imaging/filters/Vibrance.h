@@ -9,4 +9,6 @@ struct Vibrance {
     double amount = 0; // inputAmount
 
     void apply(float& r, float& g, float& b) const;
+    // `n` pixels of component arrays.
+    void apply(float* r, float* g, float* b, int n) const;
 };
