@@ -24,8 +24,10 @@ void decodeRow(const uchar* in, int count, const PixelRow& out) {
     for (; i + 4 <= count; i += 4, in += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
         const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
-        __m128 r = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)), g = _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero));
-        __m128 b = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)), a = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
+        __m128 r = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)),
+               g = _mm_cvtepi32_ps(_mm_unpackhi_epi16(lo, zero));
+        __m128 b = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)),
+               a = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
         _MM_TRANSPOSE4_PS(r, g, b, a);
         const __m128 inverse = _mm_and_ps(_mm_cmpgt_ps(a, fzero), _mm_div_ps(one, _mm_max_ps(a, one)));
         _mm_storeu_ps(out.r + i, _mm_min_ps(_mm_mul_ps(r, inverse), one));
@@ -44,8 +46,16 @@ void decodeRow(const uchar* in, int count, const PixelRow& out) {
     }
 }
 
+// The alpha of 8-bit pixels scaled into 0...1, as decodeRow gives it.
+void alphaRow(const uchar* in, int count, float* alpha) {
+    for (int i = 0; i < count; ++i)
+        alpha[i] = float(in[i * 4 + 3]) * (1.0f / 255.0f);
+}
+
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
-inline float unit(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
+inline float unit(float v) {
+    return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
+}
 
 // A planar working row to 8-bit premultiplied, rounded to nearest.
 void encodeRow(const PixelRow& in, int count, uchar* out) {
@@ -79,7 +89,8 @@ TAVI_PIXEL_KERNEL void lumaRow(const PixelRow& row, float* luma) {
     const float* __restrict r = row.r;
     const float* __restrict g = row.g;
     const float* __restrict b = row.b;
-    for (int x = 0; x < row.count; ++x) luma[x] = lumaOf(r[x], g[x], b[x]);
+    for (int x = 0; x < row.count; ++x)
+        luma[x] = lumaOf(r[x], g[x], b[x]);
 }
 
 // Luma kept for the next detail step, 16 bits over −1 ... 3: steps of 6e-5, far below what a
@@ -92,8 +103,8 @@ TAVI_PIXEL_KERNEL void stashRow(const float* luma, int count, std::uint16_t* out
 }
 
 // The luma after a step that added gain·(luma − blurred) to each component.
-TAVI_PIXEL_KERNEL void lumaAfterDetail(const std::uint16_t* stashed, const float* blurred, float gain, int count,
-                                       float* out) {
+TAVI_PIXEL_KERNEL void lumaAfterDetail(const std::uint16_t* stashed, const float* blurred, float gain,
+                                       int count, float* out) {
     for (int x = 0; x < count; ++x) {
         const float luma = float(stashed[x]) * (1.0f / kStashScale) + kStashLow;
         out[x] = luma + gain * (luma - blurred[x]);
@@ -103,7 +114,7 @@ TAVI_PIXEL_KERNEL void lumaAfterDetail(const std::uint16_t* stashed, const float
 // The float checkpoint of a preview is tens of megabytes; a fresh one each render would be
 // paged in anew each time (the editor renders on every slider move). One buffer of preview size
 // is kept for the next render; larger ones are returned to the system.
-constexpr size_t kKeptScratchFloats = size_t(2'600'000) * 4;
+constexpr size_t kKeptScratchFloats = size_t(2'600'000) * 3;
 std::mutex scratchMutex;
 std::unique_ptr<float[]> keptScratch;
 size_t keptScratchFloats = 0;
@@ -132,7 +143,8 @@ void returnScratch(std::unique_ptr<float[]> buffer, size_t floats) {
 
 void RenderPlan::addColor(ColorLut3D::Transform step) {
     addColor(ColorStep([step = std::move(step)](float* r, float* g, float* b, int n) {
-        for (int i = 0; i < n; ++i) step(r[i], g[i], b[i]);
+        for (int i = 0; i < n; ++i)
+            step(r[i], g[i], b[i]);
     }));
 }
 
@@ -183,7 +195,8 @@ void RenderPlan::compile(int width, int height) {
                 op.table = item.table;
             } else {
                 std::vector<const Item*> run;
-                for (size_t k = i; k < end; ++k) run.push_back(&items_[k]);
+                for (size_t k = i; k < end; ++k)
+                    run.push_back(&items_[k]);
                 tables_.push_back(std::make_unique<ColorLut3D>(
                     ColorLut3D::RowTransform([run](float* r, float* g, float* b, int n) {
                         for (const Item* step : run) {
@@ -233,11 +246,12 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
 // Below the kept-pixel limit (a preview) the working image at a detail step's input may be kept
 // as floats, so the steps before it run once per pixel; above it (the full-resolution export)
 // the chain is recomputed from the 8-bit source instead, which keeps memory near the bitmaps'
-// own. Starting a checkpoint costs a buffer (16 bytes a pixel written and read back), more than
+// own. Starting a checkpoint costs a buffer (12 bytes a pixel written and read back), more than
 // one table lookup, so it is started only when what it saves is more than a single step; once it
 // exists, passes work on its rows in place and keeping their result costs nothing.
 QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse) {
-    if (reuse && !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
+    if (reuse &&
+        !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
         reuse = nullptr;
     const int width = source.width(), height = source.height();
     compile(width, height);
@@ -248,22 +262,25 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     const bool keep = qint64(width) * height <= keptPixelLimit_;
     // The row to work on: the checkpoint's own row when the pass may change it in place,
     // otherwise a copy (or the decoded source) in `scratch` (4 × count floats). The checkpoint
-    // keeps each row planar: its four components one after another, `width` floats apart.
-    auto keptRow = [&](int y, int x, int count) {
-        return PixelRow::planar(checkpoint.get() + size_t(y) * width * 4 + x, size_t(width), count, x, y, width, height);
+    // keeps each row planar: its components one after another, `width` floats apart.
+    // No step changes alpha, so the checkpoint keeps only red, green and blue; a row's alpha is
+    // read from the source again, into the scratch row's alpha array.
+    auto keptRow = [&](int y, int x, int count, float* alpha) {
+        float* const r = checkpoint.get() + size_t(y) * width * 3 + x;
+        return PixelRow{r, r + width, r + 2 * size_t(width), alpha, count, x, y, width, height};
     };
     auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace) -> PixelRow {
         const PixelRow copy = PixelRow::planar(scratch, size_t(count), count, x, y, width, height);
         if (checkpointOps > 0) {
-            const PixelRow kept = keptRow(y, x, count);
+            const PixelRow kept = keptRow(y, x, count, copy.a);
+            alphaRow(source.constScanLine(y) + size_t(x) * 4, count, copy.a);
             if (inPlace) return kept;
             std::copy_n(kept.r, count, copy.r);
             std::copy_n(kept.g, count, copy.g);
             std::copy_n(kept.b, count, copy.b);
-            std::copy_n(kept.a, count, copy.a);
             return copy;
         }
-        const PixelRow target = inPlace && checkpoint ? keptRow(y, x, count) : copy;
+        const PixelRow target = inPlace && checkpoint ? keptRow(y, x, count, copy.a) : copy;
         decodeRow(source.constScanLine(y) + size_t(x) * 4, count, target);
         return target;
     };
@@ -295,7 +312,8 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
                 for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                     if (!plane.wantsRow(y)) continue;
                     before.sampleRow(y, 0, width, blurred.data());
-                    lumaAfterDetail(stash.get() + size_t(y) * width, blurred.data(), gain, width, luma.data());
+                    lumaAfterDetail(stash.get() + size_t(y) * width, blurred.data(), gain, width,
+                                    luma.data());
                     plane.addRow(y, luma.data());
                 }
             });
@@ -312,7 +330,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         }
         const bool store = useCheckpoint && k > checkpointOps;
         if (store && !checkpoint) {
-            checkpointFloats = size_t(width) * height * 4;
+            checkpointFloats = size_t(width) * height * 3;
             checkpoint = takeScratch(checkpointFloats);
         }
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {

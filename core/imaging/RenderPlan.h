@@ -45,7 +45,7 @@ public:
     bool isEmpty() const { return items_.empty(); }
 
     // The largest source, in pixels, whose working image may be kept as floats between passes
-    // (16 bytes a pixel); larger ones are recomputed from the 8-bit source in each pass. The
+    // (12 bytes a pixel); larger ones are recomputed from the 8-bit source in each pass. The
     // result is the same either way.
     void setKeptPixelLimit(qint64 pixels) { keptPixelLimit_ = pixels; }
 

@@ -18,7 +18,9 @@ void darker(float& r, float& g, float& b) {
     b = 0.1f + 0.8f * b;
 }
 
-void swapped(float& r, float& g, float& b) { std::swap(r, b), g = 0.5f * (g + r); }
+void swapped(float& r, float& g, float& b) {
+    std::swap(r, b), g = 0.5f * (g + r);
+}
 
 // Detail steps of every kind (a sparse mask, a reduced full plane, a narrow plane) between
 // colour runs and before a position step, so that each pass may start from the kept image.
@@ -29,33 +31,58 @@ void addChain(RenderPlan& plan, bool sparseFirst, bool declareGain = true) {
     tones.highlightAmount = 0.5;
     tones.radius = 9;
     if (sparseFirst)
-        plan.addDetail(tones.radius, true, [tones](PixelRow& row, const float* blurred) { tones.apply(row, blurred); });
+        plan.addDetail(tones.radius, true,
+                       [tones](PixelRow& row, const float* blurred) { tones.apply(row, blurred); });
     plan.addColor(swapped);
     const UnsharpMask clarity{6, 0.8};
-    plan.addDetail(clarity.radius, false, [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); },
-                   declareGain ? std::optional<float>(clarity.lumaGain()) : std::nullopt);
+    plan.addDetail(
+        clarity.radius, false, [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); },
+        declareGain ? std::optional<float>(clarity.lumaGain()) : std::nullopt);
     const SharpenLuminance sharpen{0.7, 0.5};
-    plan.addDetail(sharpen.radius, false, [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
+    plan.addDetail(sharpen.radius, false,
+                   [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
     plan.addColor(darker);
     plan.addPosition([](PixelRow& row) {
-        for (int i = 0; i < row.count; ++i) row.r[i] += 0.001f * float((row.x + i + row.y) % 7);
+        for (int i = 0; i < row.count; ++i)
+            row.r[i] += 0.001f * float((row.x + i + row.y) % 7);
     });
 }
 
-TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
-    const QImage source = textured(157, 91);
-    for (bool sparseFirst : {true, false})
-        for (const QRect region : {source.rect(), QRect(13, 7, 101, 60)}) {
-            RenderPlan kept, recomputed;
-            addChain(kept, sparseFirst, false);
-            addChain(recomputed, sparseFirst, false);
-            recomputed.setKeptPixelLimit(0);
-            const QImage a = kept.render(source, region), b = recomputed.render(source, region);
-            ASSERT_EQ(a.size(), region.size());
-            EXPECT_EQ(a, b) << "sparse first " << sparseFirst;
-            // And the chain did something, so the comparison means something.
-            EXPECT_NE(a, source.copy(region));
+// The textured picture with alpha falling from opaque on the left to a tenth on the right
+// (premultiplied, so colour falls with it).
+QImage translucent(int width, int height) {
+    QImage image = textured(width, height);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x, row += 4) {
+            const int alpha = 255 - 230 * x / (width - 1);
+            for (int c = 0; c < 3; ++c)
+                row[c] = uchar((row[c] * alpha + 127) / 255);
+            row[3] = uchar(alpha);
         }
+    }
+    return image;
+}
+
+TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
+    for (const QImage& source : {textured(157, 91), translucent(157, 91)})
+        for (bool sparseFirst : {true, false})
+            for (const QRect region : {source.rect(), QRect(13, 7, 101, 60)}) {
+                RenderPlan kept, recomputed;
+                addChain(kept, sparseFirst, false);
+                addChain(recomputed, sparseFirst, false);
+                recomputed.setKeptPixelLimit(0);
+                const QImage a = kept.render(source, region), b = recomputed.render(source, region);
+                ASSERT_EQ(a.size(), region.size());
+                EXPECT_EQ(a, b) << "sparse first " << sparseFirst;
+                // And the chain did something, so the comparison means something.
+                EXPECT_NE(a, source.copy(region));
+                // No step touches alpha.
+                for (int y = 0; y < a.height(); ++y)
+                    for (int x = 0; x < a.width(); ++x)
+                        ASSERT_EQ(a.constScanLine(y)[x * 4 + 3],
+                                  source.constScanLine(y + region.y())[(x + region.x()) * 4 + 3]);
+            }
 }
 
 int largestDifference(const QImage& a, const QImage& b) {
@@ -84,13 +111,17 @@ TEST(RenderPlan, TheLumaAfterADeclaredGainMatchesAPassOverTheImage) {
     RenderPlan wrong;
     wrong.addColor(darker);
     const UnsharpMask clarity{6, 0.8};
-    wrong.addDetail(clarity.radius, false, [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); }, 3.0f);
+    wrong.addDetail(
+        clarity.radius, false, [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); }, 3.0f);
     const SharpenLuminance sharpen{0.7, 0.5};
-    wrong.addDetail(sharpen.radius, false, [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
+    wrong.addDetail(sharpen.radius, false,
+                    [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
     RenderPlan right;
     right.addColor(darker);
-    right.addDetail(clarity.radius, false, [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); });
-    right.addDetail(sharpen.radius, false, [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
+    right.addDetail(clarity.radius, false,
+                    [clarity](PixelRow& row, const float* b) { clarity.apply(row, b); });
+    right.addDetail(sharpen.radius, false,
+                    [sharpen](PixelRow& row, const float* b) { sharpen.apply(row, b); });
     EXPECT_GT(largestDifference(wrong.render(source, source.rect()), right.render(source, source.rect())), 1);
 }
 
