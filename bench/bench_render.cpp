@@ -92,6 +92,19 @@ void BM_RenderPreviewColourOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderPreviewColourOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Geometry alone (straighten and crop, no colour work) on one thread: the resampler's share.
+void BM_RenderPreviewStraightenOnlyOneThread(benchmark::State& state) {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    const int threads = pool->maxThreadCount();
+    pool->setMaxThreadCount(1);
+    EditAdjustments a;
+    a.straightenDegrees = 2.5;
+    a.cropRect = NormalizedCropRect(0.04, 0.04, 0.92, 0.92);
+    renderBenchmark(state, 1800, 1200, 0.3, a);
+    pool->setMaxThreadCount(threads);
+}
+BENCHMARK(BM_RenderPreviewStraightenOnlyOneThread)->Unit(benchmark::kMillisecond);
+
 void BM_RenderFullResolutionEverySlider(benchmark::State& state) {
     EditAdjustments a = everySlider();
     a.straightenDegrees = 3;
