@@ -64,6 +64,26 @@ QImage translucent(int width, int height) {
     return image;
 }
 
+// Bytes to working rows and back is exact for every premultiplied pixel, opaque or not, at every
+// width (the vector paths and their tails).
+TEST(RenderPlan, WorkingRowsRoundTripEveryPixel) {
+    QImage all(256, 256, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x) {
+            uchar* p = all.scanLine(y) + x * 4;
+            p[3] = uchar(y);
+            p[0] = uchar(x * y / 255), p[1] = uchar((255 - x) * y / 255),
+            p[2] = uchar((x * 7 % 256) * y / 255);
+        }
+    for (const QImage& source : {all, textured(37, 5), translucent(37, 5)})
+        for (int width = 1; width <= std::min(40, source.width()); width += (width < 20 ? 1 : 7)) {
+            RenderPlan plan;
+            plan.addPosition([](PixelRow&) {});
+            const QRect region(source.width() - width, 0, width, source.height());
+            ASSERT_EQ(plan.render(source, region), source.copy(region)) << "width " << width;
+        }
+}
+
 TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
     for (const QImage& source : {textured(157, 91), translucent(157, 91)})
         for (bool sparseFirst : {true, false})
