@@ -30,13 +30,16 @@ struct Chain {
     double scale;
 
     void exposure(const ExposureAdjust& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void colorControls(const ColorControls& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void vibrance(const Vibrance& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
     }
     void temperatureAndTint(const TemperatureAndTint& f) {
         const auto m = f.matrix();
@@ -49,8 +52,9 @@ struct Chain {
     }
     void unsharpMask(UnsharpMask f) {
         f.radius *= scale;
-        plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); },
-                       f.lumaGain());
+        plan.addDetail(
+            f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); },
+            f.lumaGain());
     }
     void sharpenLuminance(SharpenLuminance f) {
         f.radius *= scale;
@@ -62,37 +66,57 @@ struct Chain {
         std::visit(
             [this](const auto& f) {
                 using T = std::decay_t<decltype(f)>;
-                if constexpr (std::is_same_v<T, TemperatureAndTint>) temperatureAndTint(f);
-                else if constexpr (std::is_same_v<T, ExposureAdjust>) exposure(f);
-                else if constexpr (std::is_same_v<T, ColorControls>) colorControls(f);
-                else if constexpr (std::is_same_v<T, Vibrance>) vibrance(f);
-                else highlightShadow(f);
+                if constexpr (std::is_same_v<T, TemperatureAndTint>)
+                    temperatureAndTint(f);
+                else if constexpr (std::is_same_v<T, ExposureAdjust>)
+                    exposure(f);
+                else if constexpr (std::is_same_v<T, ColorControls>)
+                    colorControls(f);
+                else if constexpr (std::is_same_v<T, Vibrance>)
+                    vibrance(f);
+                else
+                    highlightShadow(f);
             },
             step);
     }
 
     void look(PhotoFilterPreset preset) {
         switch (preset) {
-        case PhotoFilterPreset::original: break;
-        case PhotoFilterPreset::vivid: colorControls({0, 1.09, 1.35}); break;
+        case PhotoFilterPreset::original:
+            break;
+        case PhotoFilterPreset::vivid:
+            colorControls({0, 1.09, 1.35});
+            break;
         case PhotoFilterPreset::cinematic:
             temperatureAndTint({{6100, 8}, {6500, 0}});
             colorControls({0, 1.18, 0.92});
             break;
-        case PhotoFilterPreset::warmFilm: photoEffect(PhotoEffect::instant); break;
+        case PhotoFilterPreset::warmFilm:
+            photoEffect(PhotoEffect::instant);
+            break;
         case PhotoFilterPreset::portra:
             temperatureAndTint({{7100, -6}, {6500, 0}});
             vibrance({0.25});
             break;
-        case PhotoFilterPreset::coolMatte: photoEffect(PhotoEffect::chrome); break;
+        case PhotoFilterPreset::coolMatte:
+            photoEffect(PhotoEffect::chrome);
+            break;
         case PhotoFilterPreset::moodyDark:
             exposure({-0.35});
             colorControls({0, 1.24, 0.78});
             break;
-        case PhotoFilterPreset::dramatic: photoEffect(PhotoEffect::process); break;
-        case PhotoFilterPreset::noirBW: photoEffect(PhotoEffect::noir); break;
-        case PhotoFilterPreset::silverBW: photoEffect(PhotoEffect::tonal); break;
-        case PhotoFilterPreset::fade: photoEffect(PhotoEffect::fade); break;
+        case PhotoFilterPreset::dramatic:
+            photoEffect(PhotoEffect::process);
+            break;
+        case PhotoFilterPreset::noirBW:
+            photoEffect(PhotoEffect::noir);
+            break;
+        case PhotoFilterPreset::silverBW:
+            photoEffect(PhotoEffect::tonal);
+            break;
+        case PhotoFilterPreset::fade:
+            photoEffect(PhotoEffect::fade);
+            break;
         case PhotoFilterPreset::crisp:
             colorControls({0, 1.15, 1.08});
             sharpenLuminance({0.6, SharpenLuminance{}.radius});
@@ -151,7 +175,8 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
     RenderPlan plan;
     Chain chain{plan, sourceScale};
     if (a.autoEnhanced)
-        for (const AutoAdjustment& step : autoEnhance::adjustments(input)) chain.add(step);
+        for (const AutoAdjustment& step : autoEnhance::adjustments(input))
+            chain.add(step);
     if (std::abs(a.exposure) > kTolerance) chain.exposure({a.exposure});
     if (std::abs(a.brightness) > kTolerance || std::abs(a.contrast - 1) > kTolerance ||
         std::abs(a.saturation - 1) > kTolerance)
@@ -177,6 +202,19 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
     const RenderGeometry geometry(input.size(), a, includeCrop);
     const QRect region = geometry.sourceRegion();
     if (region.isEmpty()) return source;
+    if (geometry.straightens()) {
+        // A straighten without a flip or a turn resamples in two one-dimensional passes, over
+        // the colour work's result stored by component.
+        const separableStraighten::Map map = geometry.affineMap(region.topLeft());
+        if (separableStraighten::suits(map)) {
+            const PlanarBytes colored = plan.renderPlanar(input, region);
+            if (colored.isNull()) return source;
+            QImage output = separableStraighten::apply(colored, map, geometry.outputSize());
+            if (output.isNull()) return source;
+            output.setColorSpace(QColorSpace::SRgb);
+            return output;
+        }
+    }
     // The colour work covers only the source pixels the geometry will read.
     QImage colored; // not a second reference to the input yet: that would forbid reusing it
     QPoint origin(0, 0);

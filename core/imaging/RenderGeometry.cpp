@@ -1,5 +1,6 @@
 #include "core/imaging/RenderGeometry.h"
 
+#include "core/imaging/CatmullRom.h"
 #include "core/imaging/filters/ParallelRows.h"
 
 #include <algorithm>
@@ -16,15 +17,6 @@
 
 namespace {
 
-// Catmull-Rom weights for a fractional offset t in 0...1 (taps at −1, 0, 1, 2).
-inline void cubicWeights(float t, float* w) {
-    const float t2 = t * t, t3 = t2 * t;
-    w[0] = -0.5f * t3 + t2 - 0.5f * t;
-    w[1] = 1.5f * t3 - 2.5f * t2 + 1.0f;
-    w[2] = -1.5f * t3 + 2.0f * t2 + 0.5f * t;
-    w[3] = 0.5f * t3 - 0.5f * t2;
-}
-
 // Catmull-Rom weights at 1/256 pixel steps, each weight repeated over four lanes so that a tap
 // multiplies a whole pixel with one load. A 1/256 pixel error in the phase moves no 8-bit level.
 struct CubicTable {
@@ -33,9 +25,10 @@ struct CubicTable {
     CubicTable() {
         for (int k = 0; k <= kPhases; ++k) {
             float t[4];
-            cubicWeights(float(k) / kPhases, t);
+            catmullRomWeights(float(k) / kPhases, t);
             for (int i = 0; i < 4; ++i)
-                for (int c = 0; c < 4; ++c) w[k][i][c] = t[i];
+                for (int c = 0; c < 4; ++c)
+                    w[k][i][c] = t[i];
         }
     }
 };
@@ -48,16 +41,19 @@ const CubicTable& cubicTable() {
 inline void storeClamped(const float* acc, uchar* dst) {
     const float alpha = std::clamp(acc[3], 0.0f, 255.0f);
     dst[3] = uchar(alpha + 0.5f);
-    for (int c = 0; c < 3; ++c) dst[c] = uchar(std::clamp(acc[c], 0.0f, alpha) + 0.5f);
+    for (int c = 0; c < 3; ++c)
+        dst[c] = uchar(std::clamp(acc[c], 0.0f, alpha) + 0.5f);
 }
 
 // The 4 x 4 taps starting at `p` (all inside the bitmap), one pixel of output. Each tap row is
 // one 16-byte load of four pixels widened to four float vectors, so a pixel costs 16 vector
 // multiply-adds and no clamping.
-inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4], const float (*wy)[4], uchar* dst) {
+inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4], const float (*wy)[4],
+                          uchar* dst) {
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128 w0 = _mm_load_ps(wx[0]), w1 = _mm_load_ps(wx[1]), w2 = _mm_load_ps(wx[2]), w3 = _mm_load_ps(wx[3]);
+    const __m128 w0 = _mm_load_ps(wx[0]), w1 = _mm_load_ps(wx[1]), w2 = _mm_load_ps(wx[2]),
+                 w3 = _mm_load_ps(wx[3]);
     __m128 acc = _mm_setzero_ps();
     for (int j = 0; j < 4; ++j, p += stride) {
         const __m128i four = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -68,7 +64,8 @@ inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4]
         row = _mm_add_ps(row, _mm_mul_ps(w3, _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero))));
         acc = _mm_add_ps(acc, _mm_mul_ps(_mm_load_ps(wy[j]), row));
     }
-    const __m128 alpha = _mm_min_ps(_mm_max_ps(_mm_shuffle_ps(acc, acc, 0xff), _mm_setzero_ps()), _mm_set1_ps(255.0f));
+    const __m128 alpha =
+        _mm_min_ps(_mm_max_ps(_mm_shuffle_ps(acc, acc, 0xff), _mm_setzero_ps()), _mm_set1_ps(255.0f));
     // Colour into 0 ... alpha; alpha's own lane is min(alpha, alpha).
     const __m128 clamped = _mm_min_ps(_mm_max_ps(acc, _mm_setzero_ps()), alpha);
     const __m128i ints = _mm_cvttps_epi32(_mm_add_ps(clamped, _mm_set1_ps(0.5f)));
@@ -79,7 +76,8 @@ inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4]
     float acc[4] = {0, 0, 0, 0};
     for (int j = 0; j < 4; ++j, p += stride)
         for (int i = 0; i < 4; ++i)
-            for (int c = 0; c < 4; ++c) acc[c] += wy[j][0] * wx[i][0] * p[i * 4 + c];
+            for (int c = 0; c < 4; ++c)
+                acc[c] += wy[j][0] * wx[i][0] * p[i * 4 + c];
     storeClamped(acc, dst);
 #endif
 }
@@ -93,9 +91,11 @@ void bicubicEdge(const uchar* base, qsizetype stride, int cw, int ch, int ix, in
         float racc[4] = {0, 0, 0, 0};
         for (int i = 0; i < 4; ++i) {
             const uchar* px = row + size_t(std::clamp(ix - 1 + i, 0, cw - 1)) * 4;
-            for (int c = 0; c < 4; ++c) racc[c] += wx[i][0] * px[c];
+            for (int c = 0; c < 4; ++c)
+                racc[c] += wx[i][0] * px[c];
         }
-        for (int c = 0; c < 4; ++c) acc[c] += wy[j][0] * racc[c];
+        for (int c = 0; c < 4; ++c)
+            acc[c] += wy[j][0] * racc[c];
     }
     storeClamped(acc, dst);
 }
@@ -127,14 +127,17 @@ struct ResampleRow {
     }
     const uchar* corner(const Tap& t) const { return base + (t.iy - 1) * stride + size_t(t.ix - 1) * 4; }
     void single(const Tap& t, uchar* dst) const {
-        if (t.inside) bicubicInside(corner(t), stride, t.wx, t.wy, dst);
-        else bicubicEdge(base, stride, cw, ch, t.ix, t.iy, t.wx, t.wy, dst);
+        if (t.inside)
+            bicubicInside(corner(t), stride, t.wx, t.wy, dst);
+        else
+            bicubicEdge(base, stride, cw, ch, t.ix, t.iy, t.wx, t.wy, dst);
     }
 
     void run(double x, double y, double stepX, double stepY, int width, uchar* dst) const {
         std::int64_t fx = fixed(x), fy = fixed(y);
         const std::int64_t dx = fixed(stepX), dy = fixed(stepY);
-        for (int u = 0; u < width; ++u, dst += 4, fx += dx, fy += dy) single(tap(fx, fy), dst);
+        for (int u = 0; u < width; ++u, dst += 4, fx += dx, fy += dy)
+            single(tap(fx, fy), dst);
     }
 
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -143,8 +146,8 @@ struct ResampleRow {
     __attribute__((target("avx2,fma"))) static __m256 pair(const float* a, const float* b) {
         return _mm256_insertf128_ps(_mm256_castps128_ps256(_mm_load_ps(a)), _mm_load_ps(b), 1);
     }
-    __attribute__((target("avx2,fma"))) void runWide(double x, double y, double stepX, double stepY, int width,
-                                                      uchar* dst) const {
+    __attribute__((target("avx2,fma"))) void runWide(double x, double y, double stepX, double stepY,
+                                                     int width, uchar* dst) const {
         std::int64_t fx = fixed(x), fy = fixed(y);
         const std::int64_t dx = fixed(stepX), dy = fixed(stepY);
         const __m256i zero = _mm256_setzero_si256();
@@ -172,8 +175,8 @@ struct ResampleRow {
                 row = _mm256_fmadd_ps(w3, _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(hi, zero)), row);
                 acc = _mm256_fmadd_ps(pair(a.wy[j], b.wy[j]), row, acc);
             }
-            const __m256 alpha = _mm256_min_ps(_mm256_max_ps(_mm256_permute_ps(acc, 0xff), _mm256_setzero_ps()),
-                                               _mm256_set1_ps(255.0f));
+            const __m256 alpha = _mm256_min_ps(
+                _mm256_max_ps(_mm256_permute_ps(acc, 0xff), _mm256_setzero_ps()), _mm256_set1_ps(255.0f));
             const __m256 clamped = _mm256_min_ps(_mm256_max_ps(acc, _mm256_setzero_ps()), alpha);
             const __m256i ints = _mm256_cvttps_epi32(_mm256_add_ps(clamped, _mm256_set1_ps(0.5f)));
             const __m256i words = _mm256_packs_epi32(ints, ints);
@@ -193,12 +196,17 @@ struct ResampleRow {
 };
 
 // Outward rounding that ignores floating-point dust: 0.1 × 300 is 30, not a pixel more.
-int floorTolerant(double v) { return int(std::floor(v + 1e-7)); }
-int ceilTolerant(double v) { return int(std::ceil(v - 1e-7)); }
+int floorTolerant(double v) {
+    return int(std::floor(v + 1e-7));
+}
+int ceilTolerant(double v) {
+    return int(std::ceil(v - 1e-7));
+}
 
 } // namespace
 
-RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool includeCrop) : source_(sourceSize) {
+RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool includeCrop)
+    : source_(sourceSize) {
     int w = source_.width(), h = source_.height();
     auto& m = map_;
     // Each step rewrites the map from the new frame's pixel to the previous frame's pixel.
@@ -236,8 +244,9 @@ RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool 
         const double x0 = r.x * w, y0 = r.y * h;
         const double cw = std::max(r.width * w, 1.0), ch = std::max(r.height * h, 1.0);
         const int left = floorTolerant(x0), top = floorTolerant(y0);
-        const QRect pixels = QRect(QPoint(left, top), QPoint(ceilTolerant(x0 + cw) - 1, ceilTolerant(y0 + ch) - 1))
-                                 .intersected(QRect(0, 0, w, h));
+        const QRect pixels =
+            QRect(QPoint(left, top), QPoint(ceilTolerant(x0 + cw) - 1, ceilTolerant(y0 + ch) - 1))
+                .intersected(QRect(0, 0, w, h));
         if (pixels.width() >= 2 && pixels.height() >= 2) {
             crop_ = pixels;
             if (crop_ != QRect(0, 0, w, h)) identity_ = false;
@@ -327,4 +336,10 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
         }
     });
     return out;
+}
+
+separableStraighten::Map RenderGeometry::affineMap(QPoint origin) const {
+    const QPointF origin0 = sourcePoint(0, 0);
+    const QPointF stepU = sourcePoint(1, 0) - origin0, stepV = sourcePoint(0, 1) - origin0;
+    return {stepU.x(), stepV.x(), origin0.x() - origin.x(), stepU.y(), stepV.y(), origin0.y() - origin.y()};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/SeparableStraighten.h"
 #include "core/model/EditAdjustments.h"
 
 #include <QImage>
@@ -17,7 +18,7 @@
 // flips, quarter turns (clockwise), straightening (positive degrees turn clockwise) and outward
 // rounding to whole pixels gives the same pixels.
 class RenderGeometry {
-public:
+  public:
     RenderGeometry(QSize sourceSize, const EditAdjustments& adjustments, bool includeCrop);
 
     // Nothing moves: the output is the source frame itself.
@@ -30,7 +31,12 @@ public:
     // is `origin`; it must cover sourceRegion().
     QImage apply(const QImage& colored, QPoint origin) const;
 
-private:
+    bool straightens() const { return straighten_; }
+    // The whole map as an affine one: output pixel (u, v) reads source pixel index
+    // (a u + b v + c, d u + e v + f) counted from `origin`.
+    separableStraighten::Map affineMap(QPoint origin) const;
+
+  private:
     QPointF sourcePoint(double u, double v) const; // output pixel index -> source pixel index
 
     QSize source_;

@@ -85,6 +85,37 @@ TAVI_WIDE int encodeWide(const PixelRow& in, int count, uchar* out) {
     }
     return i;
 }
+
+// Eight components clamped into 0...1, weighted by alpha (0...255) and rounded.
+TAVI_WIDE inline __m256i premultipliedLevels(const float* p, __m256 alpha) {
+    const __m256 v = _mm256_mul_ps(
+        _mm256_min_ps(_mm256_max_ps(_mm256_loadu_ps(p), _mm256_setzero_ps()), _mm256_set1_ps(1.0f)), alpha);
+    return _mm256_cvttps_epi32(_mm256_add_ps(v, _mm256_set1_ps(0.5f)));
+}
+
+// Eight pixels at a time into four runs of bytes: the packs leave each half's four values of
+// each component together, and one permute puts the halves' runs side by side.
+TAVI_WIDE int encodePlanarWide(const PixelRow& in, int count, uchar* r, uchar* g, uchar* b, uchar* a) {
+    const __m256 one = _mm256_set1_ps(1.0f), zero = _mm256_setzero_ps(), half = _mm256_set1_ps(0.5f);
+    const __m256 scale = _mm256_set1_ps(255.0f);
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256 alpha =
+            _mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(_mm256_loadu_ps(in.a + i), zero), one), scale);
+        const __m256i rg =
+            _mm256_packs_epi32(premultipliedLevels(in.r + i, alpha), premultipliedLevels(in.g + i, alpha));
+        const __m256i ba = _mm256_packs_epi32(premultipliedLevels(in.b + i, alpha),
+                                              _mm256_cvttps_epi32(_mm256_add_ps(alpha, half)));
+        const __m256i bytes = _mm256_permutevar8x32_epi32(_mm256_packus_epi16(rg, ba), order);
+        const __m128i low = _mm256_castsi256_si128(bytes), high = _mm256_extracti128_si256(bytes, 1);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(r + i), low);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(g + i), _mm_unpackhi_epi64(low, low));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(b + i), high);
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(a + i), _mm_unpackhi_epi64(high, high));
+    }
+    return i;
+}
 #endif
 
 // 8-bit premultiplied to a planar working row: colour divided by alpha (a transparent pixel
@@ -168,6 +199,21 @@ void encodeRow(const PixelRow& in, int count, uchar* out) {
         out[1] = uchar(int(unit(in.g[i]) * a + 0.5f));
         out[2] = uchar(int(unit(in.b[i]) * a + 0.5f));
         out[3] = uchar(int(a + 0.5f));
+    }
+}
+
+// A planar working row to planar 8-bit premultiplied, rounded as encodeRow does.
+void encodePlanarRow(const PixelRow& in, int count, uchar* r, uchar* g, uchar* b, uchar* a) {
+    int i = 0;
+#if defined(TAVI_ROWS_WIDE)
+    if (wideRowsAvailable()) i = encodePlanarWide(in, count, r, g, b, a);
+#endif
+    for (; i < count; ++i) {
+        const float alpha = unit(in.a[i]) * 255.0f;
+        r[i] = uchar(int(unit(in.r[i]) * alpha + 0.5f));
+        g[i] = uchar(int(unit(in.g[i]) * alpha + 0.5f));
+        b[i] = uchar(int(unit(in.b[i]) * alpha + 0.5f));
+        a[i] = uchar(int(alpha + 0.5f));
     }
 }
 
@@ -339,6 +385,35 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     if (reuse &&
         !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
         reuse = nullptr;
+    QImage out;
+    uchar* outBits = nullptr;
+    qsizetype outStride = 0;
+    if (reuse) {
+        outBits = reuse->bits(); // sole owner: no copy
+        outStride = reuse->bytesPerLine();
+    } else {
+        out = QImage(region.size(), QImage::Format_RGBA8888_Premultiplied);
+        if (out.isNull()) return {};
+        outBits = out.bits();
+        outStride = out.bytesPerLine();
+    }
+    const int count = region.width();
+    run(source, region, [&](int j, const PixelRow& row) { encodeRow(row, count, outBits + j * outStride); });
+    return reuse ? std::move(*reuse) : out;
+}
+
+PlanarBytes RenderPlan::renderPlanar(const QImage& source, const QRect& region) {
+    PlanarBytes out = PlanarBytes::allocate(region.size());
+    if (out.isNull()) return out;
+    const int count = region.width();
+    run(source, region, [&](int j, const PixelRow& row) {
+        encodePlanarRow(row, count, out.plane(j, 0), out.plane(j, 1), out.plane(j, 2), out.plane(j, 3));
+    });
+    return out;
+}
+
+void RenderPlan::run(const QImage& source, const QRect& region,
+                     const std::function<void(int, const PixelRow&)>& deliver) {
     const int width = source.width(), height = source.height();
     compile(width, height);
 
@@ -436,18 +511,6 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
         plane.finish();
     }
 
-    QImage out;
-    uchar* outBits = nullptr;
-    qsizetype outStride = 0;
-    if (reuse) {
-        outBits = reuse->bits(); // sole owner: no copy
-        outStride = reuse->bytesPerLine();
-    } else {
-        out = QImage(region.size(), QImage::Format_RGBA8888_Premultiplied);
-        if (out.isNull()) return {};
-        outBits = out.bits();
-        outStride = out.bytesPerLine();
-    }
     const int count = region.width();
     // The last pass is the checkpoint's last reader, so it may work in place.
     parallelBands(region.height(), 8, [&](int begin, int end) {
@@ -456,7 +519,7 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
             const int y = region.y() + j;
             PixelRow row = loadRow(y, region.x(), count, scratch.data(), true);
             runOps(row, checkpointOps, int(ops_.size()), blurred);
-            encodeRow(row, count, outBits + j * outStride);
+            deliver(j, row);
         }
     });
     returnScratch(std::move(checkpoint), checkpointFloats);
@@ -464,5 +527,4 @@ QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reu
     ops_.clear();
     planes_.clear();
     tables_.clear();
-    return reuse ? std::move(*reuse) : out;
 }

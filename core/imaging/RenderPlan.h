@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/PlanarBytes.h"
 #include "core/imaging/filters/BlurredLuminance.h"
 #include "core/imaging/filters/ColorLut3D.h"
 #include "core/imaging/filters/PixelRow.h"
@@ -22,7 +23,7 @@
 // then runs the whole chain from the 8-bit source once more and writes 8-bit output. Nothing
 // but the planes outlives a band, so memory stays near the source and output bitmaps.
 class RenderPlan {
-public:
+  public:
     // A colour step over arrays of components (see ColorLut3D::RowTransform).
     using ColorStep = ColorLut3D::RowTransform;
     using DetailStep = std::function<void(PixelRow&, const float* blurred)>;
@@ -55,8 +56,10 @@ public:
     // (sole owner, region the whole frame): each row of the result then replaces the row it
     // came from (the last pass reads nothing but its own row) and the image is moved out of it.
     QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr);
+    // The same result stored by component; null if memory runs out.
+    PlanarBytes renderPlanar(const QImage& source, const QRect& region);
 
-private:
+  private:
     struct Item {
         enum class Kind { Color, Table, Detail, Position } kind = Kind::Color;
         ColorStep color;
@@ -76,6 +79,10 @@ private:
     };
 
     void compile(int width, int height);
+    // The passes; the last hands each finished row of the region (row index from its top) to
+    // `deliver`, from several threads at once.
+    void run(const QImage& source, const QRect& region,
+             const std::function<void(int, const PixelRow&)>& deliver);
     void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const;
 
     std::vector<Item> items_;
