@@ -89,7 +89,8 @@ TEST(LightAndColour, WarmthWarmsAGreyAndTintMovesGreenMagenta) {
     EXPECT_LT(magenta.green() + 5, magenta.blue());
     // Equal lights change nothing; the Planckian locus is where it should be.
     const auto identity = TemperatureAndTint{{5000, 10}, {5000, 10}}.matrix();
-    for (int i = 0; i < 9; ++i) EXPECT_NEAR(identity[i], i % 4 == 0 ? 1 : 0, 1e-5);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_NEAR(identity[i], i % 4 == 0 ? 1 : 0, 1e-5);
     const auto xy = TemperatureAndTint::chromaticity(6500, 0);
     EXPECT_NEAR(xy[0], 0.3135, 0.001);
     EXPECT_NEAR(xy[1], 0.3237, 0.001);
@@ -99,7 +100,8 @@ TEST(Tones, HighlightsAndShadowsEachLeaveTheOtherEndAlone) {
     // Left half dark, right half bright.
     QImage image(200, 100, QImage::Format_RGBA8888_Premultiplied);
     for (int y = 0; y < 100; ++y)
-        for (int x = 0; x < 200; ++x) image.setPixelColor(x, y, x < 100 ? QColor(30, 30, 30) : QColor(225, 225, 225));
+        for (int x = 0; x < 200; ++x)
+            image.setPixelColor(x, y, x < 100 ? QColor(30, 30, 30) : QColor(225, 225, 225));
     EditAdjustments a;
     a.highlights = 0.3;
     QImage out = engine.render(image, a, true);
@@ -122,7 +124,9 @@ TEST(Detail, ClarityAndSharpnessRaiseLocalContrastOnly) {
         const QImage out = engine.render(source, a, true);
         // Mean kept (within a level), differences across the checker edges grown.
         EXPECT_NEAR(meanLuma(out), meanLuma(source), 1.5);
-        auto edge = [](const QImage& im) { return std::abs(im.pixelColor(59, 60).green() - im.pixelColor(60, 60).green()); };
+        auto edge = [](const QImage& im) {
+            return std::abs(im.pixelColor(59, 60).green() - im.pixelColor(60, 60).green());
+        };
         EXPECT_GT(edge(out), edge(source));
     }
 }
@@ -159,7 +163,8 @@ TEST(Looks, BlackAndWhiteLooksGiveGreyAndNoirHasMoreContrast) {
     auto spread = [](const QImage& im) {
         std::vector<int> v;
         for (int y = 0; y < im.height(); ++y)
-            for (int x = 0; x < im.width(); ++x) v.push_back(im.pixelColor(x, y).red());
+            for (int x = 0; x < im.width(); ++x)
+                v.push_back(im.pixelColor(x, y).red());
         std::sort(v.begin(), v.end());
         return v[v.size() * 95 / 100] - v[v.size() * 5 / 100];
     };
@@ -191,7 +196,8 @@ TEST(Looks, EachLookIsDeterministicAndItsOwn) {
         const QImage out = engine.render(source, a, true);
         EXPECT_EQ(engine.render(source, a, true), out) << rawValue(look).toStdString();
         EXPECT_GT(testsupport::meanAbsoluteDifference(out, source), 1.0) << rawValue(look).toStdString();
-        for (const QImage& other : renders) EXPECT_GT(testsupport::meanAbsoluteDifference(out, other), 1.0) << rawValue(look).toStdString();
+        for (const QImage& other : renders)
+            EXPECT_GT(testsupport::meanAbsoluteDifference(out, other), 1.0) << rawValue(look).toStdString();
         renders.push_back(out);
     }
     EXPECT_EQ(renders.size(), 11u);
@@ -217,11 +223,43 @@ TEST(Looks, FilmEffectsKeepTheirCharacter) {
     EXPECT_GT(processGrey[2], processGrey[0] + 0.03f);
 }
 
+// A plane whose rows are all alike blurs each row as a lone row would (the vertical pass
+// leaves it alike), and likewise for columns: the many-rows-at-once and many-columns-at-once
+// paths, their transposes and their tails agree with the single line.
+TEST(Blur, BlocksOfRowsAndColumnsAgreeWithASingleLine) {
+    const int width = 67, height = 45;
+    auto pattern = [](int i) { return float((i * 37) % 11) / 10.0f + (i == 20 ? 3.0f : 0.0f); };
+    for (double sigma : {2.5, 7.0}) {
+        std::vector<float> row(width), column(height);
+        for (int x = 0; x < width; ++x)
+            row[x] = pattern(x);
+        for (int y = 0; y < height; ++y)
+            column[y] = pattern(y);
+        std::vector<float> byRows(size_t(width) * height), byColumns(size_t(width) * height);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                byRows[size_t(y) * width + x] = row[x];
+                byColumns[size_t(y) * width + x] = column[y];
+            }
+        gaussianBlurPlane(row.data(), width, 1, sigma);
+        gaussianBlurPlane(column.data(), 1, height, sigma);
+        gaussianBlurPlane(byRows.data(), width, height, sigma);
+        gaussianBlurPlane(byColumns.data(), width, height, sigma);
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                ASSERT_NEAR(byRows[size_t(y) * width + x], row[x], 1e-4) << sigma << " " << x << "," << y;
+                ASSERT_NEAR(byColumns[size_t(y) * width + x], column[y], 1e-4)
+                    << sigma << " " << x << "," << y;
+            }
+    }
+}
+
 TEST(Blur, RecursiveGaussianMatchesTheKernelAtAnyRadius) {
     for (double sigma : {1.0, 3.0, 12.0, 40.0}) {
         const int n = 401;
         std::vector<float> plane(n * 3, 0.0f);
-        for (int row = 0; row < 3; ++row) plane[row * n + n / 2] = 1.0f; // an impulse in every row
+        for (int row = 0; row < 3; ++row)
+            plane[row * n + n / 2] = 1.0f; // an impulse in every row
         gaussianBlurPlane(plane.data(), n, 3, sigma);
         const float* row = plane.data() + n; // middle row
         EXPECT_NEAR(std::accumulate(row, row + n, 0.0), 1.0, 0.01) << sigma;

@@ -18,7 +18,8 @@ struct Recursive {
 };
 
 Recursive coefficients(double sigma) {
-    const double q = sigma >= 2.5 ? 0.98711 * sigma - 0.96330 : 3.97156 - 4.14554 * std::sqrt(1 - 0.26891 * sigma);
+    const double q =
+        sigma >= 2.5 ? 0.98711 * sigma - 0.96330 : 3.97156 - 4.14554 * std::sqrt(1 - 0.26891 * sigma);
     const double q2 = q * q, q3 = q2 * q;
     const double b0 = 1.57825 + 2.44413 * q + 1.4281 * q2 + 0.422205 * q3;
     const double b1 = 2.44413 * q + 2.85619 * q2 + 1.26661 * q3;
@@ -55,8 +56,9 @@ void recursiveLine(float* p, int n, std::ptrdiff_t stride, const Recursive& c) {
 void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
     const __m128 B = _mm_set1_ps(c.B), b1 = _mm_set1_ps(c.b1), b2 = _mm_set1_ps(c.b2), b3 = _mm_set1_ps(c.b3);
     auto step = [&](__m128 x, __m128& s1, __m128& s2, __m128& s3) {
-        const __m128 w = _mm_add_ps(_mm_add_ps(_mm_mul_ps(B, x), _mm_add_ps(_mm_mul_ps(b2, s2), _mm_mul_ps(b3, s3))),
-                                    _mm_mul_ps(b1, s1));
+        const __m128 w =
+            _mm_add_ps(_mm_add_ps(_mm_mul_ps(B, x), _mm_add_ps(_mm_mul_ps(b2, s2), _mm_mul_ps(b3, s3))),
+                       _mm_mul_ps(b1, s1));
         s3 = s2;
         s2 = s1;
         s1 = w;
@@ -66,28 +68,179 @@ void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
     auto put = [&](int i, __m128 v) {
         alignas(16) float t[4];
         _mm_store_ps(t, v);
-        for (int r = 0; r < 4; ++r) rows[r][i] = t[r];
+        for (int r = 0; r < 4; ++r)
+            rows[r][i] = t[r];
     };
     // One 4 x 4 block in, its four steps in the pass's direction, the block back out.
     auto block = [&](int i, bool forward, __m128& s1, __m128& s2, __m128& s3) {
         __m128 v[4];
-        for (int r = 0; r < 4; ++r) v[r] = _mm_loadu_ps(rows[r] + i);
+        for (int r = 0; r < 4; ++r)
+            v[r] = _mm_loadu_ps(rows[r] + i);
         _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
         for (int k = 0; k < 4; ++k) {
             __m128& x = v[forward ? k : 3 - k];
             x = step(x, s1, s2, s3);
         }
         _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
-        for (int r = 0; r < 4; ++r) _mm_storeu_ps(rows[r] + i, v[r]);
+        for (int r = 0; r < 4; ++r)
+            _mm_storeu_ps(rows[r] + i, v[r]);
     };
     const int blocks = n / 4 * 4;
     __m128 s1 = column(0), s2 = s1, s3 = s1;
-    for (int i = 0; i < blocks; i += 4) block(i, true, s1, s2, s3);
-    for (int i = blocks; i < n; ++i) put(i, step(column(i), s1, s2, s3));
+    for (int i = 0; i < blocks; i += 4)
+        block(i, true, s1, s2, s3);
+    for (int i = blocks; i < n; ++i)
+        put(i, step(column(i), s1, s2, s3));
     s1 = column(n - 1);
     s2 = s3 = s1;
-    for (int i = n - 1; i >= blocks; --i) put(i, step(column(i), s1, s2, s3));
-    for (int i = blocks - 4; i >= 0; i -= 4) block(i, false, s1, s2, s3);
+    for (int i = n - 1; i >= blocks; --i)
+        put(i, step(column(i), s1, s2, s3));
+    for (int i = blocks - 4; i >= 0; i -= 4)
+        block(i, false, s1, s2, s3);
+}
+#endif
+
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define TAVI_BLUR_WIDE 1
+#define TAVI_WIDE __attribute__((target("avx2,fma")))
+
+bool wideAvailable() {
+    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+    return available;
+}
+
+TAVI_WIDE inline void transpose8(__m256* r) {
+    const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
+    const __m256 t2 = _mm256_unpacklo_ps(r[2], r[3]), t3 = _mm256_unpackhi_ps(r[2], r[3]);
+    const __m256 t4 = _mm256_unpacklo_ps(r[4], r[5]), t5 = _mm256_unpackhi_ps(r[4], r[5]);
+    const __m256 t6 = _mm256_unpacklo_ps(r[6], r[7]), t7 = _mm256_unpackhi_ps(r[6], r[7]);
+    const __m256 u0 = _mm256_shuffle_ps(t0, t2, 0x44), u1 = _mm256_shuffle_ps(t0, t2, 0xee);
+    const __m256 u2 = _mm256_shuffle_ps(t1, t3, 0x44), u3 = _mm256_shuffle_ps(t1, t3, 0xee);
+    const __m256 u4 = _mm256_shuffle_ps(t4, t6, 0x44), u5 = _mm256_shuffle_ps(t4, t6, 0xee);
+    const __m256 u6 = _mm256_shuffle_ps(t5, t7, 0x44), u7 = _mm256_shuffle_ps(t5, t7, 0xee);
+    r[0] = _mm256_permute2f128_ps(u0, u4, 0x20);
+    r[1] = _mm256_permute2f128_ps(u1, u5, 0x20);
+    r[2] = _mm256_permute2f128_ps(u2, u6, 0x20);
+    r[3] = _mm256_permute2f128_ps(u3, u7, 0x20);
+    r[4] = _mm256_permute2f128_ps(u0, u4, 0x31);
+    r[5] = _mm256_permute2f128_ps(u1, u5, 0x31);
+    r[6] = _mm256_permute2f128_ps(u2, u6, 0x31);
+    r[7] = _mm256_permute2f128_ps(u3, u7, 0x31);
+}
+
+TAVI_WIDE inline __m256 column8(float* const rows[8], int i) {
+    return _mm256_setr_ps(rows[0][i], rows[1][i], rows[2][i], rows[3][i], rows[4][i], rows[5][i], rows[6][i],
+                          rows[7][i]);
+}
+
+// Eight rows at once with fused multiply-adds: the older states' terms are summed off the
+// critical path, so each step waits on one multiply-add of the state before it.
+TAVI_WIDE void recursiveRows8(float* const rows[8], int n, const Recursive& c) {
+    const __m256 B = _mm256_set1_ps(c.B), b1 = _mm256_set1_ps(c.b1), b2 = _mm256_set1_ps(c.b2);
+    const __m256 b3 = _mm256_set1_ps(c.b3);
+    __m256 s1, s2, s3;
+    const int blocks = n / 8 * 8;
+    s1 = s2 = s3 = column8(rows, 0);
+    for (int i = 0; i < blocks; i += 8) {
+        __m256 v[8];
+        for (int r = 0; r < 8; ++r)
+            v[r] = _mm256_loadu_ps(rows[r] + i);
+        transpose8(v);
+        for (int k = 0; k < 8; ++k) {
+            const __m256 w = _mm256_fmadd_ps(
+                b1, s1, _mm256_fmadd_ps(B, v[k], _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
+            s3 = s2;
+            s2 = s1;
+            s1 = v[k] = w;
+        }
+        transpose8(v);
+        for (int r = 0; r < 8; ++r)
+            _mm256_storeu_ps(rows[r] + i, v[r]);
+    }
+    alignas(32) float t[8];
+    for (int i = blocks; i < n; ++i) {
+        const __m256 w = _mm256_fmadd_ps(
+            b1, s1, _mm256_fmadd_ps(B, column8(rows, i), _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
+        s3 = s2;
+        s2 = s1;
+        s1 = w;
+        _mm256_store_ps(t, w);
+        for (int r = 0; r < 8; ++r)
+            rows[r][i] = t[r];
+    }
+    s1 = s2 = s3 = column8(rows, n - 1);
+    for (int i = n - 1; i >= blocks; --i) {
+        const __m256 w = _mm256_fmadd_ps(
+            b1, s1, _mm256_fmadd_ps(B, column8(rows, i), _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
+        s3 = s2;
+        s2 = s1;
+        s1 = w;
+        _mm256_store_ps(t, w);
+        for (int r = 0; r < 8; ++r)
+            rows[r][i] = t[r];
+    }
+    for (int i = blocks - 8; i >= 0; i -= 8) {
+        __m256 v[8];
+        for (int r = 0; r < 8; ++r)
+            v[r] = _mm256_loadu_ps(rows[r] + i);
+        transpose8(v);
+        for (int k = 7; k >= 0; --k) {
+            const __m256 w = _mm256_fmadd_ps(
+                b1, s1, _mm256_fmadd_ps(B, v[k], _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
+            s3 = s2;
+            s2 = s1;
+            s1 = v[k] = w;
+        }
+        transpose8(v);
+        for (int r = 0; r < 8; ++r)
+            _mm256_storeu_ps(rows[r] + i, v[r]);
+    }
+}
+#endif
+
+#if defined(TAVI_BLUR_WIDE)
+// Sixteen columns down the plane and back with their states in registers (two independent
+// chains); returns how many columns of the strip it did.
+TAVI_WIDE int recursiveColumnsWide(float* plane, int width, int height, int x0, int x1, const Recursive& c) {
+    const __m256 B = _mm256_set1_ps(c.B), b1 = _mm256_set1_ps(c.b1), b2 = _mm256_set1_ps(c.b2);
+    const __m256 b3 = _mm256_set1_ps(c.b3);
+    int x = x0;
+    for (; x + 16 <= x1; x += 16) {
+        float* top = plane + x;
+        __m256 p1 = _mm256_loadu_ps(top), p2 = p1, p3 = p1;
+        __m256 q1 = _mm256_loadu_ps(top + 8), q2 = q1, q3 = q1;
+        for (int y = 0; y < height; ++y) {
+            float* row = top + size_t(y) * width;
+            const __m256 p = _mm256_fmadd_ps(
+                b1, p1,
+                _mm256_fmadd_ps(B, _mm256_loadu_ps(row), _mm256_fmadd_ps(b2, p2, _mm256_mul_ps(b3, p3))));
+            const __m256 q = _mm256_fmadd_ps(
+                b1, q1,
+                _mm256_fmadd_ps(B, _mm256_loadu_ps(row + 8), _mm256_fmadd_ps(b2, q2, _mm256_mul_ps(b3, q3))));
+            _mm256_storeu_ps(row, p);
+            _mm256_storeu_ps(row + 8, q);
+            p3 = p2, p2 = p1, p1 = p;
+            q3 = q2, q2 = q1, q1 = q;
+        }
+        float* bottom = top + size_t(height - 1) * width;
+        p1 = p2 = p3 = _mm256_loadu_ps(bottom);
+        q1 = q2 = q3 = _mm256_loadu_ps(bottom + 8);
+        for (int y = height - 1; y >= 0; --y) {
+            float* row = top + size_t(y) * width;
+            const __m256 p = _mm256_fmadd_ps(
+                b1, p1,
+                _mm256_fmadd_ps(B, _mm256_loadu_ps(row), _mm256_fmadd_ps(b2, p2, _mm256_mul_ps(b3, p3))));
+            const __m256 q = _mm256_fmadd_ps(
+                b1, q1,
+                _mm256_fmadd_ps(B, _mm256_loadu_ps(row + 8), _mm256_fmadd_ps(b2, q2, _mm256_mul_ps(b3, q3))));
+            _mm256_storeu_ps(row, p);
+            _mm256_storeu_ps(row + 8, q);
+            p3 = p2, p2 = p1, p1 = p;
+            q3 = q2, q2 = q1, q1 = q;
+        }
+    }
+    return x;
 }
 #endif
 
@@ -95,7 +248,8 @@ void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
 void recursiveColumns(float* plane, int width, int height, int x0, int x1, const Recursive& c) {
     const int n = x1 - x0;
     std::vector<float> s1(n), s2(n), s3(n);
-    for (int x = 0; x < n; ++x) s1[x] = s2[x] = s3[x] = plane[x0 + x];
+    for (int x = 0; x < n; ++x)
+        s1[x] = s2[x] = s3[x] = plane[x0 + x];
     for (int y = 0; y < height; ++y) {
         float* row = plane + size_t(y) * width + x0;
         for (int x = 0; x < n; ++x) {
@@ -107,7 +261,8 @@ void recursiveColumns(float* plane, int width, int height, int x0, int x1, const
         }
     }
     const float* last = plane + size_t(height - 1) * width + x0;
-    for (int x = 0; x < n; ++x) s1[x] = s2[x] = s3[x] = last[x];
+    for (int x = 0; x < n; ++x)
+        s1[x] = s2[x] = s3[x] = last[x];
     for (int y = height - 1; y >= 0; --y) {
         float* row = plane + size_t(y) * width + x0;
         for (int x = 0; x < n; ++x) {
@@ -124,8 +279,10 @@ std::vector<float> directKernel(double sigma) {
     const int radius = std::max(1, int(std::ceil(3 * sigma)));
     std::vector<float> k(2 * radius + 1);
     double sum = 0;
-    for (int i = -radius; i <= radius; ++i) sum += k[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
-    for (float& v : k) v = float(v / sum);
+    for (int i = -radius; i <= radius; ++i)
+        sum += k[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
+    for (float& v : k)
+        v = float(v / sum);
     return k;
 }
 
@@ -135,10 +292,12 @@ void directRows(float* plane, int width, int height, const std::vector<float>& k
         std::vector<float> padded(width + 2 * radius);
         for (int y = begin; y < end; ++y) {
             float* row = plane + size_t(y) * width;
-            for (int i = 0; i < int(padded.size()); ++i) padded[i] = row[std::clamp(i - radius, 0, width - 1)];
+            for (int i = 0; i < int(padded.size()); ++i)
+                padded[i] = row[std::clamp(i - radius, 0, width - 1)];
             for (int x = 0; x < width; ++x) {
                 float sum = 0;
-                for (int j = 0; j < int(k.size()); ++j) sum += k[j] * padded[x + j];
+                for (int j = 0; j < int(k.size()); ++j)
+                    sum += k[j] * padded[x + j];
                 row[x] = sum;
             }
         }
@@ -163,7 +322,8 @@ void directColumns(float* plane, int width, int height, const std::vector<float>
                 for (int j = -radius; j <= radius; ++j) {
                     const float* in = source.data() + size_t(std::clamp(y + j, 0, height - 1)) * strip;
                     const float w = k[j + radius];
-                    for (int x = 0; x < n; ++x) out[x] += w * in[x];
+                    for (int x = 0; x < n; ++x)
+                        out[x] += w * in[x];
                 }
             }
         }
@@ -181,8 +341,21 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
         return;
     }
     const Recursive c = coefficients(sigma);
-    parallelBands((height + 3) / 4, 4, [&](int begin, int end) {
-        for (int y = begin * 4; y < std::min(height, end * 4);) {
+#if defined(TAVI_BLUR_WIDE)
+    const bool wide = wideAvailable();
+#endif
+    parallelBands((height + 7) / 8, 2, [&](int begin, int end) {
+        for (int y = begin * 8; y < std::min(height, end * 8);) {
+#if defined(TAVI_BLUR_WIDE)
+            if (wide && y + 8 <= height) {
+                float* rows[8];
+                for (int r = 0; r < 8; ++r)
+                    rows[r] = plane + size_t(y + r) * width;
+                recursiveRows8(rows, width, c);
+                y += 8;
+                continue;
+            }
+#endif
 #if defined(__SSE2__)
             if (y + 4 <= height) {
                 float* const rows[4] = {plane + size_t(y) * width, plane + size_t(y + 1) * width,
@@ -199,7 +372,13 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
     constexpr int strip = 64;
     const int strips = (width + strip - 1) / strip;
     parallelBands(strips, 1, [&](int begin, int end) {
-        for (int s = begin; s < end; ++s)
-            recursiveColumns(plane, width, height, s * strip, std::min(width, (s + 1) * strip), c);
+        for (int s = begin; s < end; ++s) {
+            int x0 = s * strip;
+            const int x1 = std::min(width, (s + 1) * strip);
+#if defined(TAVI_BLUR_WIDE)
+            if (wide) x0 = recursiveColumnsWide(plane, width, height, x0, x1, c);
+#endif
+            if (x0 < x1) recursiveColumns(plane, width, height, x0, x1, c);
+        }
     });
 }
