@@ -366,9 +366,14 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
         if (op.table) {
             op.table->apply(row);
         } else if (op.detail) {
-            blurred.resize(row.count);
-            planes_[op.plane]->sampleRow(row.y, row.x, row.count, blurred.data());
-            op.detail(row, blurred.data());
+            const BlurredLuminance& plane = *planes_[op.plane];
+            const float* values = plane.storedRow(row.y, row.x, row.count);
+            if (!values) {
+                blurred.resize(row.count);
+                plane.sampleRow(row.y, row.x, row.count, blurred.data());
+                values = blurred.data();
+            }
+            op.detail(row, values);
         } else if (op.position) {
             op.position(row);
         }
@@ -472,9 +477,12 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                 std::vector<float> blurred(width), luma(width);
                 for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                     if (!plane.wantsRow(y)) continue;
-                    before.sampleRow(y, 0, width, blurred.data());
-                    lumaAfterDetail(stash.get() + size_t(y) * width, blurred.data(), gain, width,
-                                    luma.data());
+                    const float* values = before.storedRow(y, 0, width);
+                    if (!values) {
+                        before.sampleRow(y, 0, width, blurred.data());
+                        values = blurred.data();
+                    }
+                    lumaAfterDetail(stash.get() + size_t(y) * width, values, gain, width, luma.data());
                     plane.addRow(y, luma.data());
                 }
             });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -14,7 +15,7 @@
 // and blurred by a direct kernel as rows are read, so a full-resolution plane costs half the
 // bytes of a float plane and no second copy while blurring.
 class BlurredLuminance {
-public:
+  public:
     BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows);
 
     int factor() const { return factor_; }
@@ -29,8 +30,14 @@ public:
     void finish();
     // The blurred luminance at row y, columns x ... x + count − 1.
     void sampleRow(int y, int x, int count, float* out) const;
+    // The same values read in place, when the plane stores them as they are (full resolution,
+    // blurred already) and the span lies inside it; otherwise null, and sampleRow is the way.
+    const float* storedRow(int y, int x, int count) const {
+        if (factor_ != 1 || deferred_ || y < 0 || y >= height_ || x < 0 || x + count > width_) return nullptr;
+        return plane_.data() + std::size_t(y) * width_ + x;
+    }
 
-private:
+  private:
     int frameWidth_, frameHeight_;
     double sigma_;
     int factor_;
@@ -38,9 +45,9 @@ private:
     int width_, height_;
     std::vector<float> plane_;
     std::vector<float> weights_;
-    bool deferred_ = false;             // narrow blur applied while reading
-    std::vector<std::uint16_t> raw_;    // deferred: luminance, 16-bit over −0.5 ... 1.5
-    std::vector<float> kernel_;         // deferred: normalised Gaussian taps
-    std::vector<int> columnIndex_;      // reduced: the stored column left of each frame column
-    std::vector<float> columnWeight_;   // reduced: and the weight of the one right of it
+    bool deferred_ = false;           // narrow blur applied while reading
+    std::vector<std::uint16_t> raw_;  // deferred: luminance, 16-bit over −0.5 ... 1.5
+    std::vector<float> kernel_;       // deferred: normalised Gaussian taps
+    std::vector<int> columnIndex_;    // reduced: the stored column left of each frame column
+    std::vector<float> columnWeight_; // reduced: and the weight of the one right of it
 };

@@ -1,0 +1,42 @@
+#include "core/imaging/filters/BlurredLuminance.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+BlurredLuminance filled(int width, int height, double sigma) {
+    BlurredLuminance plane(width, height, sigma, false);
+    std::vector<float> row(width);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x)
+            row[x] = float(((x * 7 + y * 13) % 17) / 16.0);
+        plane.addRow(y, row.data());
+    }
+    plane.finish();
+    return plane;
+}
+
+// Reading a stored row in place gives what sampling it gives, and is offered only where the
+// plane holds its values as they are.
+TEST(BlurredLuminance, StoredRowsReadWhatSamplingReads) {
+    const BlurredLuminance plane = filled(53, 31, 3.0);
+    std::vector<float> sampled(53);
+    for (int y : {0, 7, 30})
+        for (auto [x, count] : {std::pair{0, 53}, std::pair{5, 20}, std::pair{52, 1}}) {
+            const float* stored = plane.storedRow(y, x, count);
+            ASSERT_NE(stored, nullptr);
+            plane.sampleRow(y, x, count, sampled.data());
+            for (int i = 0; i < count; ++i)
+                EXPECT_EQ(stored[i], sampled[i]) << y << " " << x + i;
+        }
+    EXPECT_EQ(plane.storedRow(-1, 0, 10), nullptr);
+    EXPECT_EQ(plane.storedRow(31, 0, 10), nullptr);
+    EXPECT_EQ(plane.storedRow(0, 50, 4), nullptr);
+    EXPECT_EQ(plane.storedRow(0, -1, 4), nullptr);
+    EXPECT_EQ(filled(53, 31, 9.0).storedRow(0, 0, 10), nullptr); // kept reduced
+    EXPECT_EQ(filled(53, 31, 1.0).storedRow(0, 0, 10), nullptr); // blurred while read
+}
+
+} // namespace
