@@ -13,6 +13,7 @@ struct PlanarBytes {
     int width = 0;
     int height = 0;
     std::unique_ptr<std::uint8_t[]> data;
+    bool opaque = false; // every alpha 255: resamplers may skip the alpha plane
 
     static PlanarBytes allocate(QSize size) {
         PlanarBytes p;

@@ -3,6 +3,7 @@
 #include "core/imaging/filters/ParallelRows.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <mutex>
@@ -411,9 +412,16 @@ PlanarBytes RenderPlan::renderPlanar(const QImage& source, const QRect& region) 
     PlanarBytes out = PlanarBytes::allocate(region.size());
     if (out.isNull()) return out;
     const int count = region.width();
+    std::atomic<bool> translucent{false};
     run(source, region, [&](int j, const PixelRow& row) {
-        encodePlanarRow(row, count, out.plane(j, 0), out.plane(j, 1), out.plane(j, 2), out.plane(j, 3));
+        uchar* const alpha = out.plane(j, 3);
+        encodePlanarRow(row, count, out.plane(j, 0), out.plane(j, 1), out.plane(j, 2), alpha);
+        uchar all = 255;
+        for (int i = 0; i < count; ++i)
+            all &= alpha[i];
+        if (all != 255) translucent.store(true, std::memory_order_relaxed);
     });
+    out.opaque = !translucent.load();
     return out;
 }
 

@@ -37,6 +37,8 @@ inline void store(const float* acc, uchar* dst) {
 }
 
 // Column x of the picture resampled at y: the four premultiplied components, 0...255.
+// `Channels` 3: the picture is opaque, alpha is not resampled.
+template <int Channels>
 inline void verticalOne(const PlanarBytes& picture, int x, double y, float* const planes[4], int at) {
     const double floor = std::floor(y);
     float w[4];
@@ -45,25 +47,27 @@ inline void verticalOne(const PlanarBytes& picture, int x, double y, float* cons
     float acc[4] = {0, 0, 0, 0};
     for (int j = 0; j < 4; ++j) {
         const int row = int(std::clamp<long long>(first + j, 0, picture.height - 1));
-        for (int c = 0; c < 4; ++c)
+        for (int c = 0; c < Channels; ++c)
             acc[c] += w[j] * float(picture.plane(row, c)[x]);
     }
-    for (int c = 0; c < 4; ++c)
+    for (int c = 0; c < Channels; ++c)
         planes[c][at] = acc[c];
 }
 
 // The intermediate row (padded) resampled at `position`, an index into it.
+template <int Channels>
 inline void horizontalOne(float* const planes[4], int padded, double position, uchar* dst) {
     const double floor = std::floor(position);
     float w[4];
     catmullRomWeights(float(position - floor), w);
     const long long first = (long long)floor - 1;
-    float acc[4] = {0, 0, 0, 0};
+    float acc[4] = {0, 0, 0, 255.0f};
     for (int i = 0; i < 4; ++i) {
         const size_t k = size_t(std::clamp<long long>(first + i, 0, padded - 1));
-        for (int c = 0; c < 4; ++c)
+        for (int c = 0; c < Channels; ++c)
             acc[c] += w[i] * planes[c][k];
     }
+    if (Channels == 4) acc[3] -= 255.0f;
     store(acc, dst);
 }
 
@@ -113,6 +117,7 @@ TAVI_WIDE inline void storeEight(__m256 r, __m256 g, __m256 b, __m256 a, uchar* 
 // span at most five picture rows while the map turns by less than about eight degrees (any
 // straighten but the steepest); each lane then weights the rows its own four taps fall on.
 // Other groups, and those whose taps reach past the picture, take the scalar path.
+template <int Channels>
 TAVI_WIDE void verticalWide(const PlanarBytes& picture, double slope, const Row& row,
                             float* const planes[4]) {
     const int rows = picture.height;
@@ -126,7 +131,7 @@ TAVI_WIDE void verticalWide(const PlanarBytes& picture, double slope, const Row&
         const double low = std::floor(std::min(y0, y7)), high = std::floor(std::max(y0, y7));
         if (!(low - 1 >= 0 && high + 2 <= rows - 1 && high - low <= 1)) {
             for (int k = 0; k < 8; ++k)
-                verticalOne(picture, x + k, y0 + slope * k, planes, at + k);
+                verticalOne<Channels>(picture, x + k, y0 + slope * k, planes, at + k);
             continue;
         }
         const int top = int(low) - 1;
@@ -142,22 +147,23 @@ TAVI_WIDE void verticalWide(const PlanarBytes& picture, double slope, const Row&
         const int taps = high > low ? 5 : 4;
         for (int m = 0; m < taps; ++m) {
             const __m256 weight = _mm256_blendv_ps(w[m], m > 0 ? w[m - 1] : zero, shifted);
-            for (int c = 0; c < 4; ++c) {
+            for (int c = 0; c < Channels; ++c) {
                 const __m128i bytes =
                     _mm_loadl_epi64(reinterpret_cast<const __m128i*>(picture.plane(top + m, c) + x));
                 acc[c] = _mm256_fmadd_ps(weight, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes)), acc[c]);
             }
         }
-        for (int c = 0; c < 4; ++c)
+        for (int c = 0; c < Channels; ++c)
             _mm256_storeu_ps(planes[c] + at, acc[c]);
     }
     for (; x <= row.last; ++x)
-        verticalOne(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first);
+        verticalOne<Channels>(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first);
 }
 
 // Eight output pixels at a time from the intermediate row. Their taps fall in one window of
 // sixteen values that two loads bring in; each lane's four taps are picked out of it by
 // permutes, so no gather. Groups whose window would leave the row take the scalar path.
+template <int Channels>
 TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, double a, int width,
                               uchar* out) {
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
@@ -172,7 +178,7 @@ TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, 
         // One value of slack in the window: a lane's float position may round up a pixel.
         if (!(first >= 0 && first + 16 <= padded && last - first <= 14)) {
             for (int k = 0; k < 8; ++k)
-                horizontalOne(planes, padded, x0 + a * k, out + size_t(u + k) * 4);
+                horizontalOne<Channels>(planes, padded, x0 + a * k, out + size_t(u + k) * 4);
             continue;
         }
         const int base = int(first);
@@ -194,7 +200,8 @@ TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, 
             const __m256 byTwo = _mm256_castsi256_ps(_mm256_cmpeq_epi32(d, _mm256_set1_epi32(2)));
             const int spread = most - least;
             __m256 acc[4];
-            for (int c = 0; c < 4; ++c) {
+            acc[3] = _mm256_set1_ps(255.0f);
+            for (int c = 0; c < Channels; ++c) {
                 // load[q] holds values from base − most + q: lane l with d_l = j takes, for tap
                 // i, load[i + spread − j].
                 const float* from = planes[c] + base - most;
@@ -220,7 +227,8 @@ TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, 
             beyond[i] = _mm256_castsi256_ps(_mm256_cmpgt_epi32(k, seven));
         }
         __m256 acc[4];
-        for (int c = 0; c < 4; ++c) {
+        acc[3] = _mm256_set1_ps(255.0f);
+        for (int c = 0; c < Channels; ++c) {
             const __m256 low = _mm256_loadu_ps(planes[c] + base),
                          high = _mm256_loadu_ps(planes[c] + base + 8);
             __m256 sum = zero;
@@ -235,7 +243,7 @@ TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, 
         storeEight(acc[0], acc[1], acc[2], acc[3], out + size_t(u) * 4);
     }
     for (; u < width; ++u)
-        horizontalOne(planes, padded, start + a * u, out + size_t(u) * 4);
+        horizontalOne<Channels>(planes, padded, start + a * u, out + size_t(u) * 4);
 }
 #endif
 
@@ -277,12 +285,16 @@ QImage apply(const PlanarBytes& picture, const Map& m, QSize size) {
                 planes[c] = storage.data() + size_t(c) * padded;
 #if defined(TAVI_STRAIGHTEN_WIDE)
             if (wide)
-                verticalWide(picture, slope, row, planes);
+                picture.opaque ? verticalWide<3>(picture, slope, row, planes)
+                               : verticalWide<4>(picture, slope, row, planes);
             else
 #endif
                 for (int x = row.first; x <= row.last; ++x)
-                    verticalOne(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first);
-            for (float* p : planes) {
+                    picture.opaque
+                        ? verticalOne<3>(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first)
+                        : verticalOne<4>(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first);
+            for (int c = 0; c < (picture.opaque ? 3 : 4); ++c) {
+                float* p = planes[c];
                 std::fill(p, p + kPad, p[kPad]);
                 std::fill(p + kPad + span, p + padded, p[kPad + span - 1]);
             }
@@ -291,12 +303,19 @@ QImage apply(const PlanarBytes& picture, const Map& m, QSize size) {
             uchar* dst = out.scanLine(v);
 #if defined(TAVI_STRAIGHTEN_WIDE)
             if (wide) {
-                horizontalWide(planes, padded, start, m.a, width, dst);
+                if (picture.opaque)
+                    horizontalWide<3>(planes, padded, start, m.a, width, dst);
+                else
+                    horizontalWide<4>(planes, padded, start, m.a, width, dst);
                 continue;
             }
 #endif
-            for (int u = 0; u < width; ++u)
-                horizontalOne(planes, padded, start + m.a * u, dst + size_t(u) * 4);
+            for (int u = 0; u < width; ++u) {
+                if (picture.opaque)
+                    horizontalOne<3>(planes, padded, start + m.a * u, dst + size_t(u) * 4);
+                else
+                    horizontalOne<4>(planes, padded, start + m.a * u, dst + size_t(u) * 4);
+            }
         }
     });
     return out;

@@ -288,9 +288,9 @@ TEST(RenderGeometry, StraightenedRampReadsTheRampAtEveryMappedPoint) {
 }
 
 // The comparison of the test below for one size and angle.
-void checkTwoPassAgainstFourByFour(QSize size, double degrees) {
+void checkTwoPassAgainstFourByFour(QSize size, double degrees, bool opaque) {
     QImage picture = textured(size.width(), size.height());
-    for (int y = 0; y < picture.height(); ++y) {
+    for (int y = 0; y < picture.height() && !opaque; ++y) {
         uchar* row = picture.scanLine(y);
         for (int x = 0; x < picture.width(); ++x, row += 4) {
             const int alpha = 255 - (x * 3 + y) % 97;
@@ -304,6 +304,7 @@ void checkTwoPassAgainstFourByFour(QSize size, double degrees) {
         for (int x = 0; x < picture.width(); ++x)
             for (int c = 0; c < 4; ++c)
                 planar.plane(y, c)[x] = picture.constScanLine(y)[x * 4 + c];
+    planar.opaque = opaque;
     {
         EditAdjustments a;
         a.straightenDegrees = degrees;
@@ -335,10 +336,12 @@ void checkTwoPassAgainstFourByFour(QSize size, double degrees) {
 // wrong. Steep angles are not its to do.
 TEST(RenderGeometry, TwoPassStraightenAgreesWithTheFourByFourFilter) {
     for (QSize size : {QSize(203, 131), QSize(420, 100)})
-        for (double degrees : {1.0, 2.5, -6.0, 8.0}) {
-            SCOPED_TRACE(testing::Message() << degrees << "° " << size.width() << " x " << size.height());
-            checkTwoPassAgainstFourByFour(size, degrees);
-        }
+        for (double degrees : {1.0, 2.5, -6.0, 8.0})
+            for (bool opaque : {false, true}) {
+                SCOPED_TRACE(testing::Message() << degrees << "° " << size.width() << " x " << size.height()
+                                                << (opaque ? " opaque" : ""));
+                checkTwoPassAgainstFourByFour(size, degrees, opaque);
+            }
     EditAdjustments steep;
     steep.straightenDegrees = 20;
     EXPECT_FALSE(

@@ -84,6 +84,32 @@ TEST(RenderPlan, WorkingRowsRoundTripEveryPixel) {
         }
 }
 
+// The result stored by component holds the bytes of the interleaved one, and knows whether
+// any of them is translucent.
+TEST(RenderPlan, PlanarResultHoldsTheSameBytes) {
+    for (const QImage& source : {textured(61, 9), translucent(61, 9)}) {
+        RenderPlan interleaved, planar;
+        addChain(interleaved, true);
+        addChain(planar, true);
+        const QRect region(3, 1, 53, 7);
+        const QImage expected = interleaved.render(source, region);
+        const PlanarBytes got = planar.renderPlanar(source, region);
+        ASSERT_FALSE(got.isNull());
+        ASSERT_EQ(got.width, region.width());
+        ASSERT_EQ(got.height, region.height());
+        bool opaque = true;
+        for (int y = 0; y < got.height; ++y)
+            for (int x = 0; x < got.width; ++x)
+                for (int c = 0; c < 4; ++c) {
+                    ASSERT_EQ(got.plane(y, c)[x], expected.constScanLine(y)[x * 4 + c])
+                        << x << "," << y << " " << c;
+                    opaque = opaque && (c != 3 || got.plane(y, c)[x] == 255);
+                }
+        EXPECT_EQ(got.opaque, opaque);
+        EXPECT_EQ(got.opaque, source.pixelColor(source.width() - 1, 0).alpha() == 255);
+    }
+}
+
 TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
     for (const QImage& source : {textured(157, 91), translucent(157, 91)})
         for (bool sparseFirst : {true, false})
