@@ -39,4 +39,21 @@ TEST(BlurredLuminance, StoredRowsReadWhatSamplingReads) {
     EXPECT_EQ(filled(53, 31, 1.0).storedRow(0, 0, 10), nullptr); // blurred while read
 }
 
+// Full-resolution planes start from uninitialised memory for speed: a row that was never added
+// must still read as black, never as leftovers.
+TEST(BlurredLuminance, RowsNeverAddedReadBlack) {
+    for (double sigma : {1.0, 3.0}) {
+        // Dirty the heap first, so that leftovers would show.
+        { std::vector<float> dirt(53 * 31 * 4, 0.75f); }
+        BlurredLuminance plane(53, 31, sigma, false);
+        plane.finish();
+        std::vector<float> row(53);
+        for (int y : {0, 15, 30}) {
+            plane.sampleRow(y, 0, 53, row.data());
+            for (float v : row)
+                EXPECT_NEAR(v, 0.0f, 1e-4f) << sigma;
+        }
+    }
+}
+
 } // namespace

@@ -15,15 +15,17 @@ BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma
     height_ = (frameHeight_ + factor_ - 1) / factor_;
     deferred_ = factor_ == 1 && sigma_ < 2.0;
     if (deferred_) {
-        raw_.resize(size_t(width_) * height_);
+        raw_.reset(new std::uint16_t[size_t(width_) * height_]);
         const int radius = sigma_ >= 0.2 ? int(std::ceil(3 * sigma_)) : 0;
         kernel_.resize(2 * radius + 1);
         double sum = 0;
         for (int i = -radius; i <= radius; ++i)
             sum += kernel_[i + radius] = radius ? float(std::exp(-0.5 * i * i / (sigma_ * sigma_))) : 1.0f;
-        for (float& k : kernel_) k = float(k / sum);
+        for (float& k : kernel_)
+            k = float(k / sum);
     } else {
-        plane_.assign(size_t(width_) * height_, 0.0f);
+        const size_t size = size_t(width_) * height_;
+        plane_.reset(factor_ == 1 ? new float[size] : new float[size]());
     }
     weights_.assign(height_, 0.0f);
     if (factor_ > 1) {
@@ -43,7 +45,13 @@ BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma
 
 namespace {
 constexpr float kRawScale = 65535.0f / 2.0f; // −0.5 ... 1.5 onto 0 ... 65535
+
+// Luminance rows of a deferred plane into its 16-bit codes (lane-parallel).
+TAVI_PIXEL_KERNEL void quantise(const float* luma, int count, std::uint16_t* out) {
+    for (int x = 0; x < count; ++x)
+        out[x] = std::uint16_t(std::clamp((luma[x] + 0.5f) * kRawScale + 0.5f, 0.0f, 65535.0f));
 }
+} // namespace
 
 bool BlurredLuminance::wantsRow(int y) const {
     if (!sparse_) return true;
@@ -55,19 +63,19 @@ bool BlurredLuminance::wantsRow(int y) const {
 void BlurredLuminance::addRow(int y, const float* luma) {
     if (y < 0 || y >= frameHeight_) return;
     if (deferred_) {
-        std::uint16_t* out = raw_.data() + size_t(y) * width_;
-        for (int x = 0; x < width_; ++x)
-            out[x] = std::uint16_t(std::clamp((luma[x] + 0.5f) * kRawScale + 0.5f, 0.0f, 65535.0f));
+        quantise(luma, width_, raw_.get() + size_t(y) * width_);
+        weights_[y] += 1.0f;
         return;
     }
-    float* out = plane_.data() + size_t(y / factor_) * width_;
+    float* out = plane_.get() + size_t(y / factor_) * width_;
     if (factor_ == 1) {
         std::copy(luma, luma + frameWidth_, out);
     } else {
         for (int i = 0; i < width_; ++i) {
             const int x0 = i * factor_, x1 = std::min(frameWidth_, x0 + factor_);
             float sum = 0;
-            for (int x = x0; x < x1; ++x) sum += luma[x];
+            for (int x = x0; x < x1; ++x)
+                sum += luma[x];
             out[i] += sum / float(x1 - x0);
         }
     }
@@ -75,34 +83,50 @@ void BlurredLuminance::addRow(int y, const float* luma) {
 }
 
 void BlurredLuminance::finish() {
+    if (factor_ == 1) {
+        // A row nobody added reads as black rather than as whatever the memory held.
+        const float black = 0.0f;
+        for (int j = 0; j < height_; ++j) {
+            if (weights_[j] > 0.0f) continue;
+            if (deferred_)
+                quantise(std::vector<float>(size_t(width_), black).data(), width_,
+                         raw_.get() + size_t(j) * width_);
+            else
+                std::fill_n(plane_.get() + size_t(j) * width_, width_, black);
+        }
+    }
     if (deferred_) return;
     for (int j = 0; j < height_; ++j) {
         if (weights_[j] <= 1.0f) continue;
-        float* row = plane_.data() + size_t(j) * width_;
+        float* row = plane_.get() + size_t(j) * width_;
         const float s = 1.0f / weights_[j];
-        for (int i = 0; i < width_; ++i) row[i] *= s;
+        for (int i = 0; i < width_; ++i)
+            row[i] *= s;
     }
     const double d = factor_;
     const double reducedVariance = sigma_ * sigma_ / (d * d) - (sparse_ ? 0.0 : (d * d - 1) / (12 * d * d));
-    gaussianBlurPlane(plane_.data(), width_, height_, std::sqrt(std::max(reducedVariance, 0.0)));
+    gaussianBlurPlane(plane_.get(), width_, height_, std::sqrt(std::max(reducedVariance, 0.0)));
 }
 
 namespace {
 
 // Lane-parallel pieces of sampleRow.
 TAVI_PIXEL_KERNEL void addScaled(float* acc, const std::uint16_t* in, float w, int n) {
-    for (int i = 0; i < n; ++i) acc[i] += w * float(in[i]);
+    for (int i = 0; i < n; ++i)
+        acc[i] += w * float(in[i]);
 }
 TAVI_PIXEL_KERNEL void convolve(const float* column, const float* kernel, int taps, int count, float* out) {
-    for (int i = 0; i < count; ++i) out[i] = -0.5f;
+    for (int i = 0; i < count; ++i)
+        out[i] = -0.5f;
     for (int t = 0; t < taps; ++t) {
         const float k = kernel[t];
         const float* in = column + t;
-        for (int i = 0; i < count; ++i) out[i] += k * in[i];
+        for (int i = 0; i < count; ++i)
+            out[i] += k * in[i];
     }
 }
-TAVI_PIXEL_KERNEL void interpolateColumns(const float* row, const int* index, const float* weight, int x, int count,
-                                          int frameWidth, float* out) {
+TAVI_PIXEL_KERNEL void interpolateColumns(const float* row, const int* index, const float* weight, int x,
+                                          int count, int frameWidth, float* out) {
     for (int i = 0; i < count; ++i) {
         const int c = std::clamp(x + i, 0, frameWidth - 1);
         const int k = index[c];
@@ -110,7 +134,8 @@ TAVI_PIXEL_KERNEL void interpolateColumns(const float* row, const int* index, co
     }
 }
 TAVI_PIXEL_KERNEL void lerpRows(const float* r0, const float* r1, float t, int n, float* out) {
-    for (int i = 0; i < n; ++i) out[i] = r0[i] + (r1[i] - r0[i]) * t;
+    for (int i = 0; i < n; ++i)
+        out[i] = r0[i] + (r1[i] - r0[i]) * t;
 }
 
 } // namespace
@@ -127,12 +152,13 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
         const bool inside = first >= 0 && first + span <= width_;
         if (!inside) edge.resize(size_t(span));
         for (int j = -radius; j <= radius; ++j) {
-            const std::uint16_t* row = raw_.data() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
+            const std::uint16_t* row = raw_.get() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
             const float w = kernel_[j + radius] / kRawScale;
             if (inside) {
                 addScaled(column.data(), row + first, w, span);
             } else {
-                for (int i = 0; i < span; ++i) edge[i] = row[std::clamp(first + i, 0, width_ - 1)];
+                for (int i = 0; i < span; ++i)
+                    edge[i] = row[std::clamp(first + i, 0, width_ - 1)];
                 addScaled(column.data(), edge.data(), w, span);
             }
         }
@@ -140,12 +166,14 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
         return;
     }
     if (factor_ == 1) {
-        const float* row = plane_.data() + size_t(std::clamp(y, 0, height_ - 1)) * width_;
+        const float* row = plane_.get() + size_t(std::clamp(y, 0, height_ - 1)) * width_;
         int i = 0;
-        for (; i < count && x + i < 0; ++i) out[i] = row[0];
+        for (; i < count && x + i < 0; ++i)
+            out[i] = row[0];
         const int inside = std::clamp(width_ - (x + i), 0, count - i);
         std::copy_n(row + x + i, inside, out + i);
-        for (i += inside; i < count; ++i) out[i] = row[width_ - 1];
+        for (i += inside; i < count; ++i)
+            out[i] = row[width_ - 1];
         return;
     }
     // Rows first: the two reduced rows blended over the span the columns reach, then each pixel
@@ -153,8 +181,8 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
     const float inv = 1.0f / float(factor_);
     const float fy = std::clamp((float(y) + 0.5f) * inv - 0.5f, 0.0f, float(height_ - 1));
     const int y0 = std::min(int(fy), height_ - 1), y1 = std::min(y0 + 1, height_ - 1);
-    const float* r0 = plane_.data() + size_t(y0) * width_;
-    const float* r1 = plane_.data() + size_t(y1) * width_;
+    const float* r0 = plane_.get() + size_t(y0) * width_;
+    const float* r1 = plane_.get() + size_t(y1) * width_;
     thread_local std::vector<float> blended;
     blended.resize(size_t(width_) + 1);
     const int first = std::clamp(x, 0, frameWidth_ - 1), last = std::clamp(x + count - 1, 0, frameWidth_ - 1);

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // The Gaussian-blurred luminance of an image, the neighbourhood that unsharp masking, luminance
@@ -34,7 +35,7 @@ class BlurredLuminance {
     // blurred already) and the span lies inside it; otherwise null, and sampleRow is the way.
     const float* storedRow(int y, int x, int count) const {
         if (factor_ != 1 || deferred_ || y < 0 || y >= height_ || x < 0 || x + count > width_) return nullptr;
-        return plane_.data() + std::size_t(y) * width_ + x;
+        return plane_.get() + std::size_t(y) * width_ + x;
     }
 
   private:
@@ -43,11 +44,13 @@ class BlurredLuminance {
     int factor_;
     bool sparse_;
     int width_, height_;
-    std::vector<float> plane_;
+    // Full-resolution planes start uninitialised (every row is written, and finish() zeroes any
+    // that was not); reduced ones accumulate block sums from zero.
+    std::unique_ptr<float[]> plane_;
     std::vector<float> weights_;
-    bool deferred_ = false;           // narrow blur applied while reading
-    std::vector<std::uint16_t> raw_;  // deferred: luminance, 16-bit over −0.5 ... 1.5
-    std::vector<float> kernel_;       // deferred: normalised Gaussian taps
-    std::vector<int> columnIndex_;    // reduced: the stored column left of each frame column
-    std::vector<float> columnWeight_; // reduced: and the weight of the one right of it
+    bool deferred_ = false;                // narrow blur applied while reading
+    std::unique_ptr<std::uint16_t[]> raw_; // deferred: luminance, 16-bit over −0.5 ... 1.5
+    std::vector<float> kernel_;            // deferred: normalised Gaussian taps
+    std::vector<int> columnIndex_;         // reduced: the stored column left of each frame column
+    std::vector<float> columnWeight_;      // reduced: and the weight of the one right of it
 };
