@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #if defined(__SSE2__)
@@ -158,10 +159,19 @@ void decodeRow(const uchar* in, int count, const PixelRow& out) {
     }
 }
 
-// The alpha of 8-bit pixels scaled into 0...1, as decodeRow gives it.
-void alphaRow(const uchar* in, int count, float* alpha) {
+// The alpha of 8-bit pixels scaled into 0...1, as decodeRow gives it; read as whole pixels
+// (the top byte of each little-endian word), so the loop runs lane-parallel.
+TAVI_PIXEL_KERNEL void alphaRow(const uchar* in, int count, float* alpha) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, in + size_t(i) * 4, 4);
+        alpha[i] = float(pixel >> 24) * (1.0f / 255.0f);
+    }
+#else
     for (int i = 0; i < count; ++i)
         alpha[i] = float(in[i * 4 + 3]) * (1.0f / 255.0f);
+#endif
 }
 
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
@@ -438,16 +448,17 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     // otherwise a copy (or the decoded source) in `scratch` (4 × count floats). The checkpoint
     // keeps each row planar: its components one after another, `width` floats apart.
     // No step changes alpha, so the checkpoint keeps only red, green and blue; a row's alpha is
-    // read from the source again, into the scratch row's alpha array.
+    // read from the source again, into the scratch row's alpha array. No step reads it either:
+    // only the last pass, which encodes, asks for it (`withAlpha`).
     auto keptRow = [&](int y, int x, int count, float* alpha) {
         float* const r = checkpoint.get() + size_t(y) * width * 3 + x;
         return PixelRow{r, r + width, r + 2 * size_t(width), alpha, count, x, y, width, height};
     };
-    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace) -> PixelRow {
+    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace, bool withAlpha) -> PixelRow {
         const PixelRow copy = PixelRow::planar(scratch, size_t(count), count, x, y, width, height);
         if (checkpointOps > 0) {
             const PixelRow kept = keptRow(y, x, count, copy.a);
-            alphaRow(source.constScanLine(y) + size_t(x) * 4, count, copy.a);
+            if (withAlpha) alphaRow(source.constScanLine(y) + size_t(x) * 4, count, copy.a);
             if (inPlace) return kept;
             std::copy_n(kept.r, count, copy.r);
             std::copy_n(kept.g, count, copy.g);
@@ -515,7 +526,7 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 const bool wanted = plane.wantsRow(y);
                 if (!wanted && !store && !keepLuma) continue;
-                PixelRow row = loadRow(y, 0, width, scratch.data(), store);
+                PixelRow row = loadRow(y, 0, width, scratch.data(), store, false);
                 runOps(row, checkpointOps, k, blurred);
                 if (!wanted && !keepLuma) continue;
                 lumaRow(row, luma.data());
@@ -533,7 +544,7 @@ void RenderPlan::run(const QImage& source, const QRect& region,
         std::vector<float> scratch(size_t(count) * 4), blurred;
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
-            PixelRow row = loadRow(y, region.x(), count, scratch.data(), true);
+            PixelRow row = loadRow(y, region.x(), count, scratch.data(), true, true);
             runOps(row, checkpointOps, int(ops_.size()), blurred);
             deliver(j, row);
         }
