@@ -56,4 +56,24 @@ TEST(BlurredLuminance, RowsNeverAddedReadBlack) {
     }
 }
 
+// A reduced plane read a row at a time (the vector path) gives what it gives read one pixel at
+// a time (the scalar path), across the row, from any start, at several reductions.
+TEST(BlurredLuminance, ReducedRowsReadAlikeWholeOrPixelByPixel) {
+    for (double sigma : {9.0, 12.5, 30.0}) {
+        const BlurredLuminance plane = filled(211, 40, sigma);
+        ASSERT_GT(plane.factor(), 1) << sigma;
+        std::vector<float> whole(211);
+        for (int y : {0, 17, 39})
+            for (int x : {0, 5, 37}) {
+                const int count = 211 - x;
+                plane.sampleRow(y, x, count, whole.data());
+                for (int i = 0; i < count; ++i) {
+                    float one = 0;
+                    plane.sampleRow(y, x + i, 1, &one);
+                    ASSERT_NEAR(whole[i], one, 1e-6f) << sigma << " " << x + i << "," << y;
+                }
+            }
+    }
+}
+
 } // namespace
