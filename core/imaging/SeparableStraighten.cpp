@@ -113,6 +113,28 @@ TAVI_WIDE inline void storeEight(__m256 r, __m256 g, __m256 b, __m256 a, uchar* 
                         _mm256_packus_epi16(_mm256_packs_epi32(p0, p1), _mm256_packs_epi32(p2, p3)));
 }
 
+// Eight columns' taps from `Taps` picture rows down from `top`: a lane whose taps start a row
+// further down (`shifted`) takes each row's weight from the tap before. Straight-line code for
+// four and for five rows.
+template <int Taps, int Channels>
+TAVI_WIDE inline void rowTaps(const PlanarBytes& picture, int top, int x, const __m256* w, __m256 shifted,
+                              float* const planes[4], int at) {
+    const __m256 zero = _mm256_setzero_ps();
+    __m256 acc[Channels];
+    for (int c = 0; c < Channels; ++c)
+        acc[c] = zero;
+    for (int m = 0; m < Taps; ++m) {
+        const __m256 weight = _mm256_blendv_ps(m < 4 ? w[m] : zero, m > 0 ? w[m - 1] : zero, shifted);
+        for (int c = 0; c < Channels; ++c) {
+            const __m128i bytes =
+                _mm_loadl_epi64(reinterpret_cast<const __m128i*>(picture.plane(top + m, c) + x));
+            acc[c] = _mm256_fmadd_ps(weight, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes)), acc[c]);
+        }
+    }
+    for (int c = 0; c < Channels; ++c)
+        _mm256_storeu_ps(planes[c] + at, acc[c]);
+}
+
 // Eight picture columns at a time into the intermediate row. Their positions down the columns
 // span at most five picture rows while the map turns by less than about eight degrees (any
 // straighten but the steepest); each lane then weights the rows its own four taps fall on.
@@ -139,25 +161,42 @@ TAVI_WIDE void verticalWide(const PlanarBytes& picture, double slope, const Row&
         // 0 or 1: whether the lane's taps start a row further down. A position that rounds onto
         // the next row keeps its row with a fraction of 1, which reads the same.
         const __m256 whole = _mm256_min_ps(_mm256_max_ps(_mm256_floor_ps(ys), zero), one);
-        __m256 w[5];
+        __m256 w[4];
         weights(_mm256_min_ps(_mm256_max_ps(_mm256_sub_ps(ys, whole), zero), one), w);
-        w[4] = zero;
         const __m256 shifted = _mm256_cmp_ps(whole, _mm256_set1_ps(0.5f), _CMP_GT_OQ);
-        __m256 acc[4] = {zero, zero, zero, zero};
-        const int taps = high > low ? 5 : 4;
-        for (int m = 0; m < taps; ++m) {
-            const __m256 weight = _mm256_blendv_ps(w[m], m > 0 ? w[m - 1] : zero, shifted);
-            for (int c = 0; c < Channels; ++c) {
-                const __m128i bytes =
-                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(picture.plane(top + m, c) + x));
-                acc[c] = _mm256_fmadd_ps(weight, _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes)), acc[c]);
-            }
-        }
-        for (int c = 0; c < Channels; ++c)
-            _mm256_storeu_ps(planes[c] + at, acc[c]);
+        if (high > low)
+            rowTaps<5, Channels>(picture, top, x, w, shifted, planes, at);
+        else
+            rowTaps<4, Channels>(picture, top, x, w, shifted, planes, at);
     }
     for (; x <= row.last; ++x)
         verticalOne<Channels>(picture, x, row.yAtZero + slope * x, planes, kPad + x - row.first);
+}
+
+// The taps of eight output pixels whose first taps slip by at most `Spread` values across the
+// group: load[q] holds the values from `from` + q, and lane l with slip d_l takes, for tap i,
+// load[i + Spread − d_l]. Straight-line code for each spread, loads kept in registers.
+template <int Spread, int Channels>
+TAVI_WIDE inline void shiftedTaps(const float* const from[3], const float* alphaFrom, const __m256* w,
+                                  __m256 byOne, __m256 byTwo, __m256* acc) {
+    for (int c = 0; c < 4; ++c) {
+        if (c == 3 && Channels == 3) {
+            acc[3] = _mm256_set1_ps(255.0f);
+            break;
+        }
+        const float* source = c < 3 ? from[c] : alphaFrom;
+        __m256 load[Spread + 4];
+        for (int q = 0; q < Spread + 4; ++q)
+            load[q] = _mm256_loadu_ps(source + q);
+        __m256 sum = _mm256_setzero_ps();
+        for (int i = 0; i < 4; ++i) {
+            __m256 tap = load[i + Spread];
+            if constexpr (Spread >= 1) tap = _mm256_blendv_ps(tap, load[i + Spread - 1], byOne);
+            if constexpr (Spread >= 2) tap = _mm256_blendv_ps(tap, load[i + Spread - 2], byTwo);
+            sum = _mm256_fmadd_ps(w[i], tap, sum);
+        }
+        acc[c] = sum;
+    }
 }
 
 // Eight output pixels at a time from the intermediate row. Their taps fall in one window of
@@ -198,24 +237,20 @@ TAVI_WIDE void horizontalWide(float* const planes[4], int padded, double start, 
             const __m256i d = _mm256_sub_epi32(slip, _mm256_set1_epi32(least));
             const __m256 byOne = _mm256_castsi256_ps(_mm256_cmpeq_epi32(d, _mm256_set1_epi32(1)));
             const __m256 byTwo = _mm256_castsi256_ps(_mm256_cmpeq_epi32(d, _mm256_set1_epi32(2)));
-            const int spread = most - least;
+            const float* from[3] = {planes[0] + base - most, planes[1] + base - most,
+                                    planes[2] + base - most};
+            const float* const alphaFrom = planes[3] + base - most;
             __m256 acc[4];
-            acc[3] = _mm256_set1_ps(255.0f);
-            for (int c = 0; c < Channels; ++c) {
-                // load[q] holds values from base − most + q: lane l with d_l = j takes, for tap
-                // i, load[i + spread − j].
-                const float* from = planes[c] + base - most;
-                __m256 load[6];
-                for (int q = 0; q < spread + 4; ++q)
-                    load[q] = _mm256_loadu_ps(from + q);
-                __m256 sum = zero;
-                for (int i = 0; i < 4; ++i) {
-                    __m256 tap = load[i + spread];
-                    if (spread >= 1) tap = _mm256_blendv_ps(tap, load[i + spread - 1], byOne);
-                    if (spread >= 2) tap = _mm256_blendv_ps(tap, load[i + spread - 2], byTwo);
-                    sum = _mm256_fmadd_ps(w[i], tap, sum);
-                }
-                acc[c] = sum;
+            switch (most - least) {
+            case 0:
+                shiftedTaps<0, Channels>(from, alphaFrom, w, byOne, byTwo, acc);
+                break;
+            case 1:
+                shiftedTaps<1, Channels>(from, alphaFrom, w, byOne, byTwo, acc);
+                break;
+            default:
+                shiftedTaps<2, Channels>(from, alphaFrom, w, byOne, byTwo, acc);
+                break;
             }
             storeEight(acc[0], acc[1], acc[2], acc[3], out + size_t(u) * 4);
             continue;
