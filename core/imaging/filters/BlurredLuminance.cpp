@@ -149,25 +149,27 @@ bool wideAvailable() {
     return available;
 }
 
-// interpolateColumns eight pixels at a time, inside the row: the eight pixels fall between at
-// most nine neighbouring stored columns, which two window loads and permutes pick out, so
-// no gather. The place and weight of each pixel are worked out as the constructor does.
-// Returns how many pixels it did, from the start.
-__attribute__((target("avx2,fma"))) int interpolateWide(const float* row, int width, float inverse, int x,
-                                                        int count, int frameWidth, float* out) {
+// interpolateColumns eight pixels at a time: inside the row, the eight pixels fall between at
+// most nine neighbouring stored columns, which two window loads and permutes pick out, so no
+// gather; the place and weight of each pixel are worked out as the constructor does. Groups at
+// the row's ends, where clamping is at work, take interpolateColumns itself.
+__attribute__((target("avx2,fma"))) void interpolateWide(const float* row, const int* index,
+                                                         const float* weights, int width, float inverse,
+                                                         int x, int count, int frameWidth, float* out) {
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 half = _mm256_set1_ps(0.5f), scale = _mm256_set1_ps(inverse);
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const int c = x + i;
-        if (c < 0 || c + 8 > frameWidth) break;
         const __m256 fx = _mm256_sub_ps(
             _mm256_mul_ps(_mm256_add_ps(_mm256_add_ps(_mm256_set1_ps(float(c)), lanes), half), scale), half);
         const int first = int(std::floor((float(c) + 0.5f) * inverse - 0.5f));
-        // Both neighbours of every pixel inside the stored row, and no clamping at work.
-        if (first < 0 || first + 9 > width ||
-            _mm256_movemask_ps(_mm256_cmp_ps(fx, _mm256_setzero_ps(), _CMP_LT_OQ)))
-            break;
+        // Both neighbours of every pixel inside the stored row (its copied last column included).
+        if (c < 0 || c + 8 > frameWidth || first < 0 || first + 9 > width + 1 ||
+            _mm256_movemask_ps(_mm256_cmp_ps(fx, _mm256_setzero_ps(), _CMP_LT_OQ))) {
+            interpolateColumns(row, index, weights, c, 8, frameWidth, out + i);
+            continue;
+        }
         const __m256 whole = _mm256_floor_ps(fx);
         const __m256 weight = _mm256_sub_ps(fx, whole);
         const __m256i offset = _mm256_sub_epi32(_mm256_cvttps_epi32(whole), _mm256_set1_epi32(first));
@@ -175,7 +177,7 @@ __attribute__((target("avx2,fma"))) int interpolateWide(const float* row, int wi
         const __m256 right = _mm256_permutevar8x32_ps(_mm256_loadu_ps(row + first + 1), offset);
         _mm256_storeu_ps(out + i, _mm256_add_ps(left, _mm256_mul_ps(_mm256_sub_ps(right, left), weight)));
     }
-    return i;
+    if (i < count) interpolateColumns(row, index, weights, x + i, count - i, frameWidth, out + i);
 }
 #endif
 
@@ -230,10 +232,12 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
     const int k0 = columnIndex_[first], k1 = std::min(columnIndex_[last] + 1, width_ - 1);
     lerpRows(r0 + k0, r1 + k0, fy - float(y0), k1 - k0 + 1, blended.data() + k0);
     blended[width_] = blended[width_ - 1]; // the last column's right neighbour is itself
-    int done = 0;
 #if defined(TAVI_PLANE_WIDE)
-    if (wideAvailable()) done = interpolateWide(blended.data(), width_, inv, x, count, frameWidth_, out);
+    if (wideAvailable()) {
+        interpolateWide(blended.data(), columnIndex_.data(), columnWeight_.data(), width_, inv, x, count,
+                        frameWidth_, out);
+        return;
+    }
 #endif
-    interpolateColumns(blended.data(), columnIndex_.data(), columnWeight_.data(), x + done, count - done,
-                       frameWidth_, out + done);
+    interpolateColumns(blended.data(), columnIndex_.data(), columnWeight_.data(), x, count, frameWidth_, out);
 }
