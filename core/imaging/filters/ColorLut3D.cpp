@@ -120,9 +120,11 @@ __attribute__((target("avx2,fma"))) int applyWide(const float* t, float* rs, flo
         const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
         const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
         const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
-        const __m256i base = _mm256_add_epi32(
-            _mm256_add_epi32(_mm256_mullo_epi32(_mm256_cvttps_epi32(ir), sr), _mm256_mullo_epi32(_mm256_cvttps_epi32(ig), sg)),
-            _mm256_mullo_epi32(_mm256_cvttps_epi32(ib), sb));
+        // The grid offset in floats (exact: far below 2^24), one conversion instead of three
+        // conversions and three integer multiplies.
+        const __m256i base = _mm256_cvttps_epi32(_mm256_fmadd_ps(
+            ib, _mm256_set1_ps(4.0f * kSize * kSize),
+            _mm256_fmadd_ps(ig, _mm256_set1_ps(4.0f * kSize), _mm256_mul_ps(ir, _mm256_set1_ps(4.0f)))));
         const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
         const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
         const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
