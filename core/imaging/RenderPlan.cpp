@@ -174,6 +174,19 @@ TAVI_PIXEL_KERNEL void alphaRow(const uchar* in, int count, float* alpha) {
 #endif
 }
 
+// Whether every pixel of a row of 8-bit pixels has alpha 255 (lane-parallel: the AND of all).
+TAVI_PIXEL_KERNEL bool rowOpaque(const uchar* in, int count) {
+    std::uint32_t all = 0xffffffffu;
+    for (int i = 0; i < count; ++i) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, in + size_t(i) * 4, 4);
+        all &= pixel;
+    }
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &all, 4);
+    return bytes[3] == 255;
+}
+
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
 inline float unit(float v) {
     return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
@@ -478,6 +491,9 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     for (int k = 2; k < int(ops_.size()) && keep; ++k)
         useCheckpoint = useCheckpoint || (ops_[k].plane >= 0 && !planes_[ops_[k].plane]->sparse());
 
+    std::atomic<bool> translucent{false};
+    bool opacityKnown = false;
+
     // The luma of every row at the input of op `stashOp`, when that op declared its gain and
     // the next op reads a plane.
     std::unique_ptr<std::uint16_t[]> stash;
@@ -521,11 +537,16 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             checkpointFloats = size_t(width) * height * 3;
             checkpoint = takeScratch(checkpointFloats);
         }
+        // A pass that decodes every row of the source finds out on the way whether any pixel is
+        // translucent.
+        const bool decodesAll = checkpointOps == 0 && (store || keepLuma || !plane.sparse());
         parallelBands(plane.reducedHeight(), std::max(1, 16 / factor), [&](int begin, int end) {
             std::vector<float> scratch(size_t(width) * 4), luma(width), blurred;
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 const bool wanted = plane.wantsRow(y);
                 if (!wanted && !store && !keepLuma) continue;
+                if (decodesAll && !rowOpaque(source.constScanLine(y), width))
+                    translucent.store(true, std::memory_order_relaxed);
                 PixelRow row = loadRow(y, 0, width, scratch.data(), store, false);
                 runOps(row, checkpointOps, k, blurred);
                 if (!wanted && !keepLuma) continue;
@@ -535,16 +556,20 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             }
         });
         if (store) checkpointOps = k;
+        opacityKnown = opacityKnown || decodesAll;
         plane.finish();
     }
 
     const int count = region.width();
-    // The last pass is the checkpoint's last reader, so it may work in place.
+    // The last pass is the checkpoint's last reader, so it may work in place. Rows of an opaque
+    // source all have alpha 1, set once per band instead of read back for every row.
+    const bool opaque = opacityKnown && !translucent.load();
     parallelBands(region.height(), 8, [&](int begin, int end) {
         std::vector<float> scratch(size_t(count) * 4), blurred;
+        if (opaque) std::fill_n(scratch.data() + size_t(count) * 3, count, 1.0f);
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
-            PixelRow row = loadRow(y, region.x(), count, scratch.data(), true, true);
+            PixelRow row = loadRow(y, region.x(), count, scratch.data(), true, !opaque);
             runOps(row, checkpointOps, int(ops_.size()), blurred);
             deliver(j, row);
         }
