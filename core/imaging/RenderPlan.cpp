@@ -249,22 +249,11 @@ TAVI_PIXEL_KERNEL void lumaRow(const PixelRow& row, float* luma) {
         luma[x] = lumaOf(r[x], g[x], b[x]);
 }
 
-// Luma kept for the next detail step, 16 bits over −1 ... 3: steps of 6e-5, far below what a
-// sharpening of it could show, at half the memory of floats.
-constexpr float kStashLow = -1.0f, kStashScale = 65535.0f / 4.0f;
-
-TAVI_PIXEL_KERNEL void stashRow(const float* luma, int count, std::uint16_t* out) {
-    for (int x = 0; x < count; ++x)
-        out[x] = std::uint16_t(std::clamp((luma[x] - kStashLow) * kStashScale + 0.5f, 0.0f, 65535.0f));
-}
-
 // The luma after a step that added gain·(luma − blurred) to each component.
-TAVI_PIXEL_KERNEL void lumaAfterDetail(const std::uint16_t* stashed, const float* blurred, float gain,
-                                       int count, float* out) {
-    for (int x = 0; x < count; ++x) {
-        const float luma = float(stashed[x]) * (1.0f / kStashScale) + kStashLow;
-        out[x] = luma + gain * (luma - blurred[x]);
-    }
+TAVI_PIXEL_KERNEL void lumaAfterDetail(const float* luma, const float* blurred, float gain, int count,
+                                       float* out) {
+    for (int x = 0; x < count; ++x)
+        out[x] = luma[x] + gain * (luma[x] - blurred[x]);
 }
 
 // The float checkpoint of a preview is tens of megabytes; a fresh one each render would be
@@ -335,7 +324,7 @@ void RenderPlan::addPosition(PositionStep step) {
     items_.push_back(std::move(item));
 }
 
-void RenderPlan::compile(int width, int height) {
+void RenderPlan::compile(int width, int height, bool keep) {
     ops_.clear();
     tables_.clear();
     planes_.clear();
@@ -375,7 +364,8 @@ void RenderPlan::compile(int width, int height) {
             op.detail = item.detail;
             op.lumaGain = item.lumaGain;
             op.plane = int(planes_.size());
-            planes_.push_back(std::make_unique<BlurredLuminance>(width, height, item.sigma, item.sparse));
+            planes_.push_back(
+                std::make_unique<BlurredLuminance>(width, height, item.sigma, item.sparse, !keep));
         } else {
             op.position = item.position;
         }
@@ -451,12 +441,12 @@ PlanarBytes RenderPlan::renderPlanar(const QImage& source, const QRect& region) 
 void RenderPlan::run(const QImage& source, const QRect& region,
                      const std::function<void(int, const PixelRow&)>& deliver) {
     const int width = source.width(), height = source.height();
-    compile(width, height);
+    const bool keep = qint64(width) * height <= keptPixelLimit_;
+    compile(width, height, keep);
 
     std::unique_ptr<float[]> checkpoint;
     size_t checkpointFloats = 0;
     int checkpointOps = 0; // ops already applied to the checkpoint's pixels
-    const bool keep = qint64(width) * height <= keptPixelLimit_;
     // The row to work on: the checkpoint's own row when the pass may change it in place,
     // otherwise a copy (or the decoded source) in `scratch` (4 × count floats). The checkpoint
     // keeps each row planar: its components one after another, `width` floats apart.
@@ -496,7 +486,7 @@ void RenderPlan::run(const QImage& source, const QRect& region,
 
     // The luma of every row at the input of op `stashOp`, when that op declared its gain and
     // the next op reads a plane.
-    std::unique_ptr<std::uint16_t[]> stash;
+    std::unique_ptr<float[]> stash;
     int stashOp = -1;
 
     // One pass per detail step, each building the luminance plane that step reads.
@@ -525,11 +515,11 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             plane.finish();
             continue;
         }
-        // Only for a kept working image: at full resolution the luma would cost 2 bytes a pixel
+        // Only for a kept working image: at full resolution the luma would cost 4 bytes a pixel
         // more at the memory peak, which matters more there than the pass it saves.
         const bool keepLuma = keep && ops_[k].lumaGain && k + 1 < int(ops_.size()) && ops_[k + 1].plane >= 0;
         if (keepLuma) {
-            stash.reset(new std::uint16_t[size_t(width) * height]);
+            stash.reset(new float[size_t(width) * height]);
             stashOp = k;
         }
         const bool store = useCheckpoint && k > checkpointOps;
@@ -550,9 +540,10 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                 PixelRow row = loadRow(y, 0, width, scratch.data(), store, false);
                 runOps(row, checkpointOps, k, blurred);
                 if (!wanted && !keepLuma) continue;
-                lumaRow(row, luma.data());
-                if (keepLuma) stashRow(luma.data(), width, stash.get() + size_t(y) * width);
-                if (wanted) plane.addRow(y, luma.data());
+                // Straight into the kept luma, when it is kept.
+                float* const rowLuma = keepLuma ? stash.get() + size_t(y) * width : luma.data();
+                lumaRow(row, rowLuma);
+                if (wanted) plane.addRow(y, rowLuma);
             }
         });
         if (store) checkpointOps = k;

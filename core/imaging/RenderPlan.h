@@ -46,8 +46,9 @@ class RenderPlan {
     bool isEmpty() const { return items_.empty(); }
 
     // The largest source, in pixels, whose working image may be kept as floats between passes
-    // (12 bytes a pixel); larger ones are recomputed from the 8-bit source in each pass. The
-    // result is the same either way.
+    // (12 bytes a pixel) and whose planes may take more memory for speed; larger ones are
+    // recomputed from the 8-bit source in each pass, with compact planes. The result is the
+    // same either way, to the rounding of a level.
     void setKeptPixelLimit(qint64 pixels) { keptPixelLimit_ = pixels; }
 
     // Runs the chain over `region` of `source` (RGBA8 premultiplied); the result has the
@@ -78,7 +79,8 @@ class RenderPlan {
         PositionStep position;
     };
 
-    void compile(int width, int height);
+    // `keep`: a preview-sized render, whose planes may trade memory for speed.
+    void compile(int width, int height, bool keep);
     // The passes; the last hands each finished row of the region (row index from its top) to
     // `deliver`, from several threads at once.
     void run(const QImage& source, const QRect& region,

@@ -6,8 +6,8 @@
 
 namespace {
 
-BlurredLuminance filled(int width, int height, double sigma) {
-    BlurredLuminance plane(width, height, sigma, false);
+BlurredLuminance filled(int width, int height, double sigma, bool compact = true) {
+    BlurredLuminance plane(width, height, sigma, false, compact);
     std::vector<float> row(width);
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x)
@@ -73,6 +73,21 @@ TEST(BlurredLuminance, ReducedRowsReadAlikeWholeOrPixelByPixel) {
                     ASSERT_NEAR(whole[i], one, 1e-6f) << sigma << " " << x + i << "," << y;
                 }
             }
+    }
+}
+
+// A narrow plane kept in 16 bits and one kept in floats read the same, to the 16-bit step, at
+// every column including the clamped edges.
+TEST(BlurredLuminance, NarrowPlanesReadAlikeInSixteenBitsOrFloats) {
+    for (double sigma : {0.5, 1.0, 1.9}) {
+        const BlurredLuminance compact = filled(53, 31, sigma, true), floats = filled(53, 31, sigma, false);
+        std::vector<float> a(53), b(53);
+        for (int y : {0, 1, 15, 30}) {
+            compact.sampleRow(y, 0, 53, a.data());
+            floats.sampleRow(y, 0, 53, b.data());
+            for (int x = 0; x < 53; ++x)
+                EXPECT_NEAR(a[x], b[x], 1e-4f) << sigma << " " << x << "," << y;
+        }
     }
 }
 

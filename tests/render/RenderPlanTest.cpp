@@ -48,6 +48,14 @@ void addChain(RenderPlan& plan, bool sparseFirst, bool declareGain = true) {
     });
 }
 
+int largestDifference(const QImage& a, const QImage& b) {
+    int largest = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width() * 4; ++x)
+            largest = std::max(largest, std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x])));
+    return largest;
+}
+
 // The textured picture with alpha falling from opaque on the left to a tenth on the right
 // (premultiplied, so colour falls with it).
 QImage translucent(int width, int height) {
@@ -110,7 +118,9 @@ TEST(RenderPlan, PlanarResultHoldsTheSameBytes) {
     }
 }
 
-TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
+// The kept path also holds the narrowest plane in floats where the recomputed one uses 16 bits,
+// so a byte may round the other way; anything else that differs is a fault.
+TEST(RenderPlan, KeepingTheWorkingImageGivesTheSameResult) {
     for (const QImage& source : {textured(157, 91), translucent(157, 91)})
         for (bool sparseFirst : {true, false})
             for (const QRect region : {source.rect(), QRect(13, 7, 101, 60)}) {
@@ -120,7 +130,7 @@ TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
                 recomputed.setKeptPixelLimit(0);
                 const QImage a = kept.render(source, region), b = recomputed.render(source, region);
                 ASSERT_EQ(a.size(), region.size());
-                EXPECT_EQ(a, b) << "sparse first " << sparseFirst;
+                EXPECT_LE(largestDifference(a, b), 1) << "sparse first " << sparseFirst;
                 // And the chain did something, so the comparison means something.
                 EXPECT_NE(a, source.copy(region));
                 // No step touches alpha.
@@ -129,14 +139,6 @@ TEST(RenderPlan, KeepingTheWorkingImageChangesNoByte) {
                         ASSERT_EQ(a.constScanLine(y)[x * 4 + 3],
                                   source.constScanLine(y + region.y())[(x + region.x()) * 4 + 3]);
             }
-}
-
-int largestDifference(const QImage& a, const QImage& b) {
-    int largest = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width() * 4; ++x)
-            largest = std::max(largest, std::abs(int(a.constScanLine(y)[x]) - int(b.constScanLine(y)[x])));
-    return largest;
 }
 
 // The plane after a step with a declared gain, worked out from that step's planes, is the one a
@@ -151,7 +153,7 @@ TEST(RenderPlan, TheLumaAfterADeclaredGainMatchesAPassOverTheImage) {
         recomputed.setKeptPixelLimit(0); // no kept image: no shortcut either
         const QImage a = shortcut.render(source, source.rect()), b = pass.render(source, source.rect());
         EXPECT_LE(largestDifference(a, b), 1);
-        EXPECT_EQ(recomputed.render(source, source.rect()), b);
+        EXPECT_LE(largestDifference(recomputed.render(source, source.rect()), b), 1);
     }
     // A gain declared wrongly shows: the comparison can fail.
     RenderPlan wrong;

@@ -5,22 +5,27 @@
 
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #include <immintrin.h>
 #define TAVI_PLANE_WIDE 1
 #endif
 
-BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows)
+BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows,
+                                   bool compact)
     : frameWidth_(std::max(frameWidth, 1)), frameHeight_(std::max(frameHeight, 1)),
       sigma_(std::isfinite(sigma) ? std::clamp(sigma, 0.0, 1e6) : 0.0),
       factor_(int(std::clamp(std::floor(sigma_ / 3.0), 1.0, double(std::max(frameWidth_, frameHeight_))))),
-      sparse_(sparseRows && factor_ > 1) {
+      sparse_(sparseRows && factor_ > 1), compact_(compact) {
     width_ = (frameWidth_ + factor_ - 1) / factor_;
     height_ = (frameHeight_ + factor_ - 1) / factor_;
     deferred_ = factor_ == 1 && sigma_ < 2.0;
     if (deferred_) {
-        raw_.reset(new std::uint16_t[size_t(width_) * height_]);
+        if (compact_)
+            raw_.reset(new std::uint16_t[size_t(width_) * height_]);
+        else
+            plane_.reset(new float[size_t(width_) * height_]);
         // Taps out to where the Gaussian falls below a thousandth of its centre (3.7 σ): each
         // one further would change the result by less than that. At the preview's σ of half a
         // pixel that is one tap each side, where 3 σ rounded up would read two.
@@ -71,7 +76,10 @@ bool BlurredLuminance::wantsRow(int y) const {
 void BlurredLuminance::addRow(int y, const float* luma) {
     if (y < 0 || y >= frameHeight_) return;
     if (deferred_) {
-        quantise(luma, width_, raw_.get() + size_t(y) * width_);
+        if (compact_)
+            quantise(luma, width_, raw_.get() + size_t(y) * width_);
+        else
+            std::copy(luma, luma + width_, plane_.get() + size_t(y) * width_);
         weights_[y] += 1.0f;
         return;
     }
@@ -96,7 +104,7 @@ void BlurredLuminance::finish() {
         const float black = 0.0f;
         for (int j = 0; j < height_; ++j) {
             if (weights_[j] > 0.0f) continue;
-            if (deferred_)
+            if (deferred_ && compact_)
                 quantise(std::vector<float>(size_t(width_), black).data(), width_,
                          raw_.get() + size_t(j) * width_);
             else
@@ -119,13 +127,19 @@ void BlurredLuminance::finish() {
 namespace {
 
 // Lane-parallel pieces of sampleRow.
+TAVI_PIXEL_KERNEL void addScaled(float* acc, const float* in, float w, int n) {
+    for (int i = 0; i < n; ++i)
+        acc[i] += w * in[i];
+}
 TAVI_PIXEL_KERNEL void addScaled(float* acc, const std::uint16_t* in, float w, int n) {
     for (int i = 0; i < n; ++i)
         acc[i] += w * float(in[i]);
 }
-TAVI_PIXEL_KERNEL void convolve(const float* column, const float* kernel, int taps, int count, float* out) {
+// `offset`: what the stored values add to every result (the 16-bit codes' −0.5).
+TAVI_PIXEL_KERNEL void convolve(const float* column, const float* kernel, int taps, int count, float offset,
+                                float* out) {
     for (int i = 0; i < count; ++i)
-        out[i] = -0.5f;
+        out[i] = offset;
     for (int t = 0; t < taps; ++t) {
         const float k = kernel[t];
         const float* in = column + t;
@@ -193,22 +207,29 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
         const int radius = int(kernel_.size() / 2);
         const int first = x - radius, span = count + 2 * radius;
         thread_local std::vector<float> column;
-        thread_local std::vector<std::uint16_t> edge;
         column.assign(size_t(span), 0.0f);
         const bool inside = first >= 0 && first + span <= width_;
-        if (!inside) edge.resize(size_t(span));
-        for (int j = -radius; j <= radius; ++j) {
-            const std::uint16_t* row = raw_.get() + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
-            const float w = kernel_[j + radius] / kRawScale;
-            if (inside) {
-                addScaled(column.data(), row + first, w, span);
-            } else {
-                for (int i = 0; i < span; ++i)
-                    edge[i] = row[std::clamp(first + i, 0, width_ - 1)];
-                addScaled(column.data(), edge.data(), w, span);
+        auto taps = [&](const auto* rows, float divisor) {
+            using Value = std::remove_const_t<std::remove_pointer_t<decltype(rows)>>;
+            thread_local std::vector<Value> edge;
+            if (!inside) edge.resize(size_t(span));
+            for (int j = -radius; j <= radius; ++j) {
+                const Value* row = rows + size_t(std::clamp(y + j, 0, height_ - 1)) * width_;
+                const float w = kernel_[j + radius] / divisor;
+                if (inside) {
+                    addScaled(column.data(), row + first, w, span);
+                } else {
+                    for (int i = 0; i < span; ++i)
+                        edge[i] = row[std::clamp(first + i, 0, width_ - 1)];
+                    addScaled(column.data(), edge.data(), w, span);
+                }
             }
-        }
-        convolve(column.data(), kernel_.data(), int(kernel_.size()), count, out);
+        };
+        if (compact_)
+            taps(raw_.get(), kRawScale);
+        else
+            taps(static_cast<const float*>(plane_.get()), 1.0f);
+        convolve(column.data(), kernel_.data(), int(kernel_.size()), count, compact_ ? -0.5f : 0.0f, out);
         return;
     }
     if (factor_ == 1) {

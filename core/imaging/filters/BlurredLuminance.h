@@ -17,7 +17,9 @@
 // bytes of a float plane and no second copy while blurring.
 class BlurredLuminance {
   public:
-    BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows);
+    // `compact`: a narrow plane keeps its luminance in 16 bits (half the memory of floats, for
+    // full-resolution work) rather than as floats (no conversions, for previews).
+    BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows, bool compact = true);
 
     int factor() const { return factor_; }
     int reducedHeight() const { return height_; }
@@ -43,13 +45,15 @@ class BlurredLuminance {
     double sigma_;
     int factor_;
     bool sparse_;
+    bool compact_;
     int width_, height_;
     // Full-resolution planes start uninitialised (every row is written, and finish() zeroes any
     // that was not); reduced ones accumulate block sums from zero.
     std::unique_ptr<float[]> plane_;
     std::vector<float> weights_;
     bool deferred_ = false;                // narrow blur applied while reading
-    std::unique_ptr<std::uint16_t[]> raw_; // deferred: luminance, 16-bit over −0.5 ... 1.5
+    std::unique_ptr<std::uint16_t[]> raw_; // deferred and compact: luminance, 16-bit over −0.5 ... 1.5
+                                           // (deferred and not compact: plane_, unblurred)
     std::vector<float> kernel_;            // deferred: normalised Gaussian taps
     std::vector<int> columnIndex_;         // reduced: the stored column left of each frame column
     std::vector<float> columnWeight_;      // reduced: and the weight of the one right of it
