@@ -2,6 +2,7 @@
 
 #include "core/imaging/CatmullRom.h"
 #include "core/imaging/filters/ParallelRows.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,9 +11,6 @@
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
 #endif
 
 namespace {
@@ -140,7 +138,7 @@ struct ResampleRow {
             single(tap(fx, fy), dst);
     }
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(TAVI_WIDE_KERNELS)
     // Two output pixels per step, one in each half of a 256-bit register, with fused
     // multiply-adds: twice the pixels for the same instructions as the 128-bit path.
     __attribute__((target("avx2,fma"))) static __m256 pair(const float* a, const float* b) {
@@ -187,10 +185,6 @@ struct ResampleRow {
             std::memcpy(dst + 4, &second, 4);
         }
         if (u < width) single(tap(fx, fy), dst);
-    }
-    static bool wideAvailable() {
-        static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-        return available;
     }
 #endif
 };
@@ -315,8 +309,8 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
     const qsizetype stride = colored.bytesPerLine();
     const CubicTable& table = cubicTable();
     const ResampleRow resample{base, stride, cw, ch, &table};
-#if defined(__x86_64__) && defined(__GNUC__)
-    const bool wide = ResampleRow::wideAvailable();
+#if defined(TAVI_WIDE_KERNELS)
+    const bool wide = wideKernelsAvailable();
 #else
     const bool wide = false;
 #endif
@@ -326,7 +320,7 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
         for (int v = begin; v < end; ++v) {
             uchar* dst = outBits + v * outStride;
             const double fx = origin0.x() + v * stepV.x() - ox, fy = origin0.y() + v * stepV.y() - oy;
-#if defined(__x86_64__) && defined(__GNUC__)
+#if defined(TAVI_WIDE_KERNELS)
             if (wide) {
                 resample.runWide(fx, fy, stepU.x(), stepU.y(), output_.width(), dst);
                 continue;

@@ -1,6 +1,7 @@
 #include "core/imaging/RenderPlan.h"
 
 #include "core/imaging/filters/ParallelRows.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 #include <atomic>
@@ -12,39 +13,19 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVI_ROWS_WIDE 1
-#endif
 
 namespace {
 
-#if defined(TAVI_ROWS_WIDE)
-#define TAVI_WIDE __attribute__((target("avx2,fma")))
-
-bool wideRowsAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
-}
-
-// The 4 x 4 transpose of _MM_TRANSPOSE4_PS in each 128-bit half.
-TAVI_WIDE inline void transposeHalves(__m256& a, __m256& b, __m256& c, __m256& d) {
-    const __m256 t0 = _mm256_unpacklo_ps(a, b), t1 = _mm256_unpacklo_ps(c, d);
-    const __m256 t2 = _mm256_unpackhi_ps(a, b), t3 = _mm256_unpackhi_ps(c, d);
-    a = _mm256_shuffle_ps(t0, t1, 0x44);
-    b = _mm256_shuffle_ps(t0, t1, 0xee);
-    c = _mm256_shuffle_ps(t2, t3, 0x44);
-    d = _mm256_shuffle_ps(t2, t3, 0xee);
-}
-
-// Eight pixels at a time; returns how many were done. Widening bytes in each 128-bit half gives
-// pixels (k, k + 4) per register, which the in-half transpose turns into eight consecutive
-// values of each component. Opaque runs (the usual photo) skip the division.
-TAVI_WIDE int decodeWide(const uchar* in, int count, const PixelRow& out) {
+#if defined(TAVI_WIDE_KERNELS)
+// Eight pixels at a time; returns how many were done, and clears `opaque` on meeting a pixel
+// whose alpha is not 255. Widening bytes in each 128-bit half gives pixels (k, k + 4) per
+// register, which the in-half transpose turns into eight consecutive values of each component.
+// Opaque runs (the usual photo) skip the division.
+TAVI_WIDE int decodeWide(const uchar* in, int count, const PixelRow& out, bool& opaque) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256 one = _mm256_set1_ps(1.0f), fzero = _mm256_setzero_ps(),
                  unit = _mm256_set1_ps(1.0f / 255.0f);
-    const __m256i opaque = _mm256_set1_epi32(int(0xff000000u));
+    const __m256i alphaBits = _mm256_set1_epi32(int(0xff000000u));
     int i = 0;
     for (; i + 8 <= count; i += 8, in += 32) {
         const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
@@ -55,9 +36,11 @@ TAVI_WIDE int decodeWide(const uchar* in, int count, const PixelRow& out) {
         __m256 a = _mm256_cvtepi32_ps(_mm256_unpackhi_epi16(hi, zero));
         transposeHalves(r, g, b, a);
         __m256 inverse = unit;
-        if (!_mm256_testc_si256(bytes, opaque))
+        if (!_mm256_testc_si256(bytes, alphaBits)) {
+            opaque = false;
             inverse =
                 _mm256_and_ps(_mm256_cmp_ps(a, fzero, _CMP_GT_OQ), _mm256_div_ps(one, _mm256_max_ps(a, one)));
+        }
         _mm256_storeu_ps(out.r + i, _mm256_min_ps(_mm256_mul_ps(r, inverse), one));
         _mm256_storeu_ps(out.g + i, _mm256_min_ps(_mm256_mul_ps(g, inverse), one));
         _mm256_storeu_ps(out.b + i, _mm256_min_ps(_mm256_mul_ps(b, inverse), one));
@@ -122,12 +105,13 @@ TAVI_WIDE int encodePlanarWide(const PixelRow& in, int count, uchar* r, uchar* g
 
 // 8-bit premultiplied to a planar working row: colour divided by alpha (a transparent pixel
 // becomes 0), alpha scaled into 0...1. Four pixels are widened, transposed into components and
-// share one vector division of their alphas.
-void decodeRow(const uchar* in, int count, const PixelRow& out) {
+// share one vector division of their alphas. Returns whether every alpha was 255.
+bool decodeRow(const uchar* in, int count, const PixelRow& out) {
     int i = 0;
-#if defined(TAVI_ROWS_WIDE)
-    if (wideRowsAvailable()) {
-        i = decodeWide(in, count, out);
+    bool opaque = true;
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable()) {
+        i = decodeWide(in, count, out, opaque);
         in += size_t(i) * 4;
     }
 #endif
@@ -142,6 +126,7 @@ void decodeRow(const uchar* in, int count, const PixelRow& out) {
         __m128 b = _mm_cvtepi32_ps(_mm_unpacklo_epi16(hi, zero)),
                a = _mm_cvtepi32_ps(_mm_unpackhi_epi16(hi, zero));
         _MM_TRANSPOSE4_PS(r, g, b, a);
+        opaque = opaque && _mm_movemask_ps(_mm_cmplt_ps(a, _mm_set1_ps(255.0f))) == 0;
         const __m128 inverse = _mm_and_ps(_mm_cmpgt_ps(a, fzero), _mm_div_ps(one, _mm_max_ps(a, one)));
         _mm_storeu_ps(out.r + i, _mm_min_ps(_mm_mul_ps(r, inverse), one));
         _mm_storeu_ps(out.g + i, _mm_min_ps(_mm_mul_ps(g, inverse), one));
@@ -156,7 +141,9 @@ void decodeRow(const uchar* in, int count, const PixelRow& out) {
         out.g[i] = std::min(1.0f, float(in[1]) * s);
         out.b[i] = std::min(1.0f, float(in[2]) * s);
         out.a[i] = a * (1.0f / 255.0f);
+        opaque = opaque && in[3] == 255;
     }
+    return opaque;
 }
 
 // The alpha of 8-bit pixels scaled into 0...1, as decodeRow gives it; read as whole pixels
@@ -174,19 +161,6 @@ TAVI_PIXEL_KERNEL void alphaRow(const uchar* in, int count, float* alpha) {
 #endif
 }
 
-// Whether every pixel of a row of 8-bit pixels has alpha 255 (lane-parallel: the AND of all).
-TAVI_PIXEL_KERNEL bool rowOpaque(const uchar* in, int count) {
-    std::uint32_t all = 0xffffffffu;
-    for (int i = 0; i < count; ++i) {
-        std::uint32_t pixel;
-        std::memcpy(&pixel, in + size_t(i) * 4, 4);
-        all &= pixel;
-    }
-    std::uint8_t bytes[4];
-    std::memcpy(bytes, &all, 4);
-    return bytes[3] == 255;
-}
-
 // Clamped into 0...1; a value that is not a number (from a recipe of infinities) becomes 0.
 inline float unit(float v) {
     return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f;
@@ -195,8 +169,8 @@ inline float unit(float v) {
 // A planar working row to 8-bit premultiplied, rounded to nearest.
 void encodeRow(const PixelRow& in, int count, uchar* out) {
     int i = 0;
-#if defined(TAVI_ROWS_WIDE)
-    if (wideRowsAvailable()) {
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable()) {
         i = encodeWide(in, count, out);
         out += size_t(i) * 4;
     }
@@ -229,8 +203,8 @@ void encodeRow(const PixelRow& in, int count, uchar* out) {
 // A planar working row to planar 8-bit premultiplied, rounded as encodeRow does.
 void encodePlanarRow(const PixelRow& in, int count, uchar* r, uchar* g, uchar* b, uchar* a) {
     int i = 0;
-#if defined(TAVI_ROWS_WIDE)
-    if (wideRowsAvailable()) i = encodePlanarWide(in, count, r, g, b, a);
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable()) i = encodePlanarWide(in, count, r, g, b, a);
 #endif
     for (; i < count; ++i) {
         const float alpha = unit(in.a[i]) * 255.0f;
@@ -457,7 +431,10 @@ void RenderPlan::run(const QImage& source, const QRect& region,
         float* const r = checkpoint.get() + size_t(y) * width * 3 + x;
         return PixelRow{r, r + width, r + 2 * size_t(width), alpha, count, x, y, width, height};
     };
-    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace, bool withAlpha) -> PixelRow {
+    // `translucentSeen`, when given, is set if the row was decoded and any pixel of it is
+    // translucent.
+    auto loadRow = [&](int y, int x, int count, float* scratch, bool inPlace, bool withAlpha,
+                       std::atomic<bool>* translucentSeen = nullptr) -> PixelRow {
         const PixelRow copy = PixelRow::planar(scratch, size_t(count), count, x, y, width, height);
         if (checkpointOps > 0) {
             const PixelRow kept = keptRow(y, x, count, copy.a);
@@ -469,7 +446,8 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             return copy;
         }
         const PixelRow target = inPlace && checkpoint ? keptRow(y, x, count, copy.a) : copy;
-        decodeRow(source.constScanLine(y) + size_t(x) * 4, count, target);
+        if (!decodeRow(source.constScanLine(y) + size_t(x) * 4, count, target) && translucentSeen)
+            translucentSeen->store(true, std::memory_order_relaxed);
         return target;
     };
 
@@ -535,9 +513,8 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             for (int y = begin * factor; y < std::min(height, end * factor); ++y) {
                 const bool wanted = plane.wantsRow(y);
                 if (!wanted && !store && !keepLuma) continue;
-                if (decodesAll && !rowOpaque(source.constScanLine(y), width))
-                    translucent.store(true, std::memory_order_relaxed);
-                PixelRow row = loadRow(y, 0, width, scratch.data(), store, false);
+                PixelRow row =
+                    loadRow(y, 0, width, scratch.data(), store, false, decodesAll ? &translucent : nullptr);
                 runOps(row, checkpointOps, k, blurred);
                 if (!wanted && !keepLuma) continue;
                 // Straight into the kept luma, when it is kept.

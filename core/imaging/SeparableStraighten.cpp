@@ -2,16 +2,11 @@
 
 #include "core/imaging/CatmullRom.h"
 #include "core/imaging/filters/ParallelRows.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVI_STRAIGHTEN_WIDE 1
-#define TAVI_WIDE __attribute__((target("avx2,fma")))
-#endif
 
 namespace separableStraighten {
 namespace {
@@ -71,20 +66,7 @@ inline void horizontalOne(float* const planes[4], int padded, double position, u
     store(acc, dst);
 }
 
-#if defined(TAVI_STRAIGHTEN_WIDE)
-bool wideAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
-}
-
-TAVI_WIDE inline void transposeHalves(__m256& a, __m256& b, __m256& c, __m256& d) {
-    const __m256 t0 = _mm256_unpacklo_ps(a, b), t1 = _mm256_unpacklo_ps(c, d);
-    const __m256 t2 = _mm256_unpackhi_ps(a, b), t3 = _mm256_unpackhi_ps(c, d);
-    a = _mm256_shuffle_ps(t0, t1, 0x44);
-    b = _mm256_shuffle_ps(t0, t1, 0xee);
-    c = _mm256_shuffle_ps(t2, t3, 0x44);
-    d = _mm256_shuffle_ps(t2, t3, 0xee);
-}
+#if defined(TAVI_WIDE_KERNELS)
 
 // The Catmull-Rom cubics of catmullRomWeights, in Horner form, for eight fractions.
 TAVI_WIDE inline void weights(__m256 t, __m256* w) {
@@ -301,8 +283,8 @@ QImage apply(const PlanarBytes& picture, const Map& m, QSize size) {
     const int columns = picture.width, width = size.width();
     // y along an output row's picture columns: y = slope x + e' v + f'.
     const double slope = m.d / m.a, eRow = m.e - m.d * m.b / m.a, fRow = m.f - m.d * m.c / m.a;
-#if defined(TAVI_STRAIGHTEN_WIDE)
-    const bool wide = wideAvailable();
+#if defined(TAVI_WIDE_KERNELS)
+    const bool wide = wideKernelsAvailable();
 #endif
     parallelBands(size.height(), 8, [&](int begin, int end) {
         std::vector<float> storage;
@@ -318,7 +300,7 @@ QImage apply(const PlanarBytes& picture, const Map& m, QSize size) {
             float* planes[4];
             for (int c = 0; c < 4; ++c)
                 planes[c] = storage.data() + size_t(c) * padded;
-#if defined(TAVI_STRAIGHTEN_WIDE)
+#if defined(TAVI_WIDE_KERNELS)
             if (wide)
                 picture.opaque ? verticalWide<3>(picture, slope, row, planes)
                                : verticalWide<4>(picture, slope, row, planes);
@@ -336,7 +318,7 @@ QImage apply(const PlanarBytes& picture, const Map& m, QSize size) {
             // Positions along the padded row: picture column x sits at index kPad + x − first.
             const double start = row.xAtZero + kPad - row.first;
             uchar* dst = out.scanLine(v);
-#if defined(TAVI_STRAIGHTEN_WIDE)
+#if defined(TAVI_WIDE_KERNELS)
             if (wide) {
                 if (picture.opaque)
                     horizontalWide<3>(planes, padded, start, m.a, width, dst);

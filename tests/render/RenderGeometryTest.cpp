@@ -287,6 +287,17 @@ TEST(RenderGeometry, StraightenedRampReadsTheRampAtEveryMappedPoint) {
         }
 }
 
+// A picture stored by component, as the render hands it to the two-pass resampler.
+PlanarBytes byComponent(const QImage& picture, bool opaque) {
+    PlanarBytes planar = PlanarBytes::allocate(picture.size());
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            for (int c = 0; c < 4; ++c)
+                planar.plane(y, c)[x] = picture.constScanLine(y)[x * 4 + c];
+    planar.opaque = opaque;
+    return planar;
+}
+
 // The comparison of the test below for one size and angle.
 void checkTwoPassAgainstFourByFour(QSize size, double degrees, bool opaque) {
     QImage picture = textured(size.width(), size.height());
@@ -299,12 +310,7 @@ void checkTwoPassAgainstFourByFour(QSize size, double degrees, bool opaque) {
             row[3] = uchar(alpha);
         }
     }
-    PlanarBytes planar = PlanarBytes::allocate(picture.size());
-    for (int y = 0; y < picture.height(); ++y)
-        for (int x = 0; x < picture.width(); ++x)
-            for (int c = 0; c < 4; ++c)
-                planar.plane(y, c)[x] = picture.constScanLine(y)[x * 4 + c];
-    planar.opaque = opaque;
+    const PlanarBytes planar = byComponent(picture, opaque);
     {
         EditAdjustments a;
         a.straightenDegrees = degrees;
@@ -358,12 +364,7 @@ TEST(RenderGeometry, TwoPassStraightenHandlesTinyPictures) {
             SCOPED_TRACE(testing::Message()
                          << size.width() << " x " << size.height() << " " << degrees << "°");
             const QImage picture = textured(size.width(), size.height());
-            PlanarBytes planar = PlanarBytes::allocate(size);
-            for (int y = 0; y < size.height(); ++y)
-                for (int x = 0; x < size.width(); ++x)
-                    for (int c = 0; c < 4; ++c)
-                        planar.plane(y, c)[x] = picture.constScanLine(y)[x * 4 + c];
-            planar.opaque = true;
+            const PlanarBytes planar = byComponent(picture, true);
             EditAdjustments a;
             a.straightenDegrees = degrees;
             const RenderGeometry geometry(size, a, true);

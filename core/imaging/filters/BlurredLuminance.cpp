@@ -2,15 +2,11 @@
 
 #include "core/imaging/filters/GaussianBlur.h"
 #include "core/imaging/filters/PixelRow.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 #include <cmath>
 #include <type_traits>
-
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVI_PLANE_WIDE 1
-#endif
 
 BlurredLuminance::BlurredLuminance(int frameWidth, int frameHeight, double sigma, bool sparseRows,
                                    bool compact)
@@ -160,19 +156,14 @@ TAVI_PIXEL_KERNEL void lerpRows(const float* r0, const float* r1, float t, int n
         out[i] = r0[i] + (r1[i] - r0[i]) * t;
 }
 
-#if defined(TAVI_PLANE_WIDE)
-bool wideAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
-}
+#if defined(TAVI_WIDE_KERNELS)
 
 // interpolateColumns eight pixels at a time: inside the row, the eight pixels fall between at
 // most nine neighbouring stored columns, which two window loads and permutes pick out, so no
 // gather; the place and weight of each pixel are worked out as the constructor does. Groups at
 // the row's ends, where clamping is at work, take interpolateColumns itself.
-__attribute__((target("avx2,fma"))) void interpolateWide(const float* row, const int* index,
-                                                         const float* weights, int width, float inverse,
-                                                         int x, int count, int frameWidth, float* out) {
+TAVI_WIDE void interpolateWide(const float* row, const int* index, const float* weights, int width,
+                               float inverse, int x, int count, int frameWidth, float* out) {
     const __m256 lanes = _mm256_setr_ps(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256 half = _mm256_set1_ps(0.5f), scale = _mm256_set1_ps(inverse);
     int i = 0;
@@ -256,8 +247,8 @@ void BlurredLuminance::sampleRow(int y, int x, int count, float* out) const {
     const int k0 = columnIndex_[first], k1 = std::min(columnIndex_[last] + 1, width_ - 1);
     lerpRows(r0 + k0, r1 + k0, fy - float(y0), k1 - k0 + 1, blended.data() + k0);
     blended[width_] = blended[width_ - 1]; // the last column's right neighbour is itself
-#if defined(TAVI_PLANE_WIDE)
-    if (wideAvailable()) {
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable()) {
         interpolateWide(blended.data(), columnIndex_.data(), columnWeight_.data(), width_, inv, x, count,
                         frameWidth_, out);
         return;

@@ -1,15 +1,12 @@
 #include "core/imaging/filters/ColorLut3D.h"
 
 #include "core/imaging/filters/ParallelRows.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
-#endif
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVI_LUT_WIDE 1
 #endif
 
 ColorLut3D::ColorLut3D(const Transform& transform)
@@ -93,14 +90,14 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
     b = k.w[0] * k.c[0][2] + k.w[1] * k.c[1][2] + k.w[2] * k.c[2][2] + k.w[3] * k.c[3][2];
 }
 
-#if defined(TAVI_LUT_WIDE)
+#if defined(TAVI_WIDE_KERNELS)
 namespace {
 
 // Eight pixels at a time with AVX2 and FMA: the corner search of the SSE path runs on eight
 // lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
 // half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
 // the in-lane transpose at the end yield eight consecutive values of each component.
-__attribute__((target("avx2,fma"))) int applyWide(const float* t, float* rs, float* gs, float* bs, int count) {
+TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int count) {
     constexpr int kSize = ColorLut3D::kSize;
     const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), scale = _mm256_set1_ps(kSize - 1);
     const __m256 top = _mm256_set1_ps(kSize - 2);
@@ -159,10 +156,6 @@ __attribute__((target("avx2,fma"))) int applyWide(const float* t, float* rs, flo
 #undef TAVI_ENTRIES
 }
 
-bool wideAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
-}
 
 } // namespace
 #endif
@@ -172,8 +165,8 @@ void ColorLut3D::apply(PixelRow& row) const {
     float* const gs = row.g;
     float* const bs = row.b;
     int i = 0;
-#if defined(TAVI_LUT_WIDE)
-    if (wideAvailable()) i = applyWide(table_.data(), rs, gs, bs, row.count);
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable()) i = applyWide(table_.data(), rs, gs, bs, row.count);
 #endif
 #if defined(__SSE2__)
     // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen

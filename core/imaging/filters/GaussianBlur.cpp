@@ -1,6 +1,7 @@
 #include "core/imaging/filters/GaussianBlur.h"
 
 #include "core/imaging/filters/ParallelRows.h"
+#include "core/imaging/filters/WideKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -100,15 +101,7 @@ void recursiveRows4(float* const rows[4], int n, const Recursive& c) {
 }
 #endif
 
-#if defined(__x86_64__) && defined(__GNUC__)
-#include <immintrin.h>
-#define TAVI_BLUR_WIDE 1
-#define TAVI_WIDE __attribute__((target("avx2,fma")))
-
-bool wideAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
-}
+#if defined(TAVI_WIDE_KERNELS)
 
 TAVI_WIDE inline void transpose8(__m256* r) {
     const __m256 t0 = _mm256_unpacklo_ps(r[0], r[1]), t1 = _mm256_unpackhi_ps(r[0], r[1]);
@@ -134,111 +127,89 @@ TAVI_WIDE inline __m256 column8(float* const rows[8], int i) {
                           rows[7][i]);
 }
 
-// Eight rows at once with fused multiply-adds: the older states' terms are summed off the
-// critical path, so each step waits on one multiply-add of the state before it.
-TAVI_WIDE void recursiveRows8(float* const rows[8], int n, const Recursive& c) {
-    const __m256 B = _mm256_set1_ps(c.B), b1 = _mm256_set1_ps(c.b1), b2 = _mm256_set1_ps(c.b2);
-    const __m256 b3 = _mm256_set1_ps(c.b3);
-    __m256 s1, s2, s3;
-    const int blocks = n / 8 * 8;
-    s1 = s2 = s3 = column8(rows, 0);
-    for (int i = 0; i < blocks; i += 8) {
-        __m256 v[8];
-        for (int r = 0; r < 8; ++r)
-            v[r] = _mm256_loadu_ps(rows[r] + i);
-        transpose8(v);
-        for (int k = 0; k < 8; ++k) {
-            const __m256 w = _mm256_fmadd_ps(
-                b1, s1, _mm256_fmadd_ps(B, v[k], _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
-            s3 = s2;
-            s2 = s1;
-            s1 = v[k] = w;
-        }
-        transpose8(v);
-        for (int r = 0; r < 8; ++r)
-            _mm256_storeu_ps(rows[r] + i, v[r]);
-    }
+TAVI_WIDE inline void putColumn8(float* const rows[8], int i, __m256 v) {
     alignas(32) float t[8];
-    for (int i = blocks; i < n; ++i) {
+    _mm256_store_ps(t, v);
+    for (int r = 0; r < 8; ++r)
+        rows[r][i] = t[r];
+}
+
+// The recursion over eight lanes with fused multiply-adds: the older states' terms are summed
+// off the critical path, so each step waits on one multiply-add of the state before it.
+struct WideRecursion {
+    __m256 B, b1, b2, b3;
+    TAVI_WIDE explicit WideRecursion(const Recursive& c)
+        : B(_mm256_set1_ps(c.B)), b1(_mm256_set1_ps(c.b1)), b2(_mm256_set1_ps(c.b2)),
+          b3(_mm256_set1_ps(c.b3)) {}
+    struct State {
+        __m256 s1, s2, s3;
+    };
+    // Steady state at the edge value: what clamping the signal at its end gives.
+    TAVI_WIDE static State at(__m256 edge) { return {edge, edge, edge}; }
+    TAVI_WIDE __m256 step(__m256 x, State& s) const {
         const __m256 w = _mm256_fmadd_ps(
-            b1, s1, _mm256_fmadd_ps(B, column8(rows, i), _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
-        s3 = s2;
-        s2 = s1;
-        s1 = w;
-        _mm256_store_ps(t, w);
-        for (int r = 0; r < 8; ++r)
-            rows[r][i] = t[r];
+            b1, s.s1, _mm256_fmadd_ps(B, x, _mm256_fmadd_ps(b2, s.s2, _mm256_mul_ps(b3, s.s3))));
+        s.s3 = s.s2;
+        s.s2 = s.s1;
+        s.s1 = w;
+        return w;
     }
-    s1 = s2 = s3 = column8(rows, n - 1);
-    for (int i = n - 1; i >= blocks; --i) {
-        const __m256 w = _mm256_fmadd_ps(
-            b1, s1, _mm256_fmadd_ps(B, column8(rows, i), _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
-        s3 = s2;
-        s2 = s1;
-        s1 = w;
-        _mm256_store_ps(t, w);
-        for (int r = 0; r < 8; ++r)
-            rows[r][i] = t[r];
+};
+
+// One 8 x 8 block of eight rows in, its eight steps in the pass's direction, the block back out.
+TAVI_WIDE inline void block8(float* const rows[8], int i, bool forward, const WideRecursion& recursion,
+                             WideRecursion::State& s) {
+    __m256 v[8];
+    for (int r = 0; r < 8; ++r)
+        v[r] = _mm256_loadu_ps(rows[r] + i);
+    transpose8(v);
+    for (int k = 0; k < 8; ++k) {
+        __m256& x = v[forward ? k : 7 - k];
+        x = recursion.step(x, s);
     }
-    for (int i = blocks - 8; i >= 0; i -= 8) {
-        __m256 v[8];
-        for (int r = 0; r < 8; ++r)
-            v[r] = _mm256_loadu_ps(rows[r] + i);
-        transpose8(v);
-        for (int k = 7; k >= 0; --k) {
-            const __m256 w = _mm256_fmadd_ps(
-                b1, s1, _mm256_fmadd_ps(B, v[k], _mm256_fmadd_ps(b2, s2, _mm256_mul_ps(b3, s3))));
-            s3 = s2;
-            s2 = s1;
-            s1 = v[k] = w;
-        }
-        transpose8(v);
-        for (int r = 0; r < 8; ++r)
-            _mm256_storeu_ps(rows[r] + i, v[r]);
+    transpose8(v);
+    for (int r = 0; r < 8; ++r)
+        _mm256_storeu_ps(rows[r] + i, v[r]);
+}
+
+// Eight rows at once, one per lane; blocks are transposed in and out so that each step reads
+// one column of the eight rows.
+TAVI_WIDE void recursiveRows8(float* const rows[8], int n, const Recursive& c) {
+    const WideRecursion recursion(c);
+    const int blocks = n / 8 * 8;
+    WideRecursion::State s = WideRecursion::at(column8(rows, 0));
+    for (int i = 0; i < blocks; i += 8)
+        block8(rows, i, true, recursion, s);
+    for (int i = blocks; i < n; ++i)
+        putColumn8(rows, i, recursion.step(column8(rows, i), s));
+    s = WideRecursion::at(column8(rows, n - 1));
+    for (int i = n - 1; i >= blocks; --i)
+        putColumn8(rows, i, recursion.step(column8(rows, i), s));
+    for (int i = blocks - 8; i >= 0; i -= 8)
+        block8(rows, i, false, recursion, s);
+}
+
+// Sixteen columns from row `from` to row `to` (exclusive), a step of ±1.
+TAVI_WIDE inline void columnsPass(float* top, int width, int from, int to, int step,
+                                  const WideRecursion& recursion) {
+    const float* edge = top + size_t(from) * width;
+    WideRecursion::State p = WideRecursion::at(_mm256_loadu_ps(edge));
+    WideRecursion::State q = WideRecursion::at(_mm256_loadu_ps(edge + 8));
+    for (int y = from; y != to; y += step) {
+        float* row = top + size_t(y) * width;
+        _mm256_storeu_ps(row, recursion.step(_mm256_loadu_ps(row), p));
+        _mm256_storeu_ps(row + 8, recursion.step(_mm256_loadu_ps(row + 8), q));
     }
 }
-#endif
 
-#if defined(TAVI_BLUR_WIDE)
 // Sixteen columns down the plane and back with their states in registers (two independent
 // chains); returns how many columns of the strip it did.
 TAVI_WIDE int recursiveColumnsWide(float* plane, int width, int height, int x0, int x1, const Recursive& c) {
-    const __m256 B = _mm256_set1_ps(c.B), b1 = _mm256_set1_ps(c.b1), b2 = _mm256_set1_ps(c.b2);
-    const __m256 b3 = _mm256_set1_ps(c.b3);
+    const WideRecursion recursion(c);
     int x = x0;
     for (; x + 16 <= x1; x += 16) {
-        float* top = plane + x;
-        __m256 p1 = _mm256_loadu_ps(top), p2 = p1, p3 = p1;
-        __m256 q1 = _mm256_loadu_ps(top + 8), q2 = q1, q3 = q1;
-        for (int y = 0; y < height; ++y) {
-            float* row = top + size_t(y) * width;
-            const __m256 p = _mm256_fmadd_ps(
-                b1, p1,
-                _mm256_fmadd_ps(B, _mm256_loadu_ps(row), _mm256_fmadd_ps(b2, p2, _mm256_mul_ps(b3, p3))));
-            const __m256 q = _mm256_fmadd_ps(
-                b1, q1,
-                _mm256_fmadd_ps(B, _mm256_loadu_ps(row + 8), _mm256_fmadd_ps(b2, q2, _mm256_mul_ps(b3, q3))));
-            _mm256_storeu_ps(row, p);
-            _mm256_storeu_ps(row + 8, q);
-            p3 = p2, p2 = p1, p1 = p;
-            q3 = q2, q2 = q1, q1 = q;
-        }
-        float* bottom = top + size_t(height - 1) * width;
-        p1 = p2 = p3 = _mm256_loadu_ps(bottom);
-        q1 = q2 = q3 = _mm256_loadu_ps(bottom + 8);
-        for (int y = height - 1; y >= 0; --y) {
-            float* row = top + size_t(y) * width;
-            const __m256 p = _mm256_fmadd_ps(
-                b1, p1,
-                _mm256_fmadd_ps(B, _mm256_loadu_ps(row), _mm256_fmadd_ps(b2, p2, _mm256_mul_ps(b3, p3))));
-            const __m256 q = _mm256_fmadd_ps(
-                b1, q1,
-                _mm256_fmadd_ps(B, _mm256_loadu_ps(row + 8), _mm256_fmadd_ps(b2, q2, _mm256_mul_ps(b3, q3))));
-            _mm256_storeu_ps(row, p);
-            _mm256_storeu_ps(row + 8, q);
-            p3 = p2, p2 = p1, p1 = p;
-            q3 = q2, q2 = q1, q1 = q;
-        }
+        columnsPass(plane + x, width, 0, height, 1, recursion);
+        columnsPass(plane + x, width, height - 1, -1, -1, recursion);
     }
     return x;
 }
@@ -341,12 +312,12 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
         return;
     }
     const Recursive c = coefficients(sigma);
-#if defined(TAVI_BLUR_WIDE)
-    const bool wide = wideAvailable();
+#if defined(TAVI_WIDE_KERNELS)
+    const bool wide = wideKernelsAvailable();
 #endif
     parallelBands((height + 7) / 8, 2, [&](int begin, int end) {
         for (int y = begin * 8; y < std::min(height, end * 8);) {
-#if defined(TAVI_BLUR_WIDE)
+#if defined(TAVI_WIDE_KERNELS)
             if (wide && y + 8 <= height) {
                 float* rows[8];
                 for (int r = 0; r < 8; ++r)
@@ -375,7 +346,7 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
         for (int s = begin; s < end; ++s) {
             int x0 = s * strip;
             const int x1 = std::min(width, (s + 1) * strip);
-#if defined(TAVI_BLUR_WIDE)
+#if defined(TAVI_WIDE_KERNELS)
             if (wide) x0 = recursiveColumnsWide(plane, width, height, x0, x1, c);
 #endif
             if (x0 < x1) recursiveColumns(plane, width, height, x0, x1, c);
