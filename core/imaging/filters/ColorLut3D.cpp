@@ -128,10 +128,17 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
         const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
         const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
         const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
-        alignas(32) int c0[8], c1[8], c2[8];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(c0), base);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(c1), _mm256_add_epi32(base, largest));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(c2), _mm256_sub_epi32(_mm256_add_epi32(base, sAll), smallest));
+        alignas(32) int corners[24];
+        _mm256_store_si256(reinterpret_cast<__m256i*>(corners), base);
+        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 8), _mm256_add_epi32(base, largest));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 16),
+                           _mm256_sub_epi32(_mm256_add_epi32(base, sAll), smallest));
+        // Read back through a pointer the compiler can't see through: scalar loads use the
+        // otherwise idle load ports, where lane extracts would compete with the blend's shuffles.
+        const int* c0 = corners;
+        asm("" : "+r"(c0) : "m"(corners));
+        const int* const c1 = c0 + 8;
+        const int* const c2 = c0 + 16;
         const __m256 w0 = _mm256_sub_ps(one, hi), w1 = _mm256_sub_ps(hi, mid), w2 = _mm256_sub_ps(mid, lo), w3 = lo;
         __m256 out[4];
         for (int k = 0; k < 4; ++k) {
