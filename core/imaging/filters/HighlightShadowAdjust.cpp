@@ -1,5 +1,7 @@
 #include "core/imaging/filters/HighlightShadowAdjust.h"
 
+#include "core/imaging/filters/WideKernels.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -57,6 +59,73 @@ template <bool Raise1, bool Raise2>
     }
 }
 
+#if defined(TAVI_WIDE_KERNELS)
+// smoothstep() of a value already offset and scaled.
+TAVI_WIDE inline __m256 smoothWide(__m256 t) {
+    t = _mm256_min_ps(_mm256_max_ps(t, _mm256_setzero_ps()), _mm256_set1_ps(1.0f));
+    return _mm256_mul_ps(_mm256_mul_ps(t, t), _mm256_fnmadd_ps(_mm256_set1_ps(2.0f), t, _mm256_set1_ps(3.0f)));
+}
+
+// tones() eight pixels at a time, written out: the compiler turns the clamps of the loop above
+// into compare-and-blend sequences and spills its constants, where min and max are one
+// instruction each. Returns how many pixels were done.
+template <bool Raise1, bool Raise2>
+TAVI_WIDE int tonesWide(float* r, float* g, float* b, const float* blurred, int count, float shadowK,
+                        float highlightK) {
+    const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f);
+    const __m256 wr = _mm256_set1_ps(0.2126f), wg = _mm256_set1_ps(0.7152f), wb = _mm256_set1_ps(0.0722f);
+    const __m256 signBits = _mm256_set1_ps(-0.0f), inverseWidth = _mm256_set1_ps(1.0f / 0.6f);
+    const __m256 shadowM = _mm256_set1_ps(std::abs(shadowK)), highlightM = _mm256_set1_ps(std::abs(highlightK));
+    const __m256 tiny = _mm256_set1_ps(1e-6f);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256 rv = _mm256_loadu_ps(r + i), gv = _mm256_loadu_ps(g + i), bv = _mm256_loadu_ps(b + i);
+        const __m256 luma = _mm256_fmadd_ps(wr, rv, _mm256_fmadd_ps(wg, gv, _mm256_mul_ps(wb, bv)));
+        const __m256 y = _mm256_min_ps(_mm256_max_ps(luma, zero), one);
+        const __m256 local = _mm256_loadu_ps(blurred + i);
+        const __m256 offset = _mm256_sub_ps(y, local);
+        const __m256 difference = _mm256_andnot_ps(signBits, offset);
+        const __m256 trustPixel = _mm256_min_ps(
+            _mm256_max_ps(_mm256_mul_ps(_mm256_sub_ps(difference, _mm256_set1_ps(0.08f)), _mm256_set1_ps(4.0f)), zero),
+            one);
+        const __m256 mask = _mm256_fmadd_ps(offset, trustPixel, local);
+
+        const __m256 m1 = _mm256_mul_ps(shadowM, _mm256_sub_ps(one, smoothWide(_mm256_mul_ps(mask, inverseWidth))));
+        const __m256 n1 = Raise1 ? _mm256_fmadd_ps(y, m1, y) : y;
+        const __m256 d1 = _mm256_fmadd_ps(m1, Raise1 ? y : _mm256_sub_ps(one, y), one);
+        const __m256 p = _mm256_sub_ps(d1, n1);
+
+        const __m256 m2 = _mm256_mul_ps(
+            highlightM, smoothWide(_mm256_mul_ps(_mm256_sub_ps(mask, _mm256_set1_ps(0.4f)), inverseWidth)));
+        const __m256 pa = Raise2 ? _mm256_fmadd_ps(p, m2, p) : p;
+        const __m256 q = _mm256_fmadd_ps(m2, Raise2 ? p : n1, d1);
+
+        const __m256 yc = _mm256_max_ps(y, tiny);
+        const __m256 ratio = _mm256_div_ps(_mm256_sub_ps(q, pa), _mm256_mul_ps(q, yc));
+        const __m256 target = _mm256_mul_ps(ratio, yc);
+        const __m256 add = _mm256_max_ps(_mm256_sub_ps(target, y), zero);
+        // Lowered: scaled by the ratio (by 0 for a black pixel); raised: kept, with grey added.
+        const __m256 lowered = _mm256_cmp_ps(target, y, _CMP_LT_OQ);
+        const __m256 ratioOrZero = _mm256_and_ps(ratio, _mm256_cmp_ps(y, tiny, _CMP_GT_OQ));
+        const __m256 s = _mm256_blendv_ps(one, ratioOrZero, lowered);
+        _mm256_storeu_ps(r + i, _mm256_fmadd_ps(rv, s, add));
+        _mm256_storeu_ps(g + i, _mm256_fmadd_ps(gv, s, add));
+        _mm256_storeu_ps(b + i, _mm256_fmadd_ps(bv, s, add));
+    }
+    return i;
+}
+#endif
+
+template <bool Raise1, bool Raise2>
+void tonesRow(PixelRow& row, const float* blurred, float shadowK, float highlightK) {
+    int i = 0;
+#if defined(TAVI_WIDE_KERNELS)
+    if (wideKernelsAvailable())
+        i = tonesWide<Raise1, Raise2>(row.r, row.g, row.b, blurred, row.count, shadowK, highlightK);
+#endif
+    tones<Raise1, Raise2>(row.r + i, row.g + i, row.b + i, blurred + i, row.count - i, shadowK, highlightK);
+}
+
 } // namespace
 
 TAVI_PIXEL_KERNEL void HighlightShadowAdjust::apply(PixelRow& row, const float* blurred) const {
@@ -64,11 +133,11 @@ TAVI_PIXEL_KERNEL void HighlightShadowAdjust::apply(PixelRow& row, const float* 
     const float highlightK = 1.5f * float(1.0 - highlightAmount);
     const bool raiseShadows = shadowK >= 0, raiseHighlights = highlightK >= 0;
     if (raiseShadows && raiseHighlights)
-        tones<true, true>(row.r, row.g, row.b, blurred, row.count, shadowK, highlightK);
+        tonesRow<true, true>(row, blurred, shadowK, highlightK);
     else if (raiseShadows)
-        tones<true, false>(row.r, row.g, row.b, blurred, row.count, shadowK, highlightK);
+        tonesRow<true, false>(row, blurred, shadowK, highlightK);
     else if (raiseHighlights)
-        tones<false, true>(row.r, row.g, row.b, blurred, row.count, shadowK, highlightK);
+        tonesRow<false, true>(row, blurred, shadowK, highlightK);
     else
-        tones<false, false>(row.r, row.g, row.b, blurred, row.count, shadowK, highlightK);
+        tonesRow<false, false>(row, blurred, shadowK, highlightK);
 }
