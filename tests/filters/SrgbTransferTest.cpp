@@ -1,7 +1,9 @@
 #include "core/imaging/filters/SrgbTransfer.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
+#include <limits>
+#include <vector>
 
 namespace {
 
@@ -20,6 +22,38 @@ TEST(SrgbTransfer, TabulatedCurvesFollowTheExactOnes) {
     }
     EXPECT_NEAR(srgb::toLinear(0.5f), 0.214041f, 1e-5f);
     EXPECT_TRUE(std::isnan(srgb::toLinear(std::nanf(""))));
+}
+
+// The array forms give what the per-value forms give: across the table's edge, for negative
+// values, beyond the table, for infinities and for values that are not numbers, in the wide
+// body and the tail alike.
+TEST(SrgbTransfer, ArrayFormsMatchTheValueForms) {
+    std::vector<float> values;
+    for (float x = -5.0f; x <= 5.0f; x += 0.0173f)
+        values.push_back(x);
+    for (float x : {0.0f, -0.0f, 4.0f, -4.0f, 4.0001f, 1e-8f, std::numeric_limits<float>::infinity(),
+                    -std::numeric_limits<float>::infinity(), std::nanf(""), 0.5f, 1.0f})
+        values.push_back(x);
+    for (int count : {int(values.size()), 7, 9}) {
+        std::vector<float> linear(values.begin(), values.begin() + count), encoded = linear;
+        srgb::toLinear(linear.data(), count);
+        srgb::toEncoded(encoded.data(), count);
+        for (int i = 0; i < count; ++i) {
+            const float x = values[i];
+            if (std::isnan(x)) {
+                EXPECT_TRUE(std::isnan(linear[i]));
+                EXPECT_TRUE(std::isnan(encoded[i]));
+                continue;
+            }
+            if (std::isinf(x)) {
+                EXPECT_EQ(linear[i], x);
+                EXPECT_EQ(encoded[i], x);
+                continue;
+            }
+            EXPECT_NEAR(linear[i], srgb::toLinear(x), 1e-6f * std::max(1.0f, std::abs(linear[i]))) << x;
+            EXPECT_NEAR(encoded[i], srgb::toEncoded(x), 1e-6f * std::max(1.0f, std::abs(encoded[i]))) << x;
+        }
+    }
 }
 
 } // namespace

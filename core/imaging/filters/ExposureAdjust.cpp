@@ -3,6 +3,7 @@
 #include "core/imaging/filters/SrgbTransfer.h"
 
 #include <cmath>
+#include <initializer_list>
 
 void ExposureAdjust::apply(float& r, float& g, float& b) const {
     const float gain = float(std::exp2(ev));
@@ -13,9 +14,10 @@ void ExposureAdjust::apply(float& r, float& g, float& b) const {
 
 void ExposureAdjust::apply(float* r, float* g, float* b, int n) const {
     const float gain = float(std::exp2(ev));
-    for (int i = 0; i < n; ++i) {
-        r[i] = srgb::toEncoded(srgb::toLinear(r[i]) * gain);
-        g[i] = srgb::toEncoded(srgb::toLinear(g[i]) * gain);
-        b[i] = srgb::toEncoded(srgb::toLinear(b[i]) * gain);
+    for (float* c : {r, g, b}) {
+        srgb::toLinear(c, n);
+        for (int i = 0; i < n; ++i)
+            c[i] *= gain;
+        srgb::toEncoded(c, n);
     }
 }

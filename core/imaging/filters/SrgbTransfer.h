@@ -57,6 +57,11 @@ inline float toEncoded(float l) {
     return toEncodedExact(l);
 }
 
+// The same over arrays, in place (building a colour table converts whole grid rows): the
+// tabulated range is read eight values at a time where the processor can gather.
+void toLinear(float* values, int count);
+void toEncoded(float* values, int count);
+
 // 8-bit code value to 0...1.
 inline float unitFromByte(int value) { return detail::tables().bytes[value & 255]; }
 

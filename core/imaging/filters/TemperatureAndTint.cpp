@@ -106,5 +106,16 @@ void TemperatureAndTint::apply(const std::array<float, 9>& m, float& r, float& g
 }
 
 void TemperatureAndTint::apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n) {
-    for (int i = 0; i < n; ++i) apply(m, r[i], g[i], b[i]);
+    srgb::toLinear(r, n);
+    srgb::toLinear(g, n);
+    srgb::toLinear(b, n);
+    for (int i = 0; i < n; ++i) {
+        const float lr = r[i], lg = g[i], lb = b[i];
+        r[i] = m[0] * lr + m[1] * lg + m[2] * lb;
+        g[i] = m[3] * lr + m[4] * lg + m[5] * lb;
+        b[i] = m[6] * lr + m[7] * lg + m[8] * lb;
+    }
+    srgb::toEncoded(r, n);
+    srgb::toEncoded(g, n);
+    srgb::toEncoded(b, n);
 }
