@@ -93,6 +93,22 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
 #if defined(TAVI_WIDE_KERNELS)
 namespace {
 
+// The blend of pixels K (lanes 0-3) and K + 4 (lanes 4-7): their entries at the corner offsets
+// `c` (three runs of eight), each weight spread over its half by an in-lane permute, which more
+// execution ports take than a cross-lane one.
+template <int K>
+TAVI_WIDE inline __m256 pixelPair(const float* t, const int* c, __m256 w0, __m256 w1, __m256 w2, __m256 w3) {
+    constexpr int kSize = ColorLut3D::kSize, far = 4 + 4 * kSize + 4 * kSize * kSize, pick = K * 0x55;
+    const __m256 e0 = _mm256_loadu2_m128(t + c[K + 4], t + c[K]);
+    const __m256 e1 = _mm256_loadu2_m128(t + c[8 + K + 4], t + c[8 + K]);
+    const __m256 e2 = _mm256_loadu2_m128(t + c[16 + K + 4], t + c[16 + K]);
+    const __m256 e3 = _mm256_loadu2_m128(t + c[K + 4] + far, t + c[K] + far);
+    __m256 v = _mm256_mul_ps(_mm256_permute_ps(w0, pick), e0);
+    v = _mm256_fmadd_ps(_mm256_permute_ps(w1, pick), e1, v);
+    v = _mm256_fmadd_ps(_mm256_permute_ps(w2, pick), e2, v);
+    return _mm256_fmadd_ps(_mm256_permute_ps(w3, pick), e3, v);
+}
+
 // Eight pixels at a time with AVX2 and FMA: the corner search of the SSE path runs on eight
 // lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
 // half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
@@ -103,11 +119,9 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
     const __m256 top = _mm256_set1_ps(kSize - 2);
     const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize), sb = _mm256_set1_epi32(4 * kSize * kSize);
     const __m256i sAll = _mm256_add_epi32(sr, _mm256_add_epi32(sg, sb));
-    constexpr int far = 4 + 4 * kSize + 4 * kSize * kSize;
 #define TAVI_GRID(v) _mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale)
 #define TAVI_PICK(mask, a, b) \
     _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(b), _mm256_castsi256_ps(a), mask))
-#define TAVI_ENTRIES(c, offset) _mm256_loadu2_m128(t + c[k + 4] + (offset), t + c[k] + (offset))
     int i = 0;
     for (; i + 8 <= count; i += 8) {
         const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs + i));
@@ -137,18 +151,9 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
         // otherwise idle load ports, where lane extracts would compete with the blend's shuffles.
         const int* c0 = corners;
         asm("" : "+r"(c0) : "m"(corners));
-        const int* const c1 = c0 + 8;
-        const int* const c2 = c0 + 16;
         const __m256 w0 = _mm256_sub_ps(one, hi), w1 = _mm256_sub_ps(hi, mid), w2 = _mm256_sub_ps(mid, lo), w3 = lo;
-        __m256 out[4];
-        for (int k = 0; k < 4; ++k) {
-            // Lanes 0-3 carry pixel k, lanes 4-7 pixel k + 4.
-            const __m256i spread = _mm256_setr_epi32(k, k, k, k, k + 4, k + 4, k + 4, k + 4);
-            __m256 v = _mm256_mul_ps(_mm256_permutevar8x32_ps(w0, spread), TAVI_ENTRIES(c0, 0));
-            v = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w1, spread), TAVI_ENTRIES(c1, 0), v);
-            v = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w2, spread), TAVI_ENTRIES(c2, 0), v);
-            out[k] = _mm256_fmadd_ps(_mm256_permutevar8x32_ps(w3, spread), TAVI_ENTRIES(c0, far), v);
-        }
+        const __m256 out[4] = {pixelPair<0>(t, c0, w0, w1, w2, w3), pixelPair<1>(t, c0, w0, w1, w2, w3),
+                               pixelPair<2>(t, c0, w0, w1, w2, w3), pixelPair<3>(t, c0, w0, w1, w2, w3)};
         // In-lane 4 x 4 transpose: lane half h of out[k] is pixel k + 4h, so row c of the result
         // is component c of pixels 0 ... 7 in order.
         const __m256 t0 = _mm256_unpacklo_ps(out[0], out[1]), t1 = _mm256_unpackhi_ps(out[0], out[1]);
@@ -160,7 +165,6 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
     return i;
 #undef TAVI_GRID
 #undef TAVI_PICK
-#undef TAVI_ENTRIES
 }
 
 
