@@ -337,7 +337,7 @@ void checkTwoPassAgainstFourByFour(QSize size, double degrees, bool opaque) {
 
 // The two-pass resampler against the 4 x 4 filter on a textured picture with alpha, at angles
 // and proportions that take each of its paths (vector groups spanning one or two rows, one to
-// three shifts, the permuted window of a panorama, the scalar fallbacks at the rims): the same
+// four shifts, the scalar fallbacks of a panorama's wider steps and at the rims): the same
 // continuous interpolation, so the two agree to rounding, and no group of pixels comes out
 // wrong. Steep angles are not its to do.
 TEST(RenderGeometry, TwoPassStraightenAgreesWithTheFourByFourFilter) {
@@ -352,6 +352,36 @@ TEST(RenderGeometry, TwoPassStraightenAgreesWithTheFourByFourFilter) {
     steep.straightenDegrees = 20;
     EXPECT_FALSE(
         separableStraighten::suits(RenderGeometry(QSize(200, 100), steep, true).affineMap(QPoint(0, 0))));
+}
+
+// Translucent stripes at full colour for their alpha: the filter overshoots at every edge, and
+// the result must stay premultiplied (no component above alpha) wherever it was computed.
+TEST(RenderGeometry, TwoPassStraightenKeepsColourWithinAlpha) {
+    QImage picture(160, 90, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < picture.height(); ++y) {
+        uchar* row = picture.scanLine(y);
+        for (int x = 0; x < picture.width(); ++x, row += 4) {
+            const uchar level = ((x / 3 + y / 3) % 2) ? 128 : 0;
+            row[0] = row[1] = row[2] = level;
+            row[3] = 128;
+        }
+    }
+    EditAdjustments a;
+    a.straightenDegrees = 3;
+    const RenderGeometry geometry(picture.size(), a, true);
+    const separableStraighten::Map map = geometry.affineMap(QPoint(0, 0));
+    ASSERT_TRUE(separableStraighten::suits(map));
+    const QImage out = separableStraighten::apply(byComponent(picture, false), map, geometry.outputSize());
+    int atAlpha = 0;
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x) {
+            const uchar* p = out.constScanLine(y) + x * 4;
+            ASSERT_EQ(p[3], 128) << x << "," << y;
+            for (int c = 0; c < 3; ++c)
+                ASSERT_LE(p[c], p[3]) << x << "," << y;
+            atAlpha += p[0] == 128;
+        }
+    EXPECT_GT(atAlpha, out.width() * out.height() / 10);
 }
 
 // Tiny and thin pictures straighten through the two-pass resampler's edge paths (rows narrower
