@@ -485,8 +485,10 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                         before.sampleRow(y, 0, width, blurred.data());
                         values = blurred.data();
                     }
-                    lumaAfterDetail(stash.get() + size_t(y) * width, values, gain, width, luma.data());
-                    plane.addRow(y, luma.data());
+                    float* const target = plane.rowStorage(y);
+                    float* const out = target ? target : luma.data();
+                    lumaAfterDetail(stash.get() + size_t(y) * width, values, gain, width, out);
+                    plane.addRow(y, out);
                 }
             });
             stash.reset();
@@ -517,8 +519,9 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                     loadRow(y, 0, width, scratch.data(), store, false, decodesAll ? &translucent : nullptr);
                 runOps(row, checkpointOps, k, blurred);
                 if (!wanted && !keepLuma) continue;
-                // Straight into the kept luma, when it is kept.
-                float* const rowLuma = keepLuma ? stash.get() + size_t(y) * width : luma.data();
+                // Straight into the kept luma, when it is kept, or else into the plane's own row.
+                float* const storage = keepLuma || !wanted ? nullptr : plane.rowStorage(y);
+                float* const rowLuma = keepLuma ? stash.get() + size_t(y) * width : storage ? storage : luma.data();
                 lumaRow(row, rowLuma);
                 if (wanted) plane.addRow(y, rowLuma);
             }

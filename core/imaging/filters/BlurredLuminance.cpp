@@ -72,16 +72,17 @@ bool BlurredLuminance::wantsRow(int y) const {
 void BlurredLuminance::addRow(int y, const float* luma) {
     if (y < 0 || y >= frameHeight_) return;
     if (deferred_) {
+        float* const row = plane_ ? plane_.get() + size_t(y) * width_ : nullptr;
         if (compact_)
             quantise(luma, width_, raw_.get() + size_t(y) * width_);
-        else
-            std::copy(luma, luma + width_, plane_.get() + size_t(y) * width_);
+        else if (luma != row)
+            std::copy(luma, luma + width_, row);
         weights_[y] += 1.0f;
         return;
     }
     float* out = plane_.get() + size_t(y / factor_) * width_;
     if (factor_ == 1) {
-        std::copy(luma, luma + frameWidth_, out);
+        if (luma != out) std::copy(luma, luma + frameWidth_, out);
     } else {
         for (int i = 0; i < width_; ++i) {
             const int x0 = i * factor_, x1 = std::min(frameWidth_, x0 + factor_);

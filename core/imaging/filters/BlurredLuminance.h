@@ -29,6 +29,12 @@ class BlurredLuminance {
     // Adds the luminance of full row y (frameWidth values). Rows of distinct reduced rows may be
     // added from different threads at once.
     void addRow(int y, const float* luma);
+    // Where row y's luminance may be written before addRow(y, thatPointer), saving a copy: the
+    // plane's own row when it keeps full-resolution rows as floats, otherwise null.
+    float* rowStorage(int y) {
+        if (factor_ != 1 || (deferred_ && compact_) || y < 0 || y >= frameHeight_) return nullptr;
+        return plane_.get() + std::size_t(y) * width_;
+    }
     // Normalises the sums and blurs; call once after every wanted row was added.
     void finish();
     // The blurred luminance at row y, columns x ... x + count − 1.
