@@ -183,7 +183,7 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
         chain.colorControls({a.brightness, a.contrast, a.saturation});
     if (std::abs(a.vibrance) > kTolerance) chain.vibrance({a.vibrance});
     if (std::abs(a.warmth) > kTolerance || std::abs(a.tint) > kTolerance)
-        chain.temperatureAndTint({{6500 + 2400 * a.warmth, 80 * a.tint}, {6500, 0}});
+        chain.temperatureAndTint(TemperatureAndTint::fromWarmthAndTint(a.warmth, a.tint));
     if (std::abs(a.highlights - 1) > kTolerance || std::abs(a.shadows) > kTolerance) {
         HighlightShadowAdjust f;
         f.highlightAmount = a.highlights;

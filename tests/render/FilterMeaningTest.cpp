@@ -10,6 +10,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+#include <array>
 #include <numeric>
 
 using namespace rendertest;
@@ -87,6 +88,13 @@ TEST(LightAndColour, WarmthWarmsAGreyAndTintMovesGreenMagenta) {
     const QColor magenta = renderOne(QColor(128, 128, 128), a);
     EXPECT_LT(magenta.green() + 5, magenta.red());
     EXPECT_LT(magenta.green() + 5, magenta.blue());
+    // The sliders' ends name these lights, each mapped to daylight.
+    const TemperatureAndTint warmest = TemperatureAndTint::fromWarmthAndTint(1, 0);
+    EXPECT_EQ(warmest.neutral, (std::array<double, 2>{8900, 0}));
+    EXPECT_EQ(warmest.targetNeutral, (std::array<double, 2>{6500, 0}));
+    const TemperatureAndTint coolest = TemperatureAndTint::fromWarmthAndTint(-1, -1);
+    EXPECT_EQ(coolest.neutral, (std::array<double, 2>{4100, -80}));
+    EXPECT_EQ(coolest.targetNeutral, (std::array<double, 2>{6500, 0}));
     // Equal lights change nothing; the Planckian locus is where it should be.
     const auto identity = TemperatureAndTint{{5000, 10}, {5000, 10}}.matrix();
     for (int i = 0; i < 9; ++i)

@@ -23,6 +23,12 @@ struct TemperatureAndTint {
     // `n` pixels of component arrays.
     static void apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n);
 
+    // The recipe's white balance sliders (−1 ... 1 each) as lights: warmth ±1 takes the picture
+    // as lit at 6500 ± 2400 K, tint ±1 at ±80 off the locus, both mapped to daylight (6500, 0).
+    static TemperatureAndTint fromWarmthAndTint(double warmth, double tint) {
+        return {{6500 + 2400 * warmth, 80 * tint}, {6500, 0}};
+    }
+
     // CIE xy of a light given as (kelvin, tint).
     static std::array<double, 2> chromaticity(double kelvin, double tint);
 };
