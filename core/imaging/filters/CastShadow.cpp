@@ -1,5 +1,7 @@
 #include "core/imaging/filters/CastShadow.h"
 
+#include "core/imaging/filters/PixelRow.h"
+
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <cmath>
@@ -76,6 +78,39 @@ void boxPasses(const Lines& lines, double sigma) {
             }
         }
     });
+}
+
+// The bilinear taps of one output column (or row) on the mask.
+struct Tap {
+    int i0, i1;
+    float w1;
+};
+
+TAVI_PIXEL_KERNEL void interpolateRows(const float* r0, const float* r1, float w, int count, float* out) {
+    for (int i = 0; i < count; ++i)
+        out[i] = r0[i] + (r1[i] - r0[i]) * w;
+}
+
+// The shadow's alpha (0...255) of each pixel of a span, from the mask row between rows.
+TAVI_PIXEL_KERNEL void shadowAlphas(const float* row, const Tap* taps, int count, float alpha, uchar* out) {
+    for (int i = 0; i < count; ++i) {
+        const float v0 = row[taps[i].i0], v1 = row[taps[i].i1];
+        const float coverage = std::min(std::max(v0 + (v1 - v0) * taps[i].w1, 0.0f), 1.0f);
+        out[i] = uchar(int(alpha * coverage * 255.0f + 0.5f));
+    }
+}
+
+// The tint laid over premultiplied pixels with those alphas, rounded to nearest: x / 255 for
+// x up to 65152 is (x + 1 + (x >> 8)) >> 8, which the loop runs lane-parallel. An alpha of 0
+// leaves the pixel exactly as it was.
+TAVI_PIXEL_KERNEL void blendTint(uchar* pixels, const uchar* alphas, int count, const int* tint) {
+    for (int i = 0; i < count; ++i) {
+        const unsigned a = alphas[i], keep = 255 - a;
+        for (int ch = 0; ch < 4; ++ch) {
+            const unsigned x = pixels[4 * i + ch] * keep + unsigned(tint[ch]) * a + 127;
+            pixels[4 * i + ch] = uchar((x + 1 + (x >> 8)) >> 8);
+        }
+    }
 }
 
 } // namespace
@@ -161,10 +196,6 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     gaussianBlurZeroPadded(plane.data(), mw, mh, sigma / factor);
 
     // Bilinear weights of each visible column, shared by every row.
-    struct Tap {
-        int i0, i1;
-        float w1;
-    };
     const auto tapAt = [factor](double pixel, double origin, int size) {
         const double m = (pixel + 0.5 - origin) / factor - 0.5;
         const double f = std::floor(m);
@@ -176,32 +207,31 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     for (int x = 0; x < visible.width(); ++x) columns[x] = tapAt(visible.left() + x, originX, mw);
 
     const QColor c = shadow.color.toRgb();
-    const int tint8[4] = {c.red(), c.green(), c.blue(), 255};
+    const int tint[4] = {c.red(), c.green(), c.blue(), 255};
     const float shadowAlpha = float(alpha * c.alphaF());
     const QRect hidden = hiddenArea & visible;
     uchar* const pixels = target.bits(); // detaches once, before the bands share the buffer
     const qsizetype stride = target.bytesPerLine();
     inBands(visible.height(), 32, [&](int begin, int end) {
+        std::vector<float> between(static_cast<size_t>(mw));
+        std::vector<uchar> alphas(static_cast<size_t>(visible.width()));
         for (int y = visible.top() + begin; y < visible.top() + end; ++y) {
+            // The mask between its two rows first, then across: the same bilinear value.
             const Tap row = tapAt(y, originY, mh);
-            const float* r0 = plane.data() + size_t(row.i0) * mw;
-            const float* r1 = plane.data() + size_t(row.i1) * mw;
-            uchar* out = pixels + y * stride;
-            const bool rowHidden = y >= hidden.top() && y <= hidden.bottom();
-            for (int i = 0; i < visible.width(); ++i) {
-                const int x = visible.left() + i;
-                if (rowHidden && x >= hidden.left() && x <= hidden.right()) {
-                    i = hidden.right() - visible.left();
-                    continue;
-                }
-                const Tap& t = columns[i];
-                const float top = r0[t.i0] + (r0[t.i1] - r0[t.i0]) * t.w1;
-                const float bottom = r1[t.i0] + (r1[t.i1] - r1[t.i0]) * t.w1;
-                const float a = shadowAlpha * std::clamp(top + (bottom - top) * row.w1, 0.0f, 1.0f);
-                const int a8 = int(a * 255 + 0.5f);
-                if (a8 <= 0) continue;
-                uchar* px = out + 4 * x;
-                for (int ch = 0; ch < 4; ++ch) px[ch] = uchar((px[ch] * (255 - a8) + tint8[ch] * a8 + 127) / 255);
+            interpolateRows(plane.data() + size_t(row.i0) * mw, plane.data() + size_t(row.i1) * mw, row.w1, mw,
+                            between.data());
+            uchar* const out = pixels + y * stride;
+            const auto span = [&](int from, int to) { // columns [from, to)
+                if (from >= to) return;
+                shadowAlphas(between.data(), columns.data() + (from - visible.left()), to - from, shadowAlpha,
+                             alphas.data());
+                blendTint(out + 4 * from, alphas.data(), to - from, tint);
+            };
+            if (!hidden.isEmpty() && y >= hidden.top() && y <= hidden.bottom()) {
+                span(visible.left(), hidden.left());
+                span(hidden.right() + 1, visible.right() + 1);
+            } else {
+                span(visible.left(), visible.right() + 1);
             }
         }
     });
