@@ -1,6 +1,7 @@
 #include "core/imaging/StudioEffectsService.h"
 
 #include "core/imaging/filters/CastShadow.h"
+#include "core/imaging/filters/ParallelRows.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 
 #include <QColorSpace>
@@ -84,20 +85,23 @@ void fillDiagonalGradient(QImage& canvas, const std::array<RGBAColor, 3>& stops,
     const double step = width / norm * steps; // t grows linearly along a row
     uchar* const pixels = canvas.bits();
     const qsizetype stride = canvas.bytesPerLine();
-    for (int y = 0; y < height; ++y) {
-        uchar* row = pixels + y * stride;
-        const double start = (0.5 * width + (y + 0.5) * height) / norm * steps + 0.5;
-        const auto fill = [&](int from, int to) {
-            for (int x = from; x < to; ++x)
-                std::memcpy(row + 4 * x, table[std::clamp(int(start + x * step), 0, steps)].data(), 4);
-        };
-        if (y >= skip.top() && y <= skip.bottom()) {
-            fill(0, skip.left());
-            fill(skip.right() + 1, width);
-        } else {
-            fill(0, width);
+    // Each row depends on its index alone, so bands of rows fill on both cores.
+    parallelBands(height, 32, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            uchar* row = pixels + y * stride;
+            const double start = (0.5 * width + (y + 0.5) * height) / norm * steps + 0.5;
+            const auto fill = [&](int from, int to) {
+                for (int x = from; x < to; ++x)
+                    std::memcpy(row + 4 * x, table[std::clamp(int(start + x * step), 0, steps)].data(), 4);
+            };
+            if (y >= skip.top() && y <= skip.bottom()) {
+                fill(0, skip.left());
+                fill(skip.right() + 1, width);
+            } else {
+                fill(0, width);
+            }
         }
-    }
+    });
 }
 
 } // namespace
@@ -249,9 +253,13 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
 
     if (!interior.isEmpty()) {
         const int dx = interior.left() - int(cardX), dy = interior.top() - int(cardTop + bar);
-        for (int y = 0; y < interior.height(); ++y)
-            std::memcpy(canvas.scanLine(interior.top() + y) + 4 * interior.left(),
-                        photo.constScanLine(dy + y) + 4 * dx, size_t(4) * interior.width());
+        uchar* const target = canvas.bits(); // detached already: the bands share one buffer
+        const qsizetype stride = canvas.bytesPerLine();
+        parallelBands(interior.height(), 64, [&](int begin, int end) {
+            for (int y = begin; y < end; ++y)
+                std::memcpy(target + (interior.top() + y) * stride + 4 * interior.left(),
+                            photo.constScanLine(dy + y) + 4 * dx, size_t(4) * interior.width());
+        });
     }
     // The outline with the copied interior cut out (an even-odd hole).
     QPainterPath ring = outline;
