@@ -3,11 +3,11 @@
 // then the watermark, then the frame around the watermarked picture. Every slider is off
 // neutral and a look is on. The base is the photo-like preview scripts/bench makes (named by
 // TAVIVIEW_BENCH_PREVIEW), or a textured synthetic picture when run alone.
+#include "bench/OnePoolThread.h"
 #include "core/imaging/ImageRenderEngine.h"
 #include "core/imaging/StudioEffectsService.h"
 
 #include <QImageReader>
-#include <QThreadPool>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
@@ -107,9 +107,7 @@ BENCHMARK(BM_LivePreviewPart)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->
 // The render part on one thread: its time is the whole work of the render, the figure to
 // compare changes by when other processes share the cores.
 void BM_LivePreviewRenderOneThread(benchmark::State& state) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int threads = pool->maxThreadCount();
-    pool->setMaxThreadCount(1);
+    const OnePoolThread oneThread;
     const QImage base = previewBase();
     const EditAdjustments recipe = fullRecipe();
     const ImageRenderEngine engine;
@@ -117,16 +115,13 @@ void BM_LivePreviewRenderOneThread(benchmark::State& state) {
         const QImage out = engine.render(base, recipe, true, kPreviewScale);
         benchmark::DoNotOptimize(out.constBits());
     }
-    pool->setMaxThreadCount(threads);
 }
 BENCHMARK(BM_LivePreviewRenderOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One thread: its time is the whole work of a refresh, which stays meaningful when other
 // processes share the cores (the two-core figure is at best about half of it).
 void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int threads = pool->maxThreadCount();
-    pool->setMaxThreadCount(1);
+    const OnePoolThread oneThread;
     const QImage base = previewBase();
     const EditAdjustments recipe = fullRecipe();
     const ImageRenderEngine engine;
@@ -135,7 +130,6 @@ void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {
         const QImage out = refreshPreview(engine, effects, base, recipe);
         benchmark::DoNotOptimize(out.constBits());
     }
-    pool->setMaxThreadCount(threads);
 }
 BENCHMARK(BM_LivePreviewFullRecipeOneThread)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -3,9 +3,9 @@
 // resolution export render (6000 x 4000). The picture is the photo named by TAVIVIEW_BENCH_JPEG
 // (as the decode benchmark), stretched to size; without it a synthetic one with fine pseudo-random
 // texture, a worst case for the colour tables' caches.
+#include "bench/OnePoolThread.h"
 #include "core/imaging/ImageRenderEngine.h"
 
-#include <QThreadPool>
 #include <benchmark/benchmark.h>
 #include <cmath>
 #include <cstdlib>
@@ -72,11 +72,8 @@ BENCHMARK(BM_RenderPreviewEverySlider)->Unit(benchmark::kMillisecond)->UseRealTi
 // The same on one thread: its CPU time is the whole work of a render, which stays meaningful
 // when other processes share the cores.
 void BM_RenderPreviewEverySliderOneThread(benchmark::State& state) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int threads = pool->maxThreadCount();
-    pool->setMaxThreadCount(1);
+    const OnePoolThread oneThread;
     renderBenchmark(state, 1800, 1200, 0.3, everySlider());
-    pool->setMaxThreadCount(threads);
 }
 BENCHMARK(BM_RenderPreviewEverySliderOneThread)->Unit(benchmark::kMillisecond);
 
@@ -94,14 +91,11 @@ BENCHMARK(BM_RenderPreviewColourOnly)->Unit(benchmark::kMillisecond)->UseRealTim
 
 // Geometry alone (straighten and crop, no colour work) on one thread: the resampler's share.
 void BM_RenderPreviewStraightenOnlyOneThread(benchmark::State& state) {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    const int threads = pool->maxThreadCount();
-    pool->setMaxThreadCount(1);
+    const OnePoolThread oneThread;
     EditAdjustments a;
     a.straightenDegrees = 2.5;
     a.cropRect = NormalizedCropRect(0.04, 0.04, 0.92, 0.92);
     renderBenchmark(state, 1800, 1200, 0.3, a);
-    pool->setMaxThreadCount(threads);
 }
 BENCHMARK(BM_RenderPreviewStraightenOnlyOneThread)->Unit(benchmark::kMillisecond);
 
