@@ -5,13 +5,6 @@
 #include <cmath>
 #include <initializer_list>
 
-void ExposureAdjust::apply(float& r, float& g, float& b) const {
-    const float gain = float(std::exp2(ev));
-    r = srgb::toEncoded(srgb::toLinear(r) * gain);
-    g = srgb::toEncoded(srgb::toLinear(g) * gain);
-    b = srgb::toEncoded(srgb::toLinear(b) * gain);
-}
-
 void ExposureAdjust::apply(float* r, float* g, float* b, int n) const {
     const float gain = float(std::exp2(ev));
     for (float* c : {r, g, b}) {

@@ -6,7 +6,6 @@
 struct ExposureAdjust {
     double ev = 0; // inputEV
 
-    void apply(float& r, float& g, float& b) const;
     // `n` pixels of component arrays (the gain worked out once).
     void apply(float* r, float* g, float* b, int n) const;
 };

@@ -98,13 +98,6 @@ std::array<float, 9> TemperatureAndTint::matrix() const {
     return out;
 }
 
-void TemperatureAndTint::apply(const std::array<float, 9>& m, float& r, float& g, float& b) {
-    const float lr = srgb::toLinear(r), lg = srgb::toLinear(g), lb = srgb::toLinear(b);
-    r = srgb::toEncoded(m[0] * lr + m[1] * lg + m[2] * lb);
-    g = srgb::toEncoded(m[3] * lr + m[4] * lg + m[5] * lb);
-    b = srgb::toEncoded(m[6] * lr + m[7] * lg + m[8] * lb);
-}
-
 void TemperatureAndTint::apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n) {
     srgb::toLinear(r, n);
     srgb::toLinear(g, n);

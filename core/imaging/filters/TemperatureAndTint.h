@@ -18,9 +18,8 @@ struct TemperatureAndTint {
 
     // The linear-sRGB matrix, row-major.
     std::array<float, 9> matrix() const;
-    // Applies a matrix from matrix(); kept separate so callers compute it once per render.
-    static void apply(const std::array<float, 9>& m, float& r, float& g, float& b);
-    // `n` pixels of component arrays.
+    // Applies a matrix from matrix() to `n` pixels of component arrays; kept separate so callers
+    // compute it once per render.
     static void apply(const std::array<float, 9>& m, float* r, float* g, float* b, int n);
 
     // The recipe's white balance sliders (−1 ... 1 each) as lights: warmth ±1 takes the picture
