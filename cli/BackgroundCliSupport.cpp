@@ -1,8 +1,8 @@
 #include "cli/BackgroundCliSupport.h"
 
 #include "cli/CliCommand.h"
+#include "core/common/AtomicFileWriter.h"
 #include "core/common/TaviError.h"
-#include "imagecodec/AtomicFileWriter.h"
 
 #include <QBuffer>
 

@@ -2,8 +2,8 @@
 // bound. Every step must fail cleanly on damaged or hostile files, a bitmap handed out must be
 // the system's shape and within the bound, and a file beyond the decode limits must be refused
 // with the reason.
+#include "core/common/ImageLimits.h"
 #include "core/files/FolderBrowserService.h"
-#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/ImageSource.h"
 #include "fuzz/FuzzFiles.h"
 #include "fuzz/FuzzTarget.h"

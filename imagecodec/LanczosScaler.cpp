@@ -1,6 +1,6 @@
 #include "imagecodec/LanczosScaler.h"
 
-#include "core/files/imageio/ImageLimits.h"
+#include "core/common/ImageLimits.h"
 #include "core/files/imageio/VipsSupport.h"
 
 #include <algorithm>

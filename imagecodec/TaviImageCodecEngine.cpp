@@ -1,10 +1,10 @@
 #include "imagecodec/TaviImageCodecEngine.h"
 
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/imageio/ImageDestination.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
 #include "core/files/imageio/Orientation.h"
-#include "imagecodec/AtomicFileWriter.h"
 #include "imagecodec/LanczosScaler.h"
 #include "imagecodec/OnePagePdf.h"
 #include "imagecodec/TaviImageCoreError.h"

@@ -1,7 +1,7 @@
 #include "core/files/FavoritesAndPresetsStore.h"
 
+#include "core/common/AtomicFileWriter.h"
 #include "core/common/Paths.h"
-#include "imagecodec/AtomicFileWriter.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/EnumSupport.h"
+#include "core/common/EnumSupport.h"
 
 #include <QString>
 

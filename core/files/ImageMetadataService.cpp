@@ -1,14 +1,14 @@
 #include "core/files/ImageMetadataService.h"
 
+#include "core/common/AtomicFileWriter.h"
+#include "core/common/FileSystemError.h"
 #include "core/common/Paths.h"
-#include "core/files/FileSystemError.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/files/MetadataStripError.h"
 #include "core/files/imageio/ImageDestination.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
 #include "core/files/imageio/RawImageSource.h"
-#include "imagecodec/AtomicFileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/EnumSupport.h"
+#include "core/common/EnumSupport.h"
 
 // How the background studio makes its foreground mask. Display labels come from the string table.
 enum class BackgroundCutoutEngine { autoAI, portraitAI, colorKeyMagic };

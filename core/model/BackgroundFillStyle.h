@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/EnumSupport.h"
+#include "core/common/EnumSupport.h"
 
 // What replaces a removed background. Display labels come from the string table.
 enum class BackgroundFillStyle {

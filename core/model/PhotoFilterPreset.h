@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/EnumSupport.h"
+#include "core/common/EnumSupport.h"
 
 // The filter looks, in the order of the look chips. Display labels come from the string table.
 enum class PhotoFilterPreset {

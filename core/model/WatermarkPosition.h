@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/model/EnumSupport.h"
+#include "core/common/EnumSupport.h"
 
 // Where the watermark text goes. Display labels come from the string table.
 enum class WatermarkPosition { bottomRight, bottomLeft, topRight, topLeft, center, tiledDiagonal };

@@ -1,11 +1,11 @@
 // Crash-safe replacement of user files: every writer (export, codec, metadata strip, library
 // state) goes through AtomicFileWriter, so a failure injected at each of its steps must leave the
 // original byte-identical, its permissions as they were, and no temporary file behind.
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/FavoritesAndPresetsStore.h"
 #include "core/files/ImageExportService.h"
 #include "core/files/ImageMetadataService.h"
 #include "core/files/MetadataStripError.h"
-#include "imagecodec/AtomicFileWriter.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 #include "tests/support/TestSupport.h"
 

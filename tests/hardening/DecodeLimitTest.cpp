@@ -1,8 +1,8 @@
 // Hostile and damaged image files: every decoder refuses a declared size beyond the limits before
 // allocating pixels, and says which size it refused; every bad fixture gets a clear answer.
+#include "core/common/ImageLimits.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/files/ImageMetadataService.h"
-#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/ImageSource.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,7 +1,7 @@
 // A writer killed at any moment (SIGKILL: no handler, no cleanup) leaves the destination as the
 // old file or the new one, both decodable, never a mix or a truncated file.
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/imageio/ImageSource.h"
-#include "imagecodec/AtomicFileWriter.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,6 +1,6 @@
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
-#include "imagecodec/AtomicFileWriter.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 #include "imagecodec/TaviImageCoreError.h"
 #include "tests/support/TestSupport.h"

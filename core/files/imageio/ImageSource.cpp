@@ -1,7 +1,7 @@
 #include "core/files/imageio/ImageSource.h"
 
+#include "core/common/ImageLimits.h"
 #include "core/files/imageio/ApngImageSource.h"
-#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/QtImageSource.h"
 #include "core/files/imageio/RawImageSource.h"
 #include "core/files/imageio/VipsImageSource.h"

@@ -1,6 +1,6 @@
 #include "core/files/imageio/QtImageSource.h"
 
-#include "core/files/imageio/ImageLimits.h"
+#include "core/common/ImageLimits.h"
 #include "core/files/imageio/ImageProperties.h"
 
 #include <QColorSpace>

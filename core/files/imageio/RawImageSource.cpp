@@ -1,7 +1,7 @@
 #include "core/files/imageio/RawImageSource.h"
 
+#include "core/common/ImageLimits.h"
 #include "core/files/imageio/ExifDictionaries.h"
-#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/Orientation.h"
 #include "core/files/imageio/QtImageSource.h"

@@ -1,7 +1,7 @@
 #include "core/files/imageio/VipsImageSource.h"
 
+#include "core/common/ImageLimits.h"
 #include "core/files/imageio/ExifDictionaries.h"
-#include "core/files/imageio/ImageLimits.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/VipsSupport.h"
 

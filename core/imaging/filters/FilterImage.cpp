@@ -1,6 +1,6 @@
 #include "core/imaging/filters/FilterImage.h"
 
-#include "core/files/imageio/ImageLimits.h"
+#include "core/common/ImageLimits.h"
 
 #include <QPainter>
 #include <cmath>

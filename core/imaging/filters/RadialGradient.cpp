@@ -1,6 +1,6 @@
 #include "core/imaging/filters/RadialGradient.h"
 
-#include "core/files/imageio/ImageLimits.h"
+#include "core/common/ImageLimits.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "imagecodec/AtomicFileWriter.h"
+#include "core/common/AtomicFileWriter.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/files/FileSystemError.h"
+#include "core/common/FileSystemError.h"
 
 #include <QByteArray>
 #include <QString>
