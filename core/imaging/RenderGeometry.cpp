@@ -43,12 +43,26 @@ inline void storeClamped(const float* acc, uchar* dst) {
         dst[c] = uchar(std::clamp(acc[c], 0.0f, alpha) + 0.5f);
 }
 
+inline void bicubicInsideScalar(const uchar* p, qsizetype stride, const float (*wx)[4], const float (*wy)[4],
+                                uchar* dst) {
+    float acc[4] = {0, 0, 0, 0};
+    for (int j = 0; j < 4; ++j, p += stride)
+        for (int i = 0; i < 4; ++i)
+            for (int c = 0; c < 4; ++c)
+                acc[c] += wy[j][0] * wx[i][0] * p[i * 4 + c];
+    storeClamped(acc, dst);
+}
+
 // The 4 x 4 taps starting at `p` (all inside the bitmap), one pixel of output. Each tap row is
 // one 16-byte load of four pixels widened to four float vectors, so a pixel costs 16 vector
 // multiply-adds and no clamping.
 inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4], const float (*wy)[4],
                           uchar* dst) {
 #if defined(__SSE2__)
+    if (!narrowKernelsAvailable()) {
+        bicubicInsideScalar(p, stride, wx, wy, dst);
+        return;
+    }
     const __m128i zero = _mm_setzero_si128();
     const __m128 w0 = _mm_load_ps(wx[0]), w1 = _mm_load_ps(wx[1]), w2 = _mm_load_ps(wx[2]),
                  w3 = _mm_load_ps(wx[3]);
@@ -71,12 +85,7 @@ inline void bicubicInside(const uchar* p, qsizetype stride, const float (*wx)[4]
     const int packed = _mm_cvtsi128_si32(_mm_packus_epi16(words, words));
     std::memcpy(dst, &packed, 4);
 #else
-    float acc[4] = {0, 0, 0, 0};
-    for (int j = 0; j < 4; ++j, p += stride)
-        for (int i = 0; i < 4; ++i)
-            for (int c = 0; c < 4; ++c)
-                acc[c] += wy[j][0] * wx[i][0] * p[i * 4 + c];
-    storeClamped(acc, dst);
+    bicubicInsideScalar(p, stride, wx, wy, dst);
 #endif
 }
 

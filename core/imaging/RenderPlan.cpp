@@ -118,7 +118,8 @@ bool decodeRow(const uchar* in, int count, const PixelRow& out) {
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
     const __m128 one = _mm_set1_ps(1.0f), fzero = _mm_setzero_ps(), unit = _mm_set1_ps(1.0f / 255.0f);
-    for (; i + 4 <= count; i += 4, in += 16) {
+    const int narrowCount = narrowKernelsAvailable() ? count : 0;
+    for (; i + 4 <= narrowCount; i += 4, in += 16) {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
         const __m128i lo = _mm_unpacklo_epi8(bytes, zero), hi = _mm_unpackhi_epi8(bytes, zero);
         __m128 r = _mm_cvtepi32_ps(_mm_unpacklo_epi16(lo, zero)),
@@ -180,7 +181,8 @@ void encodeRow(const PixelRow& in, int count, uchar* out) {
     const __m128 scale = _mm_set1_ps(255.0f);
     // max(v, 0) first: a value that is not a number becomes 0.
     auto clamped = [&](const float* p) { return _mm_min_ps(_mm_max_ps(_mm_loadu_ps(p), zero), one); };
-    for (; i + 4 <= count; i += 4, out += 16) {
+    const int narrowCount = narrowKernelsAvailable() ? count : 0;
+    for (; i + 4 <= narrowCount; i += 4, out += 16) {
         __m128 a = _mm_mul_ps(clamped(in.a + i), scale);
         __m128 r = _mm_mul_ps(clamped(in.r + i), a), g = _mm_mul_ps(clamped(in.g + i), a);
         __m128 b = _mm_mul_ps(clamped(in.b + i), a);

@@ -195,7 +195,8 @@ void ColorLut3D::apply(PixelRow& row) const {
     };
     // max(v, 0) first: a value that is not a number compares false and becomes 0.
     auto grid = [&](__m128 v) { return _mm_mul_ps(_mm_min_ps(_mm_max_ps(v, zero), one), scale); };
-    for (; i + 4 <= row.count; i += 4) {
+    const int narrowCount = narrowKernelsAvailable() ? row.count : 0;
+    for (; i + 4 <= narrowCount; i += 4) {
         const __m128 r = grid(_mm_loadu_ps(rs + i)), g = grid(_mm_loadu_ps(gs + i)), b = grid(_mm_loadu_ps(bs + i));
         const __m128 ir = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(r)), top);
         const __m128 ig = _mm_min_ps(_mm_cvtepi32_ps(_mm_cvttps_epi32(g)), top);

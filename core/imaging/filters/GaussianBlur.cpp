@@ -315,6 +315,7 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
 #if defined(TAVI_WIDE_KERNELS)
     const bool wide = wideKernelsAvailable();
 #endif
+    const bool narrow = narrowKernelsAvailable();
     parallelBands((height + 7) / 8, 2, [&](int begin, int end) {
         for (int y = begin * 8; y < std::min(height, end * 8);) {
 #if defined(TAVI_WIDE_KERNELS)
@@ -328,7 +329,7 @@ void gaussianBlurPlane(float* plane, int width, int height, double sigma) {
             }
 #endif
 #if defined(__SSE2__)
-            if (y + 4 <= height) {
+            if (narrow && y + 4 <= height) {
                 float* const rows[4] = {plane + size_t(y) * width, plane + size_t(y + 1) * width,
                                         plane + size_t(y + 2) * width, plane + size_t(y + 3) * width};
                 recursiveRows4(rows, width, c);

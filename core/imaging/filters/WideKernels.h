@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/imaging/filters/SimdLevel.h"
+
 // Hand-written AVX2/FMA kernels: compiled for that target function by function and chosen at
 // run time, so the baseline build still runs on processors without it.
 #if defined(__x86_64__) && defined(__GNUC__)
@@ -9,8 +11,7 @@
 #define TAVI_WIDE __attribute__((target("avx2,fma")))
 
 inline bool wideKernelsAvailable() {
-    static const bool available = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
-    return available;
+    return simdLevel() == SimdLevel::avx2;
 }
 
 // The 4 x 4 transpose of _MM_TRANSPOSE4_PS in each 128-bit half: four registers of pixels
