@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -18,6 +19,7 @@ struct Shared {
     std::mutex mutex;
     std::condition_variable idle;
     int active = 0; // workers between announcing a claim and finishing its band
+    std::exception_ptr failure; // the first band's exception; the others are not started
 
     // Helpers that start late (the cores busy elsewhere) find nothing left and leave at once;
     // the caller waits only for bands actually taken, never for a helper to be scheduled.
@@ -30,9 +32,20 @@ struct Shared {
                 ++active;
             }
             const int begin = next.fetch_add(band);
-            if (begin < count) body(begin, std::min(count, begin + band));
+            std::exception_ptr thrown;
+            if (begin < count) {
+                // An exception must not leave a pool thread (that ends the program) nor the
+                // caller before the helpers are done with its stack: it waits for the caller.
+                try {
+                    body(begin, std::min(count, begin + band));
+                } catch (...) {
+                    thrown = std::current_exception();
+                    next.store(count);
+                }
+            }
             {
                 std::lock_guard lock(mutex);
+                if (thrown && !failure) failure = thrown;
                 if (--active == 0) idle.notify_all();
             }
             if (begin >= count) return;
@@ -74,4 +87,5 @@ void parallelBands(int count, int grain, const std::function<void(int, int)>& bo
     shared->work();
     std::unique_lock lock(shared->mutex);
     shared->idle.wait(lock, [&] { return shared->active == 0; });
+    if (shared->failure) std::rethrow_exception(shared->failure);
 }
