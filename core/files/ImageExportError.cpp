@@ -20,6 +20,10 @@ QString ImageExportError::unsupportedExportFormat(ImageExportFormat format) {
     return QStringLiteral("Unsupported export format: ") + displayName(format);
 }
 
+QString ImageExportError::couldNotResize(int width, int height) {
+    return QStringLiteral("Could not resize the image to %1 x %2 pixels.").arg(width).arg(height);
+}
+
 QString ImageExportError::couldNotEncode(ImageExportFormat format) {
     return QStringLiteral("Could not encode ") + displayName(format);
 }

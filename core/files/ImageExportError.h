@@ -15,6 +15,7 @@ class ImageExportError : public TaviError {
     static QString couldNotSerializePdfDocument();
     static QString unsupportedExportFormat(ImageExportFormat format);
     static QString couldNotEncode(ImageExportFormat format);
+    static QString couldNotResize(int width, int height);
 
     Kind kind() const { return Kind::encodingFailed; }
     const QString& message() const { return message_; }

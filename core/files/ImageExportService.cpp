@@ -1,19 +1,32 @@
 #include "core/files/ImageExportService.h"
 
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/ImageExportError.h"
 #include "core/files/imageio/ImageDestination.h"
-#include "imagecodec/AtomicFileWriter.h"
+#include "imagecodec/LanczosScaler.h"
 #include "imagecodec/OnePagePdf.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 #include "imagecodec/TaviImageEncodeOptions.h"
+
+#include <algorithm>
 
 QImage ImageExportService::resize(const QImage& image, int width, int height) const {
     return TaviImageCodecEngine().resize(image, width, height);
 }
 
 QByteArray ImageExportService::encode(const QImage& image, const ImageExportOptions& options) const {
-    const QImage bitmap =
-        options.resizeEnabled ? resize(image, options.targetWidth, options.targetHeight) : image;
+    QImage bitmap = image;
+    if (options.resizeEnabled) {
+        // A resize that can't be made (a size beyond the limits, no memory) fails the export
+        // rather than writing the photo at a size nobody asked for.
+        const int width = std::max(options.targetWidth, 1), height = std::max(options.targetHeight, 1);
+        if (!image.isNull() && image.size() != QSize(width, height)) {
+            auto scaled = lanczosScaled(image, width, height);
+            if (!scaled)
+                throw ImageExportError::encodingFailed(ImageExportError::couldNotResize(width, height));
+            bitmap = std::move(*scaled);
+        }
+    }
     if (options.format == ImageExportFormat::pdf) {
         const auto made = onepagepdf::make(bitmap);
         if (const auto* bytes = std::get_if<QByteArray>(&made)) return *bytes;

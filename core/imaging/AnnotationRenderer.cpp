@@ -98,6 +98,20 @@ std::optional<AnnotationRenderer::ArrowGeometry> AnnotationRenderer::arrowGeomet
 
 QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, const QImage& onto,
                                   const std::optional<QUuid>& selectedID) const {
+    bool complete = true;
+    return draw(annotations, onto, selectedID, complete);
+}
+
+std::optional<QImage> AnnotationRenderer::tryRender(const QList<AnnotationItem>& annotations, const QImage& onto,
+                                                    const std::optional<QUuid>& selectedID) const {
+    bool complete = true;
+    QImage drawn = draw(annotations, onto, selectedID, complete);
+    if (!complete || (drawn.isNull() && !onto.isNull())) return std::nullopt;
+    return drawn;
+}
+
+QImage AnnotationRenderer::draw(const QList<AnnotationItem>& annotations, const QImage& onto,
+                                const std::optional<QUuid>& selectedID, bool& complete) const {
     if (annotations.isEmpty() || onto.isNull()) return onto;
     const int width = onto.width();
     const int height = onto.height();
@@ -111,7 +125,7 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     const auto heals = itemsWhere(annotations, [](AnnotationTool t) { return t == AnnotationTool::spotHeal; });
     if (!heals.isEmpty()) base = retouchService.applySpotHeals(heals, base);
     const auto redactions = itemsWhere(annotations, isRedaction);
-    if (!redactions.isEmpty()) base = applyRedactions(redactions, std::move(base));
+    if (!redactions.isEmpty()) base = applyRedactions(redactions, std::move(base), complete);
 
     // 3: the canvas. The loupes must read the healed and redacted base without any markup; they
     // read only their sample squares, so those are kept aside and the canvas takes the base
@@ -123,7 +137,10 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     QImage canvas = std::move(base);
     {
         QPainter context(&canvas);
-        if (!context.isActive()) return canvas;
+        if (!context.isActive()) {
+            complete = false;
+            return canvas;
+        }
         context.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing |
                                QPainter::SmoothPixmapTransform);
 
@@ -150,7 +167,8 @@ QImage AnnotationRenderer::render(const QList<AnnotationItem>& annotations, cons
     return canvas;
 }
 
-QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactions, QImage image) const {
+QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactions, QImage image,
+                                           bool& complete) const {
     // Taken by value: when the caller hands over the healed image, it is redacted in place.
     QImage current = std::move(image);
     const QRectF extent(0, 0, current.width(), current.height());
@@ -174,7 +192,10 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
             hidden = pixellatedRegion(current, std::max(s * m * 0.03, 10.0),
                                       QPointF(region.x() + region.width() / 2.0, region.y() + region.height() / 2.0),
                                       region);
-        if (!hidden) continue;
+        if (!hidden) {
+            complete = false;
+            continue;
+        }
         // The box is replaced, not laid over: where the photo is partly transparent, a
         // see-through blur over the sharp original would leave the original readable.
         for (int y = 0; y < hidden->height(); ++y)

@@ -23,6 +23,10 @@ public:
     // (or an empty image). `selectedID` outlines the first item with that id, if any.
     QImage render(const QList<AnnotationItem>& annotations, const QImage& onto,
                   const std::optional<QUuid>& selectedID = std::nullopt) const;
+    // The same for the output paths: nothing when an item could not be burnt in (a redaction
+    // that could not be made would leave what it hides readable), where render() passes over it.
+    std::optional<QImage> tryRender(const QList<AnnotationItem>& annotations, const QImage& onto,
+                                    const std::optional<QUuid>& selectedID = std::nullopt) const;
 
     // The markup unit u of a width × height image: stroke widths, radii, fonts and shadows are
     // given for a 1000-pixel image and multiplied by it.
@@ -42,7 +46,10 @@ public:
     static std::optional<ArrowGeometry> arrowGeometry(QPointF tail, QPointF tip, double lineWidth);
 
 private:
-    QImage applyRedactions(const QList<AnnotationItem>& redactions, QImage image) const;
+    // `complete` turns false when an item can't be drawn.
+    QImage draw(const QList<AnnotationItem>& annotations, const QImage& onto,
+                const std::optional<QUuid>& selectedID, bool& complete) const;
+    QImage applyRedactions(const QList<AnnotationItem>& redactions, QImage image, bool& complete) const;
     void drawSpotlights(const QList<AnnotationItem>& spotlights, QPainter& context, int width, int height,
                         double scale) const;
     void drawVectorAnnotation(const AnnotationItem& item, QPainter& context, int width, int height,

@@ -1,6 +1,6 @@
 #include "core/imaging/ImageRenderEngine.h"
 
-#include "core/files/imageio/ImageLimits.h"
+#include "core/common/ImageLimits.h"
 #include "core/imaging/AutoEnhance.h"
 #include "core/imaging/RenderGeometry.h"
 #include "core/imaging/RenderPlan.h"
@@ -134,40 +134,54 @@ struct Chain {
 
 QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a, bool includeCrop,
                                  double sourceScale) const {
-    if (a.isColorAndTransformIdentity() || source.isNull()) return source;
-    // A render that can't get its working memory keeps the picture as it was, like any other
-    // step that can't produce an image.
-    try {
-        return renderSteps(source, nullptr, a, includeCrop, sourceScale);
-    } catch (const std::bad_alloc&) {
-        return source;
-    }
+    // A render that can't be made keeps the picture as it was, like any other step that can't
+    // produce an image.
+    return tryRender(source, a, includeCrop, sourceScale).value_or(source);
 }
 
 QImage ImageRenderEngine::render(QImage&& source, const EditAdjustments& a, bool includeCrop,
                                  double sourceScale) const {
+    const bool mayBeOverwritten = source.isDetached();
+    if (auto rendered = tryRender(std::move(source), a, includeCrop, sourceScale))
+        return std::move(*rendered);
+    // Rows may already have been overwritten: a half-rendered picture must not pass for the
+    // original, so the caller gets nothing and reports the failure.
+    if (mayBeOverwritten) return {};
+    return std::move(source);
+}
+
+std::optional<QImage> ImageRenderEngine::tryRender(const QImage& source, const EditAdjustments& a,
+                                                   bool includeCrop, double sourceScale) const {
+    if (a.isColorAndTransformIdentity() || source.isNull()) return source;
+    try {
+        return renderSteps(source, nullptr, a, includeCrop, sourceScale);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<QImage> ImageRenderEngine::tryRender(QImage&& source, const EditAdjustments& a,
+                                                   bool includeCrop, double sourceScale) const {
     if (a.isColorAndTransformIdentity() || source.isNull()) return std::move(source);
     // Reused only when this is the bitmap's last owner; otherwise it is left alone.
     QImage* reusable = source.isDetached() ? &source : nullptr;
     try {
         return renderSteps(source, reusable, a, includeCrop, sourceScale);
     } catch (const std::bad_alloc&) {
-        // Rows may already have been overwritten: a half-rendered picture must not pass for the
-        // original, so the caller gets nothing and reports the failure.
-        if (reusable) return {};
-        return std::move(source);
+        return std::nullopt;
     }
 }
 
-QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, const EditAdjustments& a,
-                                      bool includeCrop, double sourceScale) const {
+std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable,
+                                                     const EditAdjustments& a, bool includeCrop,
+                                                     double sourceScale) const {
     if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
     sourceScale = std::clamp(sourceScale, 1e-4, 1e4);
-    if (!isDecodableSize(source.width(), source.height())) return source;
+    if (!isDecodableSize(source.width(), source.height())) return std::nullopt;
     QImage converted;
     if (source.format() != QImage::Format_RGBA8888_Premultiplied) {
         converted = source.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-        if (converted.isNull()) return source;
+        if (converted.isNull()) return std::nullopt;
         reusable = &converted; // our own copy: always free to overwrite
     }
     const QImage& input = converted.isNull() ? source : converted;
@@ -201,16 +215,16 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
 
     const RenderGeometry geometry(input.size(), a, includeCrop);
     const QRect region = geometry.sourceRegion();
-    if (region.isEmpty()) return source;
+    if (region.isEmpty()) return std::nullopt;
     if (geometry.straightens()) {
         // A straighten without a flip or a turn resamples in two one-dimensional passes, over
         // the colour work's result stored by component.
         const separableStraighten::Map map = geometry.affineMap(region.topLeft());
         if (separableStraighten::suits(map)) {
             const PlanarBytes colored = plan.renderPlanar(input, region);
-            if (colored.isNull()) return source;
+            if (colored.isNull()) return std::nullopt;
             QImage output = separableStraighten::apply(colored, map, geometry.outputSize());
-            if (output.isNull()) return source;
+            if (output.isNull()) return std::nullopt;
             output.setColorSpace(QColorSpace::SRgb);
             return output;
         }
@@ -225,7 +239,7 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
         const bool inPlace = reusable && geometry.isIdentity() && region == input.rect();
         colored = plan.render(input, region, inPlace ? reusable : nullptr);
         origin = region.topLeft();
-        if (colored.isNull()) return source;
+        if (colored.isNull()) return std::nullopt;
     }
     QImage output;
     if (geometry.isIdentity()) {
@@ -236,7 +250,7 @@ QImage ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable, co
     }
     // Sole owner from here: tagging the colour space must not detach a second full-size copy.
     colored = QImage();
-    if (output.isNull() || output.width() < 1 || output.height() < 1) return source;
+    if (output.isNull() || output.width() < 1 || output.height() < 1) return std::nullopt;
     output.setColorSpace(QColorSpace::SRgb);
     return output;
 }

@@ -3,6 +3,7 @@
 #include "core/model/EditAdjustments.h"
 
 #include <QImage>
+#include <optional>
 
 // Renders a recipe onto a bitmap: automatic enhancement, light and colour, the look, detail
 // (clarity, sharpness), vignette and grain, then flips, quarter turns, straightening and crop.
@@ -26,7 +27,18 @@ public:
     QImage render(QImage&& source, const EditAdjustments& adjustments, bool includeCrop,
                   double sourceScale = 1.0) const;
 
+    // The same renders for the output paths (exports, saved files), which must not write the
+    // unedited photo in place of the edit: nothing when the render could not be made (no
+    // memory, a size beyond the decode limits, a crop with no pixels left), where render()
+    // would give the source back. When there is nothing to do the result is the source itself.
+    // The moving form may have written over `source` when it gives nothing.
+    std::optional<QImage> tryRender(const QImage& source, const EditAdjustments& adjustments,
+                                    bool includeCrop, double sourceScale = 1.0) const;
+    std::optional<QImage> tryRender(QImage&& source, const EditAdjustments& adjustments, bool includeCrop,
+                                    double sourceScale = 1.0) const;
+
 private:
-    QImage renderSteps(const QImage& source, QImage* reusable, const EditAdjustments& adjustments,
-                       bool includeCrop, double sourceScale) const;
+    std::optional<QImage> renderSteps(const QImage& source, QImage* reusable,
+                                      const EditAdjustments& adjustments, bool includeCrop,
+                                      double sourceScale) const;
 };

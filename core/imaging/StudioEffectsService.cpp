@@ -107,6 +107,15 @@ void fillDiagonalGradient(QImage& canvas, const std::array<RGBAColor, 3>& stops,
 } // namespace
 
 QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, const QImage& image) const {
+    return tryApplyWatermark(settings, image).value_or(image);
+}
+
+QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const {
+    return tryApplyBeautifyFrame(settings, image).value_or(image);
+}
+
+std::optional<QImage> StudioEffectsService::tryApplyWatermark(const WatermarkSettings& settings,
+                                                              const QImage& image) const {
     const QString text = settings.text.trimmed();
     if (!settings.enabled || text.isEmpty() || image.isNull()) return image;
 
@@ -114,10 +123,10 @@ QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, c
     const double u = scaleUnit(std::max(width, height));
     const double fontPixels = std::max(u * settings.fontSize, 12.0);
     // A face larger than the whole image only paints a clipped blob; beyond this nothing draws.
-    if (!std::isfinite(fontPixels) || fontPixels > 4 * std::max(width, height) + 1000) return image;
+    if (!std::isfinite(fontPixels) || fontPixels > 4 * std::max(width, height) + 1000) return std::nullopt;
 
     QImage canvas = premultipliedRgba(image).copy();
-    if (canvas.isNull()) return image;
+    if (canvas.isNull()) return std::nullopt;
 
     const QFont font = watermarkFont(fontPixels, canvas);
     const QFontMetricsF metrics(font, &canvas);
@@ -181,7 +190,7 @@ QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, c
     });
 
     QPainter painter(&canvas);
-    if (!painter.isActive()) return image;
+    if (!painter.isActive()) return std::nullopt;
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     drawText(painter, textColor);
@@ -189,7 +198,8 @@ QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, c
     return canvas;
 }
 
-QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const {
+std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const BeautifySettings& settings,
+                                                                  const QImage& image) const {
     if (!settings.enabled || image.isNull()) return image;
 
     const double photoWidth = image.width(), photoHeight = image.height();
@@ -213,13 +223,13 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
     canvasHeight = std::round(canvasHeight);
     if (!(canvasWidth <= kMaxCanvasSide && canvasHeight <= kMaxCanvasSide &&
           canvasWidth * canvasHeight <= kMaxCanvasPixels))
-        return image;
+        return std::nullopt;
 
     QImage canvas(int(canvasWidth), int(canvasHeight), QImage::Format_RGBA8888_Premultiplied);
-    if (canvas.isNull()) return image;
+    if (canvas.isNull()) return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
     const QImage photo = premultipliedRgba(image);
-    if (photo.isNull()) return image;
+    if (photo.isNull()) return std::nullopt;
 
     // The card: bar on top, photo below it, centred (the y-up offset rounded, then turned over).
     const double cardX = std::round((canvasWidth - photoWidth) / 2);
@@ -269,7 +279,7 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
     }
 
     QPainter painter(&canvas);
-    if (!painter.isActive()) return image;
+    if (!painter.isActive()) return std::nullopt;
     painter.setRenderHint(QPainter::Antialiasing);
     painter.fillPath(ring, opaque(0.1, 0.1, 0.12));
 

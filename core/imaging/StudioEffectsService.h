@@ -5,6 +5,7 @@
 #include "core/model/WatermarkSettings.h"
 
 #include <QImage>
+#include <optional>
 
 // Draws the recipe's two studio effects onto an already rendered bitmap (the watermark first,
 // then the frame around the watermarked image) and computes the inspector's histogram. Holds no
@@ -18,6 +19,13 @@ public:
     // The larger canvas with the gradient wallpaper, the shadowed rounded card and the photo
     // unscaled in it; the input itself when the frame is off or the canvas can't be made.
     QImage applyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const;
+
+    // The same for the output paths, which must not write the photo without the effect the
+    // user asked for: nothing when the effect is on but can't be drawn (a canvas beyond the
+    // size limits or out of memory, a face larger than the image allows); the input itself
+    // when the effect is off.
+    std::optional<QImage> tryApplyWatermark(const WatermarkSettings& settings, const QImage& image) const;
+    std::optional<QImage> tryApplyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const;
 
     // The codec engine's histogram of the bitmap (a fresh engine per call), copied unchanged.
     ImageHistogram computeHistogram(const QImage& image, int bins = 48) const;

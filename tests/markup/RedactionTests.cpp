@@ -181,3 +181,20 @@ TEST(Redaction, DegenerateBoxesAreSkipped) {
     click.start = click.end = {0.5, 0.5}; // 0.02 × 40 = 0.8 px: under 2 px, skipped
     EXPECT_EQ(testsupport::meanAbsoluteDifference(renderer.render({click}, tinyImage), tinyImage), 0);
 }
+
+// A redaction that can't be made must fail the output: an image wider than the filters take
+// refuses the blur, and the file written would show what the box hides. The preview form draws
+// what it can.
+TEST(Redaction, OneThatCannotBeMadeFailsTheOutput) {
+    QImage wide(65536, 8, QImage::Format_RGBA8888_Premultiplied);
+    ASSERT_FALSE(wide.isNull());
+    wide.fill(Qt::white);
+    for (AnnotationTool tool : {AnnotationTool::blurRedact, AnnotationTool::pixelateRedact}) {
+        const AnnotationItem everything{.tool = tool, .start = {0, 0}, .end = {1, 1}, .redactStrength = 1};
+        EXPECT_FALSE(AnnotationRenderer().tryRender({everything}, wide)) << rawValue(tool).toStdString();
+        EXPECT_EQ(AnnotationRenderer().render({everything}, wide).size(), wide.size());
+    }
+    const auto redacted = AnnotationRenderer().tryRender({redaction(AnnotationTool::blurRedact, 1)}, documentPhoto());
+    ASSERT_TRUE(redacted);
+    EXPECT_EQ(redacted->size(), QSize(kWidth, kHeight));
+}
