@@ -1,8 +1,9 @@
 #include "cli/FolderBatch.h"
 
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "core/common/FileSystemError.h"
 #include "core/common/Paths.h"
-#include "core/files/FileSystemError.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/files/ImageExportService.h"
 
@@ -90,35 +91,47 @@ FolderBatchResult runFolderBatch(const FolderBatchRequest& request) {
     return result;
 }
 
-std::optional<FolderBatchRequest> parseFolderBatchArguments(const QStringList& args, FolderBatchRequest request) {
-    bool hasFolder = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        bool ok = true;
-        if (arg == u"-o" && hasValue) {
-            request.outputFolder = args[++i];
-        } else if (arg == u"--format" && hasValue) {
-            const auto format = fromRawValue<ImageExportFormat>(args[++i].toLower());
-            if (!format) return std::nullopt;
-            request.format = *format;
-        } else if (arg == u"--quality" && hasValue) {
-            request.quality = args[++i].toDouble(&ok);
-        } else if ((arg == u"--max" || arg == u"--max-edge") && hasValue) {
-            request.maxEdge = args[++i].toInt(&ok);
+std::optional<FolderBatchRequest> parseFolderBatchArguments(const QStringList& args,
+                                                            FolderBatchRequest request, const QString& usage,
+                                                            int& exit) {
+    CliArguments cli(usage, {
+        {"o", "The folder to write into.", "OUTFOLDER"},
+        {"format", "The format to write.", "FORMAT"},
+        {"quality", "Encoder quality, 0 to 1.", "Q"},
+        {"max-edge|max", "Shrink to this longest side.", "N"},
+        {"threads", "Files decoded at once.", "N"},
+    });
+    if (const auto code = cli.parse(args)) {
+        exit = *code;
+        return std::nullopt;
+    }
+    if (cli.positional().size() != 1 || cli.value(QStringLiteral("o")).isEmpty()) {
+        exit = cli.usageError();
+        return std::nullopt;
+    }
+    request.folder = cli.positional().front();
+    bool ok = true;
+    for (const auto& [option, value] : cli.inOrder()) {
+        if (option == u"o") {
+            request.outputFolder = value;
+        } else if (option == u"format") {
+            const auto format = fromRawValue<ImageExportFormat>(value.toLower());
+            ok = format.has_value();
+            if (format) request.format = *format;
+        } else if (option == u"quality") {
+            request.quality = value.toDouble(&ok);
+        } else if (option == u"max-edge") {
+            request.maxEdge = value.toInt(&ok);
             ok = ok && *request.maxEdge > 0;
-        } else if (arg == u"--threads" && hasValue) {
-            request.threads = args[++i].toInt(&ok);
+        } else if (option == u"threads") {
+            request.threads = value.toInt(&ok);
             ok = ok && request.threads > 0;
-        } else if (!arg.startsWith(u'-') && !hasFolder) {
-            request.folder = arg;
-            hasFolder = true;
-        } else {
+        }
+        if (!ok) {
+            exit = cli.usageError();
             return std::nullopt;
         }
-        if (!ok) return std::nullopt;
     }
-    if (!hasFolder || request.outputFolder.isEmpty()) return std::nullopt;
     return request;
 }
 

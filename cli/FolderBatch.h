@@ -27,8 +27,11 @@ struct FolderBatchResult {
 // Throws FileSystemError when the input folder can't be listed or the output folder can't be made.
 FolderBatchResult runFolderBatch(const FolderBatchRequest& request);
 
-// The shared option parser of the folder commands; nothing when the arguments don't parse.
-std::optional<FolderBatchRequest> parseFolderBatchArguments(const QStringList& args, FolderBatchRequest defaults);
+// The shared option parser of the folder commands; nothing when the arguments make no request,
+// and `exit` is then the command's exit code (0 after --help).
+std::optional<FolderBatchRequest> parseFolderBatchArguments(const QStringList& args,
+                                                            FolderBatchRequest defaults, const QString& usage,
+                                                            int& exit);
 
 // Runs the request and prints the failures and the "Exported N / M images" line; the exit code.
 int runFolderBatchCommand(const FolderBatchRequest& request);

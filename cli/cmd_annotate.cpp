@@ -1,8 +1,9 @@
 // annotate: burns a JSON list of markup items into an image.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/AnnotationRenderer.h"
-#include "imagecodec/AtomicFileWriter.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -57,26 +58,23 @@ std::optional<QList<AnnotationItem>> readItems(const QString& path) {
 }
 
 int runAnnotate(const QStringList& args) {
-    QStringList positional;
-    QString output;
+    CliArguments cli(kUsage, {
+        {"o", "The file to write; its extension names the format.", "OUT"},
+        {"selected", "Outline the item with this id.", "UUID"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const QStringList positional = cli.positional();
+    const QString output = cli.value(QStringLiteral("o"));
     std::optional<QUuid> selected;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        if (args[i] == QStringLiteral("-o") && i + 1 < args.size()) {
-            output = args[++i];
-        } else if (args[i] == QStringLiteral("--selected") && i + 1 < args.size()) {
-            const QUuid id(args[++i]);
-            if (id.isNull()) {
-                cliErr(QStringLiteral("%1: not a UUID").arg(args[i]));
-                return 2;
-            }
-            selected = id;
-        } else if (args[i].startsWith(u'-')) {
-            return cliUsage(kUsage);
-        } else {
-            positional.append(args[i]);
+    if (cli.isSet(QStringLiteral("selected"))) {
+        const QUuid id(cli.value(QStringLiteral("selected")));
+        if (id.isNull()) {
+            cliErr(QStringLiteral("%1: not a UUID").arg(cli.value(QStringLiteral("selected"))));
+            return 2;
         }
+        selected = id;
     }
-    if (positional.size() != 2 || output.isEmpty()) return cliUsage(kUsage);
+    if (positional.size() != 2 || output.isEmpty()) return cli.usageError();
 
     QByteArray format = QFileInfo(output).suffix().toLower().toLatin1();
     if (format.isEmpty()) format = "png";
@@ -91,7 +89,14 @@ int runAnnotate(const QStringList& args) {
         cliErr(QStringLiteral("%1: could not decode the image").arg(positional[0]));
         return 1;
     }
-    const QImage rendered = AnnotationRenderer().render(*items, *image, selected);
+    // The photo without its markup (above all without a redaction) must not pass for the result.
+    const auto drawn = AnnotationRenderer().tryRender(*items, *image, selected);
+    if (!drawn) {
+        cliErr(QStringLiteral("%1: the markup could not be drawn (not enough memory, or an image too large)")
+                   .arg(positional[0]));
+        return 1;
+    }
+    const QImage& rendered = *drawn;
 
     QByteArray bytes;
     QBuffer buffer(&bytes);

@@ -13,8 +13,9 @@ const QString kUsage = QStringLiteral(
     "batch FOLDER -o OUTFOLDER [--format jpeg|png|heic|avif|tiff|pdf] [--quality Q] [--max-edge N] [--threads N]");
 
 int runBatch(const QStringList& args) {
-    auto request = parseFolderBatchArguments(args, FolderBatchRequest{});
-    if (!request) return cliUsage(kUsage);
+    int exit = 0;
+    auto request = parseFolderBatchArguments(args, FolderBatchRequest{}, kUsage, exit);
+    if (!request) return exit;
     if (request->maxEdge) request->maxEdge = std::max(*request->maxEdge, kMinimumMaxEdge);
     return runFolderBatchCommand(*request);
 }

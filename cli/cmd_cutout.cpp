@@ -1,5 +1,6 @@
 // cutout: the background studio from the command line: cut out the subject, fill the background.
 #include "cli/BackgroundCliSupport.h"
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/VisionAIService.h"
@@ -19,34 +20,43 @@ std::optional<RGBAColor> colorArgument(const QString& text) {
 }
 
 int runCutout(const QStringList& args) {
-    if (args.isEmpty()) return cliUsage(kUsage);
+    CliArguments cli(kUsage, {
+        {"o", "The PNG to write.", "OUT.png"},
+        {"engine", "How the subject is found.", "ENGINE"},
+        {"fill", "What replaces the background.", "STYLE"},
+        {"feather", "Edge feather in pixels.", "PX"},
+        {"blur", "Background blur radius in pixels.", "PX"},
+        {"key-color", "The colour the colour key removes.", "#RRGGBB"},
+        {"tolerance", "Colour key tolerance, 0 to 1.", "T"},
+        {"non-contiguous", "Key out the colour everywhere, not only where it touches the border."},
+        {"color", "The custom fill colour.", "#RRGGBB"},
+        {"mask", "Write the subject mask instead."},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString input = cli.positional().front();
     BackgroundStudioSettings settings;
     QString output;
     bool maskOnly = false;
-    for (int i = 1; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
+    for (const auto& [option, value] : cli.inOrder()) {
         auto number = [&](double& target, double lowest) {
             bool ok = false;
-            const double value = args[++i].toDouble(&ok);
-            if (!ok || value < lowest) return false;
-            target = value;
+            const double parsed = value.toDouble(&ok);
+            if (!ok || parsed < lowest) return false;
+            target = parsed;
             return true;
         };
-        if (arg == u"--non-contiguous") {
+        if (option == u"non-contiguous") {
             settings.colorKeyContiguous = false;
-        } else if (arg == u"--mask") {
+        } else if (option == u"mask") {
             maskOnly = true;
-        } else if (!hasValue) {
-            return cliUsage(kUsage);
-        } else if (arg == u"-o") {
-            output = args[++i];
-        } else if (arg == u"--engine") {
-            const auto engine = fromRawValue<BackgroundCutoutEngine>(args[++i]);
-            if (!engine) return cliUsage(kUsage);
+        } else if (option == u"o") {
+            output = value;
+        } else if (option == u"engine") {
+            const auto engine = fromRawValue<BackgroundCutoutEngine>(value);
+            if (!engine) return cli.usageError();
             settings.engine = *engine;
-        } else if (arg == u"--fill") {
-            const auto fill = fromRawValue<BackgroundFillStyle>(args[++i]);
+        } else if (option == u"fill") {
+            const auto fill = fromRawValue<BackgroundFillStyle>(value);
             if (!fill) {
                 QStringList names;
                 for (auto style : allCases<BackgroundFillStyle>()) names << rawValue(style);
@@ -54,24 +64,23 @@ int runCutout(const QStringList& args) {
                 return 2;
             }
             settings.fillStyle = *fill;
-        } else if (arg == u"--feather") {
-            if (!number(settings.edgeFeather, 0)) return cliUsage(kUsage);
-        } else if (arg == u"--blur") {
-            if (!number(settings.blurRadius, 0)) return cliUsage(kUsage);
-        } else if (arg == u"--tolerance") {
-            if (!number(settings.colorKeyTolerance, 0) || settings.colorKeyTolerance > 1) return cliUsage(kUsage);
-        } else if (arg == u"--key-color" || arg == u"--color") {
-            const auto color = colorArgument(args[++i]);
-            if (!color) return cliUsage(kUsage);
-            (arg == u"--color" ? settings.customFillColor : settings.colorKeyTarget) = *color;
-        } else {
-            return cliUsage(kUsage);
+        } else if (option == u"feather") {
+            if (!number(settings.edgeFeather, 0)) return cli.usageError();
+        } else if (option == u"blur") {
+            if (!number(settings.blurRadius, 0)) return cli.usageError();
+        } else if (option == u"tolerance") {
+            if (!number(settings.colorKeyTolerance, 0) || settings.colorKeyTolerance > 1)
+                return cli.usageError();
+        } else if (option == u"key-color" || option == u"color") {
+            const auto color = colorArgument(value);
+            if (!color) return cli.usageError();
+            (option == u"color" ? settings.customFillColor : settings.colorKeyTarget) = *color;
         }
     }
     if (output.isEmpty()) return cliUsage(kUsage);
-    const auto image = FolderBrowserService().loadOrientedCGImage(args[0]);
+    const auto image = FolderBrowserService().loadOrientedCGImage(input);
     if (!image) {
-        cliErr(QStringLiteral("%1: could not decode the image").arg(args[0]));
+        cliErr(QStringLiteral("%1: could not decode the image").arg(input));
         return 1;
     }
     QImage result;
@@ -80,7 +89,7 @@ int runCutout(const QStringList& args) {
         const QImage mask = service.generateSubjectMask(*image, settings);
         result = maskOnly ? mask : service.compositeWithBackground(*image, mask, settings);
     } catch (const TaviError& error) {
-        cliErr(QStringLiteral("%1: %2").arg(args[0], error.description()));
+        cliErr(QStringLiteral("%1: %2").arg(input, error.description()));
         return 1;
     }
     if (!writePngAtomically(result, output)) return 1;

@@ -1,4 +1,5 @@
 // exif: the privacy-relevant metadata report of one image.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/ImageMetadataService.h"
 
@@ -41,15 +42,17 @@ QJsonObject toJson(const ExifMetadataReport& report) {
 
 int runExif(const QStringList& args) {
     const QString usage = QStringLiteral("exif FILE [--json]");
-    const bool json = args.contains(QStringLiteral("--json"));
-    QStringList files = args;
-    files.removeAll(QStringLiteral("--json"));
-    if (files.size() != 1) return cliUsage(usage);
-    if (!QFileInfo(files[0]).isFile()) {
-        cliErr(QStringLiteral("%1: no such file").arg(files[0]));
+    CliArguments cli(usage, {
+        {"json", "Print JSON."},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
+    const bool json = cli.isSet(QStringLiteral("json"));
+    if (!QFileInfo(file).isFile()) {
+        cliErr(QStringLiteral("%1: no such file").arg(file));
         return 1;
     }
-    const ExifMetadataReport report = ImageMetadataService().inspect(files[0]);
+    const ExifMetadataReport report = ImageMetadataService().inspect(file);
     if (json) {
         cliOut(QString::fromUtf8(QJsonDocument(toJson(report)).toJson(QJsonDocument::Indented)).trimmed());
         return 0;

@@ -1,4 +1,5 @@
 // export and estimate: one image through the export service, written or only measured.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/common/TaviError.h"
 #include "core/files/ImageExportService.h"
@@ -19,39 +20,46 @@ struct Request {
     ImageExportOptions options;
 };
 
-// Nothing (after printing the usage) when the arguments don't parse.
-std::optional<Request> parse(const QStringList& args, bool wantsOutput) {
+// Nothing when the arguments don't make a request; `exit` is then the command's exit code.
+std::optional<Request> parse(const QStringList& args, bool wantsOutput, int& exit) {
     Request request;
-    bool hasFormat = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        if (arg == u"-o" && hasValue && wantsOutput) {
-            request.output = args[++i];
-        } else if (arg == u"--format" && hasValue) {
-            const auto format = fromRawValue<ImageExportFormat>(args[++i].toLower());
-            if (!format) return std::nullopt;
-            request.options.format = *format;
-            hasFormat = true;
-        } else if (arg == u"--quality" && hasValue) {
-            bool ok = false;
-            request.options.quality = args[++i].toDouble(&ok);
-            if (!ok) return std::nullopt;
-        } else if (arg == u"--size" && hasValue) {
-            static const QRegularExpression pattern(QStringLiteral("^(-?\\d{1,9})[xX](-?\\d{1,9})$"));
-            const auto match = pattern.match(args[++i]);
-            if (!match.hasMatch()) return std::nullopt;
-            request.options.resizeEnabled = true;
-            request.options.targetWidth = match.captured(1).toInt();
-            request.options.targetHeight = match.captured(2).toInt();
-        } else if (!arg.startsWith(u'-') && request.input.isEmpty()) {
-            request.input = arg;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (request.input.isEmpty() || !hasFormat || (wantsOutput && request.output.isEmpty()))
+    CliArguments cli(wantsOutput ? kExportUsage : kEstimateUsage, {
+        {"format", "The format to encode.", "FORMAT"},
+        {"quality", "Encoder quality, 0 to 1.", "Q"},
+        {"size", "Resize to this size.", "WxH"},
+    });
+    if (wantsOutput) cli.option({QStringLiteral("o")}, QStringLiteral("The file to write."), QStringLiteral("OUT"));
+    if (const auto code = cli.parse(args)) {
+        exit = *code;
         return std::nullopt;
+    }
+    exit = 2;
+    const auto fail = [&] {
+        cli.usageError();
+        return std::nullopt;
+    };
+    if (cli.positional().size() != 1 || !cli.isSet(QStringLiteral("format"))) return fail();
+    request.input = cli.positional().front();
+    if (wantsOutput) {
+        request.output = cli.value(QStringLiteral("o"));
+        if (request.output.isEmpty()) return fail();
+    }
+    const auto format = fromRawValue<ImageExportFormat>(cli.value(QStringLiteral("format")).toLower());
+    if (!format) return fail();
+    request.options.format = *format;
+    if (cli.isSet(QStringLiteral("quality"))) {
+        bool ok = false;
+        request.options.quality = cli.value(QStringLiteral("quality")).toDouble(&ok);
+        if (!ok) return fail();
+    }
+    if (cli.isSet(QStringLiteral("size"))) {
+        static const QRegularExpression pattern(QStringLiteral("^(-?\\d{1,9})[xX](-?\\d{1,9})$"));
+        const auto match = pattern.match(cli.value(QStringLiteral("size")));
+        if (!match.hasMatch()) return fail();
+        request.options.resizeEnabled = true;
+        request.options.targetWidth = match.captured(1).toInt();
+        request.options.targetHeight = match.captured(2).toInt();
+    }
     return request;
 }
 
@@ -65,8 +73,9 @@ std::optional<QImage> load(const QString& path) {
 }
 
 int runExport(const QStringList& args) {
-    const auto request = parse(args, true);
-    if (!request) return cliUsage(kExportUsage);
+    int exit = 0;
+    const auto request = parse(args, true, exit);
+    if (!request) return exit;
     const auto image = load(request->input);
     if (!image) return 1;
     try {
@@ -86,8 +95,9 @@ int runExport(const QStringList& args) {
 }
 
 int runEstimate(const QStringList& args) {
-    const auto request = parse(args, false);
-    if (!request) return cliUsage(kEstimateUsage);
+    int exit = 0;
+    const auto request = parse(args, false, exit);
+    if (!request) return exit;
     const auto image = load(request->input);
     if (!image) return 1;
     const auto bytes = ImageExportService().estimateEncodedByteSize(*image, request->options);

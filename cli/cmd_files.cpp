@@ -1,7 +1,8 @@
 // list, info and thumb: folder browsing, document information and bounded upright decoding.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "core/common/ImageLimits.h"
 #include "core/files/FolderBrowserService.h"
-#include "core/files/imageio/ImageLimits.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>
@@ -10,9 +11,10 @@
 namespace {
 
 int runList(const QStringList& args) {
-    if (args.size() != 1) return cliUsage(QStringLiteral("list PATH"));
+    CliArguments cli(QStringLiteral("list PATH"));
+    if (const auto exit = cli.parse(args, 1)) return *exit;
     FolderBrowserService browser;
-    const auto list = browser.siblingImages(args[0]);
+    const auto list = browser.siblingImages(cli.positional().front());
     for (int i = 0; i < list.images.size(); ++i)
         cliOut((i == list.selectedIndex ? QStringLiteral("* ") : QStringLiteral("  ")) + list.images[i]);
     cliOut(QStringLiteral("selectedIndex: %1").arg(list.selectedIndex));
@@ -45,14 +47,16 @@ QJsonObject toJson(const ImageDocumentInfo& info) {
 }
 
 int runInfo(const QStringList& args) {
-    const bool json = args.contains(QStringLiteral("--json"));
-    QStringList files = args;
-    files.removeAll(QStringLiteral("--json"));
-    if (files.size() != 1) return cliUsage(QStringLiteral("info FILE [--json]"));
+    CliArguments cli(QStringLiteral("info FILE [--json]"), {
+        {"json", "Print JSON."},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
+    const bool json = cli.isSet(QStringLiteral("json"));
     FolderBrowserService browser;
-    const auto info = browser.readDocumentInfo(files[0]);
+    const auto info = browser.readDocumentInfo(file);
     if (!info) {
-        cliErr(QStringLiteral("%1: not a readable image").arg(files[0]));
+        cliErr(QStringLiteral("%1: not a readable image").arg(file));
         return 1;
     }
     if (json) {
@@ -71,28 +75,26 @@ int runInfo(const QStringList& args) {
     if (info->modifiedAt) cliOut(QStringLiteral("Modified:    %1").arg(info->modifiedAt->toString(Qt::ISODate)));
     // The header is described either way; say so when its pixels will never be decoded.
     if (const QString refusal = decodeSizeRefusal(info->pixelWidth, info->pixelHeight); !refusal.isEmpty())
-        cliErr(QStringLiteral("%1: %2").arg(files[0], refusal));
+        cliErr(QStringLiteral("%1: %2").arg(file, refusal));
     return 0;
 }
 
 int runThumb(const QStringList& args) {
-    QString file, out;
+    CliArguments cli(QStringLiteral("thumb FILE [--max N] -o OUT.png"), {
+        {"o", "The PNG to write.", "OUT.png"},
+        {"max", "The longest side at most.", "N"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const QString out = cli.value(QStringLiteral("o"));
+    if (cli.positional().size() != 1 || out.isEmpty()) return cli.usageError();
+    const QString file = cli.positional().front();
     std::optional<int> max;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--max" && i + 1 < args.size()) {
-            bool ok = false;
-            const int v = args[++i].toInt(&ok);
-            if (!ok || v <= 0) return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
-            max = v;
-        } else if (args[i] == u"-o" && i + 1 < args.size()) {
-            out = args[++i];
-        } else if (file.isEmpty()) {
-            file = args[i];
-        } else {
-            return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
-        }
+    if (cli.isSet(QStringLiteral("max"))) {
+        bool ok = false;
+        const int v = cli.value(QStringLiteral("max")).toInt(&ok);
+        if (!ok || v <= 0) return cli.usageError();
+        max = v;
     }
-    if (file.isEmpty() || out.isEmpty()) return cliUsage(QStringLiteral("thumb FILE [--max N] -o OUT.png"));
     FolderBrowserService browser;
     QString failure;
     const auto image = browser.loadOrientedCGImage(file, max, &failure);

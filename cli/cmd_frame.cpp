@@ -1,4 +1,5 @@
 // frame: the studio effects from the shell — a text watermark and the screenshot social frame.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRecipe.h"
 #include "core/common/TaviError.h"
@@ -52,27 +53,27 @@ bool parseNumber(const QString& option, const QString& value, double& out) {
 }
 
 int runFrame(const QStringList& args) {
-    QString input, output, recipePath;
-    QStringList options;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        if (arg == u"--window-bar" || arg == u"--no-frame") {
-            options << arg << QString();
-        } else if (arg.startsWith(u"-")) {
-            if (i + 1 >= args.size()) return cliUsage(usage);
-            if (arg == u"-o")
-                output = args[++i];
-            else if (arg == u"--recipe")
-                recipePath = args[++i];
-            else
-                options << arg << args[++i];
-        } else if (input.isEmpty()) {
-            input = arg;
-        } else {
-            return cliUsage(usage);
-        }
-    }
-    if (input.isEmpty() || output.isEmpty()) return cliUsage(usage);
+    CliArguments cli(usage, {
+        {"o", "The file to write; its extension names the format.", "OUT"},
+        {"recipe", "Take the frame and watermark from this recipe.", "R.json"},
+        {"no-frame", "No frame, only the watermark."},
+        {"wallpaper", "The frame's wallpaper.", "W"},
+        {"aspect", "The frame's aspect ratio.", "A"},
+        {"padding", "Padding, a fraction of the longer side.", "F"},
+        {"radius", "Corner radius.", "R"},
+        {"shadow", "Shadow intensity.", "S"},
+        {"window-bar", "Draw a window bar above the photo."},
+        {"watermark", "Watermark text.", "TEXT"},
+        {"position", "Watermark position.", "P"},
+        {"opacity", "Watermark opacity.", "O"},
+        {"font-size", "Watermark font size.", "PT"},
+        {"color", "Watermark colour.", "#RRGGBB"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const QString output = cli.value(QStringLiteral("o"));
+    const QString recipePath = cli.value(QStringLiteral("recipe"));
+    if (cli.positional().size() != 1 || output.isEmpty()) return cli.usageError();
+    const QString input = cli.positional().front();
 
     // Without a recipe the command frames; with one it applies exactly what the recipe holds,
     // and options change (and switch on) the effect they belong to.
@@ -85,9 +86,9 @@ int runFrame(const QStringList& args) {
         frame = recipe->beautify;
         watermark = recipe->watermark;
     }
-    for (int i = 0; i < options.size(); i += 2) {
-        const QString& option = options[i];
-        const QString& value = options[i + 1];
+    for (const auto& [name, value] : cli.inOrder()) {
+        if (name == u"o" || name == u"recipe") continue;
+        const QString option = QStringLiteral("--") + name;
         bool ok = true;
         if (option == u"--no-frame") {
             frame.enabled = false;
@@ -124,9 +125,6 @@ int runFrame(const QStringList& args) {
                 cliErr(QStringLiteral("--color: \"%1\" is not a colour like #FF8800").arg(value));
                 ok = false;
             }
-        } else {
-            cliErr(QStringLiteral("unknown option %1").arg(option));
-            return cliUsage(usage);
         }
         if (!ok) return 2;
     }
@@ -142,8 +140,16 @@ int runFrame(const QStringList& args) {
         return 1;
     }
 
+    // A frame or watermark that can't be drawn fails the command: the bare photo is not the result.
     const StudioEffectsService effects;
-    const QImage result = effects.applyBeautifyFrame(frame, effects.applyWatermark(watermark, *image));
+    const auto watermarked = effects.tryApplyWatermark(watermark, *image);
+    const auto framed = watermarked ? effects.tryApplyBeautifyFrame(frame, *watermarked) : std::nullopt;
+    if (!framed) {
+        cliErr(QStringLiteral("%1: the %2 could not be drawn (too large for the photo, or not enough memory)")
+                   .arg(input, watermarked ? QStringLiteral("frame") : QStringLiteral("watermark")));
+        return 1;
+    }
+    const QImage& result = *framed;
     try {
         TaviImageCodecEngine().write(result, output, TaviImageEncodeOptions(*format));
     } catch (const TaviError& error) {

@@ -1,4 +1,5 @@
 // frames: the frames of an animated image and their display times; optionally saved as PNGs.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/AnimatedImageService.h"
 
@@ -9,22 +10,19 @@ namespace {
 
 int runFrames(const QStringList& args) {
     const QString usage = QStringLiteral("frames FILE [--max N] [--extract DIR]");
-    QString file, extractDir;
+    CliArguments cli(usage, {
+        {"max", "Read at most this many frames.", "N"},
+        {"extract", "Save each frame as a PNG into this folder.", "DIR"},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
+    const QString extractDir = cli.value(QStringLiteral("extract"));
     int maxFrames = AnimatedImageService::defaultMaxFrames;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--extract" && i + 1 < args.size()) {
-            extractDir = args[++i];
-        } else if (args[i] == u"--max" && i + 1 < args.size()) {
-            bool ok = false;
-            maxFrames = args[++i].toInt(&ok);
-            if (!ok || maxFrames < 1) return cliUsage(usage);
-        } else if (file.isEmpty() && !args[i].startsWith(u'-')) {
-            file = args[i];
-        } else {
-            return cliUsage(usage);
-        }
+    if (cli.isSet(QStringLiteral("max"))) {
+        bool ok = false;
+        maxFrames = cli.value(QStringLiteral("max")).toInt(&ok);
+        if (!ok || maxFrames < 1) return cli.usageError();
     }
-    if (file.isEmpty()) return cliUsage(usage);
     if (!QFileInfo(file).isFile()) {
         cliErr(QStringLiteral("%1: no such file").arg(file));
         return 1;

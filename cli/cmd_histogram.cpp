@@ -1,4 +1,5 @@
 // histogram: the codec engine's RGB and luma histogram of an image.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/common/TaviError.h"
 #include "imagecodec/TaviImageCodecEngine.h"
@@ -8,20 +9,17 @@ namespace {
 const QString kUsage = QStringLiteral("histogram FILE [--bins N]");
 
 int runHistogram(const QStringList& args) {
-    QString file;
+    CliArguments cli(kUsage, {
+        {"bins", "Bins per channel.", "N"},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
     int bins = 48;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--bins" && i + 1 < args.size()) {
-            bool ok = false;
-            bins = args[++i].toInt(&ok);
-            if (!ok || bins > 4096) return cliUsage(kUsage);
-        } else if (file.isEmpty() && !args[i].startsWith(u'-')) {
-            file = args[i];
-        } else {
-            return cliUsage(kUsage);
-        }
+    if (cli.isSet(QStringLiteral("bins"))) {
+        bool ok = false;
+        bins = cli.value(QStringLiteral("bins")).toInt(&ok);
+        if (!ok || bins > 4096) return cli.usageError();
     }
-    if (file.isEmpty()) return cliUsage(kUsage);
     try {
         TaviImageCodecEngine engine;
         const TaviImageRGBHistogram histogram = engine.computeHistogram(engine.loadCGImage(file), bins);

@@ -1,4 +1,5 @@
 // favorites and presets: the library state file, scriptable.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRecipe.h"
 #include "core/files/FavoritesAndPresetsStore.h"
@@ -9,8 +10,11 @@
 
 namespace {
 
-int runFavorites(const QStringList& args) {
+int runFavorites(const QStringList& arguments) {
     const QString usage = QStringLiteral("favorites list | favorites toggle FILE");
+    CliArguments cli(usage);
+    if (const auto exit = cli.parse(arguments)) return *exit;
+    const QStringList args = cli.positional();
     if (args.isEmpty()) return cliUsage(usage);
     FavoritesAndPresetsStore store;
     if (args[0] == u"list" && args.size() == 1) {
@@ -25,8 +29,11 @@ int runFavorites(const QStringList& args) {
     return cliUsage(usage);
 }
 
-int runPresets(const QStringList& args) {
+int runPresets(const QStringList& arguments) {
     const QString usage = QStringLiteral("presets list | presets save NAME RECIPE.json | presets delete ID");
+    CliArguments cli(usage);
+    if (const auto exit = cli.parse(arguments)) return *exit;
+    const QStringList args = cli.positional();
     if (args.isEmpty()) return cliUsage(usage);
     FavoritesAndPresetsStore store;
     if (args[0] == u"list" && args.size() == 1) {

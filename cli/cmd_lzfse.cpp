@@ -1,4 +1,5 @@
 // lzfse: decompresses an LZFSE stream (such as a compressed catalog file).
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/localization/LzfseDecoder.h"
 
@@ -10,20 +11,15 @@ namespace {
 const QString usage = QStringLiteral("lzfse -d IN -o OUT");
 
 int runLzfse(const QStringList& args) {
-    bool decompress = false;
-    QString in, out;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"-d") {
-            decompress = true;
-        } else if (args[i] == u"-o" && i + 1 < args.size()) {
-            out = args[++i];
-        } else if (in.isEmpty() && !args[i].startsWith(u'-')) {
-            in = args[i];
-        } else {
-            return cliUsage(usage);
-        }
-    }
-    if (!decompress || in.isEmpty() || out.isEmpty()) return cliUsage(usage);
+    CliArguments cli(usage, {
+        {"d", "Decompress."},
+        {"o", "The file to write.", "OUT"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const QString out = cli.value(QStringLiteral("o"));
+    if (!cli.isSet(QStringLiteral("d")) || cli.positional().size() != 1 || out.isEmpty())
+        return cli.usageError();
+    const QString in = cli.positional().front();
 
     QFile input(in);
     if (!input.open(QIODevice::ReadOnly)) {

@@ -1,4 +1,5 @@
 // ocr: the text lines of an image.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
@@ -9,17 +10,13 @@ namespace {
 const QString kUsage = QStringLiteral("ocr FILE [--lang CODE]");
 
 int runOcr(const QStringList& args) {
-    QString file;
+    CliArguments cli(kUsage, {
+        {"lang", "The recognition language.", "CODE"},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
     std::optional<QString> language;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--lang" && i + 1 < args.size())
-            language = args[++i];
-        else if (file.isEmpty())
-            file = args[i];
-        else
-            return cliUsage(kUsage);
-    }
-    if (file.isEmpty()) return cliUsage(kUsage);
+    if (cli.isSet(QStringLiteral("lang"))) language = cli.value(QStringLiteral("lang"));
     const auto image = FolderBrowserService().loadOrientedCGImage(file);
     if (!image) {
         cliErr(QStringLiteral("%1: could not decode the image").arg(file));

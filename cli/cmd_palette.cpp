@@ -1,4 +1,5 @@
 // palette: the dominant colours of an image, most common first.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/common/TaviError.h"
 #include "imagecodec/TaviImageCodecEngine.h"
@@ -8,20 +9,17 @@ namespace {
 const QString kUsage = QStringLiteral("palette FILE [--max N]");
 
 int runPalette(const QStringList& args) {
-    QString file;
+    CliArguments cli(kUsage, {
+        {"max", "Colours at most.", "N"},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
     int maxColors = 5;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--max" && i + 1 < args.size()) {
-            bool ok = false;
-            maxColors = args[++i].toInt(&ok);
-            if (!ok) return cliUsage(kUsage);
-        } else if (file.isEmpty() && !args[i].startsWith(u'-')) {
-            file = args[i];
-        } else {
-            return cliUsage(kUsage);
-        }
+    if (cli.isSet(QStringLiteral("max"))) {
+        bool ok = false;
+        maxColors = cli.value(QStringLiteral("max")).toInt(&ok);
+        if (!ok) return cli.usageError();
     }
-    if (file.isEmpty()) return cliUsage(kUsage);
     try {
         TaviImageCodecEngine engine;
         for (const QString& color : engine.extractDominantHexPalette(engine.loadCGImage(file), maxColors))

@@ -1,4 +1,5 @@
 // recipe: checks a stored edit recipe, or prints the identity recipe.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/model/EditAdjustments.h"
 
@@ -40,12 +41,18 @@ int validate(const QString& path) {
 }
 
 int runRecipe(const QStringList& args) {
-    if (args.size() == 2 && args[0] == u"--validate") return validate(args[1]);
-    if (args.size() == 1 && args[0] == u"--default") {
-        cliOut(QString::fromUtf8(QJsonDocument(EditAdjustments().toJson()).toJson(QJsonDocument::Indented)).trimmed());
-        return 0;
-    }
-    return cliUsage(usage);
+    CliArguments cli(usage, {
+        {"validate", "Check a recipe file.", "FILE.json"},
+        {"default", "Print the recipe with no edits."},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const bool validating = cli.isSet(QStringLiteral("validate"));
+    if (!cli.positional().isEmpty() || validating == cli.isSet(QStringLiteral("default")))
+        return cli.usageError();
+    if (validating) return validate(cli.value(QStringLiteral("validate")));
+    cliOut(QString::fromUtf8(QJsonDocument(EditAdjustments().toJson()).toJson(QJsonDocument::Indented))
+               .trimmed());
+    return 0;
 }
 
 const CliRegistration recipe{{QStringLiteral("recipe"), usage,

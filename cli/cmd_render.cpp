@@ -1,4 +1,5 @@
 // render: one image through the recipe render, written in the format its extension names.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "cli/CliRecipe.h"
 #include "core/common/Paths.h"
@@ -33,76 +34,108 @@ struct Request {
     std::vector<std::function<bool(EditAdjustments&)>> edits; // applied over the recipe, in order
 };
 
-std::optional<Request> parse(const QStringList& args) {
+// Nothing when the arguments don't make a request; `exit` is then the command's exit code.
+std::optional<Request> parse(const QStringList& args, int& exit) {
     Request request;
     const std::map<QString, double EditAdjustments::*> numbers{
-        {QStringLiteral("--exposure"), &EditAdjustments::exposure},
-        {QStringLiteral("--brightness"), &EditAdjustments::brightness},
-        {QStringLiteral("--contrast"), &EditAdjustments::contrast},
-        {QStringLiteral("--saturation"), &EditAdjustments::saturation},
-        {QStringLiteral("--vibrance"), &EditAdjustments::vibrance},
-        {QStringLiteral("--warmth"), &EditAdjustments::warmth},
-        {QStringLiteral("--tint"), &EditAdjustments::tint},
-        {QStringLiteral("--highlights"), &EditAdjustments::highlights},
-        {QStringLiteral("--shadows"), &EditAdjustments::shadows},
-        {QStringLiteral("--clarity"), &EditAdjustments::clarity},
-        {QStringLiteral("--sharpness"), &EditAdjustments::sharpness},
-        {QStringLiteral("--vignette"), &EditAdjustments::vignette},
-        {QStringLiteral("--grain"), &EditAdjustments::grain},
-        {QStringLiteral("--straighten"), &EditAdjustments::straightenDegrees},
+        {QStringLiteral("exposure"), &EditAdjustments::exposure},
+        {QStringLiteral("brightness"), &EditAdjustments::brightness},
+        {QStringLiteral("contrast"), &EditAdjustments::contrast},
+        {QStringLiteral("saturation"), &EditAdjustments::saturation},
+        {QStringLiteral("vibrance"), &EditAdjustments::vibrance},
+        {QStringLiteral("warmth"), &EditAdjustments::warmth},
+        {QStringLiteral("tint"), &EditAdjustments::tint},
+        {QStringLiteral("highlights"), &EditAdjustments::highlights},
+        {QStringLiteral("shadows"), &EditAdjustments::shadows},
+        {QStringLiteral("clarity"), &EditAdjustments::clarity},
+        {QStringLiteral("sharpness"), &EditAdjustments::sharpness},
+        {QStringLiteral("vignette"), &EditAdjustments::vignette},
+        {QStringLiteral("grain"), &EditAdjustments::grain},
+        {QStringLiteral("straighten"), &EditAdjustments::straightenDegrees},
     };
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
+    CliArguments cli(kUsage, {
+        {"o", "The file to write; its extension names the format.", "OUT"},
+        {"recipe", "An edit recipe (JSON) to start from.", "R.json"},
+        {"quarter-turns", "Quarter turns clockwise.", "N"},
+        {"flip-horizontal", "Mirror left to right."},
+        {"flip-vertical", "Mirror top to bottom."},
+        {"crop", "The crop, normalised to the photo.", "X,Y,W,H"},
+        {"look", "A look by name (vivid, noirBW, ...).", "NAME"},
+        {"auto", "Switch on the automatic enhancement."},
+        {"no-crop", "Leave the crop out."},
+        {"max-size", "Render a copy reduced to this longest side.", "PIXELS"},
+        {"quality", "Encoder quality, 0 to 1.", "Q"},
+        {"time", "Print how long the render took."},
+    });
+    for (const auto& [name, field] : numbers)
+        cli.option({name}, QStringLiteral("Set the recipe's %1.").arg(name), QStringLiteral("X"));
+    if (const auto code = cli.parse(args)) {
+        exit = *code;
+        return std::nullopt;
+    }
+    exit = 2;
+    const QStringList positional = cli.positional();
+    if (positional.size() != 1) {
+        cli.usageError();
+        return std::nullopt;
+    }
+    request.input = positional[0];
+    for (const auto& [option, value] : cli.inOrder()) {
         bool ok = true;
-        if (auto number = numbers.find(arg); number != numbers.end() && hasValue) {
-            const double value = args[++i].toDouble(&ok);
+        if (auto number = numbers.find(option); number != numbers.end()) {
+            const double parsed = value.toDouble(&ok);
             const auto field = number->second;
-            request.edits.push_back([field, value](EditAdjustments& a) { a.*field = value; return true; });
-        } else if (arg == u"-o" && hasValue) {
-            request.output = args[++i];
-        } else if (arg == u"--recipe" && hasValue) {
-            request.recipePath = args[++i];
-        } else if (arg == u"--quarter-turns" && hasValue) {
-            const qint64 turns = args[++i].toLongLong(&ok);
+            request.edits.push_back([field, parsed](EditAdjustments& a) {
+                a.*field = parsed;
+                return true;
+            });
+        } else if (option == u"o") {
+            request.output = value;
+        } else if (option == u"recipe") {
+            request.recipePath = value;
+        } else if (option == u"quarter-turns") {
+            const qint64 turns = value.toLongLong(&ok);
             request.edits.push_back([turns](EditAdjustments& a) { a.quarterTurns = turns; return true; });
-        } else if (arg == u"--flip-horizontal") {
+        } else if (option == u"flip-horizontal") {
             request.edits.push_back([](EditAdjustments& a) { return a.flipHorizontal = true; });
-        } else if (arg == u"--flip-vertical") {
+        } else if (option == u"flip-vertical") {
             request.edits.push_back([](EditAdjustments& a) { return a.flipVertical = true; });
-        } else if (arg == u"--auto") {
+        } else if (option == u"auto") {
             request.edits.push_back([](EditAdjustments& a) { return a.autoEnhanced = true; });
-        } else if (arg == u"--crop" && hasValue) {
-            const QStringList parts = args[++i].split(u',');
-            if (parts.size() != 4) return std::nullopt;
-            double v[4];
+        } else if (option == u"crop") {
+            const QStringList parts = value.split(u',');
+            ok = parts.size() == 4;
+            double v[4] = {};
             for (int k = 0; k < 4 && ok; ++k) v[k] = parts[k].toDouble(&ok);
             const auto rect = NormalizedCropRect::unclamped(v[0], v[1], v[2], v[3]);
             request.edits.push_back([rect](EditAdjustments& a) { a.cropRect = rect; return true; });
-        } else if (arg == u"--look" && hasValue) {
-            const auto look = fromRawValue<PhotoFilterPreset>(args[++i]);
+        } else if (option == u"look") {
+            const auto look = fromRawValue<PhotoFilterPreset>(value);
             if (!look) {
-                cliErr(QStringLiteral("unknown look: %1").arg(args[i]));
+                cliErr(QStringLiteral("unknown look: %1").arg(value));
+                cli.usageError();
                 return std::nullopt;
             }
             request.edits.push_back([look](EditAdjustments& a) { a.filterPreset = *look; return true; });
-        } else if (arg == u"--no-crop") {
+        } else if (option == u"no-crop") {
             request.includeCrop = false;
-        } else if (arg == u"--time") {
+        } else if (option == u"time") {
             request.time = true;
-        } else if (arg == u"--max-size" && hasValue) {
-            request.maxSize = args[++i].toInt(&ok);
+        } else if (option == u"max-size") {
+            request.maxSize = value.toInt(&ok);
             ok = ok && *request.maxSize > 0;
-        } else if (arg == u"--quality" && hasValue) {
-            request.quality = args[++i].toDouble(&ok);
-        } else if (!arg.startsWith(u'-') && request.input.isEmpty()) {
-            request.input = arg;
-        } else {
+        } else if (option == u"quality") {
+            request.quality = value.toDouble(&ok);
+        }
+        if (!ok) {
+            cli.usageError();
             return std::nullopt;
         }
-        if (!ok) return std::nullopt;
     }
-    if (request.input.isEmpty() || request.output.isEmpty()) return std::nullopt;
+    if (request.output.isEmpty()) {
+        cli.usageError();
+        return std::nullopt;
+    }
     return request;
 }
 
@@ -114,8 +147,9 @@ std::optional<ImageExportFormat> formatFor(const QString& path) {
 }
 
 int runRender(const QStringList& args) {
-    const auto request = parse(args);
-    if (!request) return cliUsage(kUsage);
+    int exit = 0;
+    const auto request = parse(args, exit);
+    if (!request) return exit;
     const auto format = formatFor(request->output);
     if (!format) {
         cliErr(QStringLiteral("%1: unknown output format (use .png, .jpg, .heic, .avif, .tiff or .pdf)")
@@ -148,12 +182,17 @@ int runRender(const QStringList& args) {
     QElapsedTimer timer;
     timer.start();
     // The decoded photo is not needed afterwards: the render may write over it.
-    const QImage rendered = ImageRenderEngine().render(std::move(source), adjustments, request->includeCrop, scale);
+    auto result = ImageRenderEngine().tryRender(std::move(source), adjustments, request->includeCrop, scale);
     const qint64 elapsed = timer.elapsed();
-    if (rendered.isNull()) {
-        cliErr(QStringLiteral("%1: not enough memory to render").arg(request->input));
+    // The unedited photo must not be written as if it were the edit.
+    if (!result || result->isNull()) {
+        cliErr(QStringLiteral("%1: the edit could not be rendered (not enough memory, or an image or crop of "
+                              "no usable size)")
+                   .arg(request->input));
         return 1;
     }
+    const QImage rendered = std::move(*result);
+    result.reset();
     ImageExportOptions options;
     options.format = *format;
     options.quality = request->quality;

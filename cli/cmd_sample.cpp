@@ -1,4 +1,5 @@
 // sample: the colour of one pixel under a unit point.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/ColorSamplerService.h"
@@ -7,8 +8,10 @@ namespace {
 
 const QString kUsage = QStringLiteral("sample FILE X Y");
 
-int runSample(const QStringList& args) {
-    if (args.size() != 3) return cliUsage(kUsage);
+int runSample(const QStringList& arguments) {
+    CliArguments cli(kUsage);
+    if (const auto exit = cli.parse(arguments, 3)) return *exit;
+    const QStringList args = cli.positional();
     bool okX = false, okY = false;
     const double x = args[1].toDouble(&okX);
     const double y = args[2].toDouble(&okY);

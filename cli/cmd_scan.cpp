@@ -1,4 +1,5 @@
 // scan: the barcodes and QR codes of an image.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/common/TaviError.h"
 #include "core/files/FolderBrowserService.h"
@@ -13,13 +14,15 @@ namespace {
 const QString kUsage = QStringLiteral("scan FILE [--json]");
 
 int runScan(const QStringList& args) {
-    const bool json = args.contains(QStringLiteral("--json"));
-    QStringList files = args;
-    files.removeAll(QStringLiteral("--json"));
-    if (files.size() != 1) return cliUsage(kUsage);
-    const auto image = FolderBrowserService().loadOrientedCGImage(files[0]);
+    CliArguments cli(kUsage, {
+        {"json", "Print JSON."},
+    });
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front();
+    const bool json = cli.isSet(QStringLiteral("json"));
+    const auto image = FolderBrowserService().loadOrientedCGImage(file);
     if (!image) {
-        cliErr(QStringLiteral("%1: could not decode the image").arg(files[0]));
+        cliErr(QStringLiteral("%1: could not decode the image").arg(file));
         return 1;
     }
     QList<DetectedBarcode> barcodes;

@@ -1,4 +1,5 @@
 // strings: every fixed text of the string table in one interface language.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/localization/AppStringCatalog.h"
 #include "core/localization/S.h"
@@ -8,18 +9,19 @@ namespace {
 const QString usage = QStringLiteral("strings [--lang CODE]");
 
 int runStrings(const QStringList& args) {
+    CliArguments cli(usage, {
+        {"lang", "The interface language.", "CODE"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    if (!cli.positional().isEmpty()) return cli.usageError();
     AppLanguage language = AppLanguage::current();
-    for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == u"--lang" && i + 1 < args.size()) {
-            const auto matched = AppLanguage::match(args[++i]);
-            if (!matched) {
-                cliErr(QStringLiteral("strings: \"%1\" names no interface language").arg(args[i]));
-                return 2;
-            }
-            language = *matched;
-        } else {
-            return cliUsage(usage);
+    for (const auto& [option, value] : cli.inOrder()) {
+        const auto matched = AppLanguage::match(value);
+        if (!matched) {
+            cliErr(QStringLiteral("strings: \"%1\" names no interface language").arg(value));
+            return 2;
         }
+        language = *matched;
     }
     // The language is passed to each lookup rather than stored, so the user's choice is untouched.
     for (const auto& property : S::textProperties())

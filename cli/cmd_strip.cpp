@@ -1,4 +1,5 @@
 // strip: remove all metadata from a file by re-encoding its upright pixels in place.
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/ImageMetadataService.h"
 
@@ -6,8 +7,10 @@
 
 namespace {
 
-int runStrip(const QStringList& args) {
-    if (args.size() != 1 || args[0].startsWith(u'-')) return cliUsage(QStringLiteral("strip FILE"));
+int runStrip(const QStringList& arguments) {
+    CliArguments cli(QStringLiteral("strip FILE"));
+    if (const auto exit = cli.parse(arguments, 1)) return *exit;
+    const QStringList args = cli.positional();
     const ImageMetadataService service;
     try {
         service.stripMetadataInPlace(args[0]);

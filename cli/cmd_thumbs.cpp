@@ -10,8 +10,10 @@ int runThumbs(const QStringList& args) {
     FolderBatchRequest defaults;
     defaults.maxEdge = 220;
     defaults.quality = 0.75;
-    const auto request = parseFolderBatchArguments(args, defaults);
-    if (!request || request->format != ImageExportFormat::jpeg) return cliUsage(kUsage);
+    int exit = 0;
+    const auto request = parseFolderBatchArguments(args, defaults, kUsage, exit);
+    if (!request) return exit;
+    if (request->format != ImageExportFormat::jpeg) return cliUsage(kUsage);
     return runFolderBatchCommand(*request);
 }
 

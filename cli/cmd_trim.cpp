@@ -1,5 +1,6 @@
 // trim: crop an image to its visible pixels plus a margin.
 #include "cli/BackgroundCliSupport.h"
+#include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/imaging/VisionAIService.h"
@@ -9,25 +10,23 @@ namespace {
 const QString kUsage = QStringLiteral("trim FILE [--margin PX] -o OUT.png");
 
 int runTrim(const QStringList& args) {
-    if (args.isEmpty()) return cliUsage(kUsage);
-    QString output;
+    CliArguments cli(kUsage, {
+        {"o", "The PNG to write.", "OUT.png"},
+        {"margin", "Pixels kept around the content.", "PX"},
+    });
+    if (const auto exit = cli.parse(args)) return *exit;
+    const QString output = cli.value(QStringLiteral("o"));
+    if (cli.positional().size() != 1 || output.isEmpty()) return cli.usageError();
+    const QString input = cli.positional().front();
     int margin = 8;
-    for (int i = 1; i < args.size(); ++i) {
-        if (i + 1 >= args.size()) return cliUsage(kUsage);
-        if (args[i] == u"-o") {
-            output = args[++i];
-        } else if (args[i] == u"--margin") {
-            bool ok = false;
-            margin = args[++i].toInt(&ok);
-            if (!ok || margin < 0) return cliUsage(kUsage);
-        } else {
-            return cliUsage(kUsage);
-        }
+    if (cli.isSet(QStringLiteral("margin"))) {
+        bool ok = false;
+        margin = cli.value(QStringLiteral("margin")).toInt(&ok);
+        if (!ok || margin < 0) return cli.usageError();
     }
-    if (output.isEmpty()) return cliUsage(kUsage);
-    const auto image = FolderBrowserService().loadOrientedCGImage(args[0]);
+    const auto image = FolderBrowserService().loadOrientedCGImage(input);
     if (!image) {
-        cliErr(QStringLiteral("%1: could not decode the image").arg(args[0]));
+        cliErr(QStringLiteral("%1: could not decode the image").arg(input));
         return 1;
     }
     const QImage trimmed = VisionAIService::trimTransparentBorders(*image, margin);

@@ -1,3 +1,4 @@
+#include "core/imaging/StudioEffectsService.h"
 #include "core/model/EditAdjustments.h"
 #include "tests/effects/EffectsTestSupport.h"
 
@@ -57,5 +58,41 @@ TEST(FrameCommand, RejectsBadInputWithoutWriting) {
     result = runCli({QStringLiteral("frame"), testsupport::fixture(QStringLiteral("bad/corrupt-header.jpg")),
                      QStringLiteral("-o"), out});
     EXPECT_NE(result.exitCode, 0);
+    EXPECT_FALSE(QFile::exists(out));
+}
+
+// An effect that is on but can't be drawn fails the output: the bare photo must not be written
+// as if it had its frame or watermark. The preview forms keep their photo.
+TEST(FrameCommand, AnEffectThatCannotBeDrawnFailsWithoutWriting) {
+    const QImage photo = effectstest::solid(40, 30, Qt::red);
+    const StudioEffectsService effects;
+    BeautifySettings hugeFrame;
+    hugeFrame.enabled = true;
+    hugeFrame.padding = 2000; // a canvas far beyond the size limits
+    EXPECT_FALSE(effects.tryApplyBeautifyFrame(hugeFrame, photo));
+    EXPECT_EQ(effects.applyBeautifyFrame(hugeFrame, photo).cacheKey(), photo.cacheKey());
+    EXPECT_EQ(effects.tryApplyBeautifyFrame(BeautifySettings(), photo)->cacheKey(), photo.cacheKey())
+        << "off";
+    WatermarkSettings hugeText;
+    hugeText.enabled = true;
+    hugeText.text = QStringLiteral("HELLO");
+    hugeText.fontSize = 1e7;
+    EXPECT_FALSE(effects.tryApplyWatermark(hugeText, photo));
+    EXPECT_EQ(effects.applyWatermark(hugeText, photo).cacheKey(), photo.cacheKey());
+
+    QTemporaryDir dir;
+    const QString input = testsupport::writeImage(dir, QStringLiteral("shot.png"), photo);
+    const QString out = dir.filePath(QStringLiteral("framed.png"));
+    auto result = runCli({QStringLiteral("frame"), input, QStringLiteral("-o"), out,
+                          QStringLiteral("--padding"), QStringLiteral("2000")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("frame could not be drawn"))) << result.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+    result = runCli({QStringLiteral("frame"), input, QStringLiteral("-o"), out, QStringLiteral("--no-frame"),
+                     QStringLiteral("--watermark"), QStringLiteral("HELLO"), QStringLiteral("--font-size"),
+                     QStringLiteral("10000000")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains(QStringLiteral("watermark could not be drawn")))
+        << result.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
 }

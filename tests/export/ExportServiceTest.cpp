@@ -1,9 +1,9 @@
+#include "core/common/AtomicFileWriter.h"
 #include "core/files/ImageExportError.h"
 #include "core/files/ImageExportService.h"
 #include "core/files/imageio/ImageDestination.h"
 #include "core/files/imageio/ImageProperties.h"
 #include "core/files/imageio/ImageSource.h"
-#include "imagecodec/AtomicFileWriter.h"
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
@@ -346,6 +346,25 @@ TEST(ExportCli, ExportAndEstimateAgree) {
         testsupport::runCli({"export", input, "-o", dir.filePath("none/x.png"), "--format", "png"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_TRUE(missing.err.contains("No such file or directory"));
+}
+
+// A resize beyond what may be allocated must fail the export: writing the photo at its own size
+// would pass an unresized file off as the one asked for.
+TEST(ExportCli, AResizeThatCannotBeMadeFailsWithoutWriting) {
+    QTemporaryDir dir;
+    ImageExportOptions options = optionsFor(ImageExportFormat::png);
+    options.resizeEnabled = true;
+    options.targetWidth = options.targetHeight = 70000;
+    const QString direct = dir.filePath("direct.png");
+    EXPECT_THROW(ImageExportService().exportImage(gradient(40, 30), options, direct), ImageExportError);
+    EXPECT_FALSE(QFile::exists(direct));
+
+    const QString out = dir.filePath("huge.png");
+    const auto result = testsupport::runCli({"export", testsupport::fixture("photos/hopper.png"), "-o", out,
+                                             "--format", "png", "--size", "70000x70000"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.err.contains("70000 x 70000")) << result.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 } // namespace
