@@ -26,7 +26,10 @@ Recursive coefficients(double sigma) {
     const double b1 = 2.44413 * q + 2.85619 * q2 + 1.26661 * q3;
     const double b2 = -(1.4281 * q2 + 1.26661 * q3);
     const double b3 = 0.422205 * q3;
-    return {float(1 - (b1 + b2 + b3) / b0), float(b1 / b0), float(b2 / b0), float(b3 / b0)};
+    // B is 1 less the feedback as it is stored, not as computed: with the feedback near 1 any
+    // difference between the two is the recursion's gain error, which a flat plane shows as drift.
+    const float f1 = float(b1 / b0), f2 = float(b2 / b0), f3 = float(b3 / b0);
+    return {float(1.0 - double(f1) - double(f2) - double(f3)), f1, f2, f3};
 }
 
 // One line (stride apart) forward then backward; the edges start in their steady state, which
