@@ -68,7 +68,8 @@ std::optional<Request> parse(const QStringList& args, int& exit) {
         {"time", "Print how long the render took."},
     });
     for (const auto& [name, field] : numbers)
-        cli.option({name}, QStringLiteral("Set the recipe's %1.").arg(name), QStringLiteral("X"));
+        cli.option({name}, QStringLiteral("Set the recipe's %1.").arg(name),
+                   field == &EditAdjustments::straightenDegrees ? QStringLiteral("DEGREES") : QStringLiteral("X"));
     if (const auto code = cli.parse(args)) {
         exit = *code;
         return std::nullopt;
