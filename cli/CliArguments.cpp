@@ -37,6 +37,15 @@ std::optional<int> CliArguments::parse(const QStringList& args, std::optional<qs
     return std::nullopt;
 }
 
+bool CliArguments::integer(const QString& name, int& value, int lowest, int highest) const {
+    if (!parser_.isSet(name)) return true;
+    bool ok = false;
+    const int parsed = parser_.value(name).toInt(&ok);
+    if (!ok || parsed < lowest || parsed > highest) return false;
+    value = parsed;
+    return true;
+}
+
 std::vector<std::pair<QString, QString>> CliArguments::inOrder() const {
     std::vector<std::pair<QString, QString>> found;
     std::map<QString, qsizetype> used; // values taken so far, per option

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <initializer_list>
+#include <limits>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -36,6 +37,10 @@ class CliArguments {
     bool isSet(const QString& name) const { return parser_.isSet(name); }
     QString value(const QString& name) const { return parser_.value(name); }
     QStringList positional() const { return parser_.positionalArguments(); }
+    // Reads whole-number option `name` into `value` when it is given; false when it is given but
+    // is not a whole number from `lowest` to `highest`.
+    bool integer(const QString& name, int& value, int lowest = std::numeric_limits<int>::min(),
+                 int highest = std::numeric_limits<int>::max()) const;
     // Every option given, in the order given (a repeated one each time), with its value (empty
     // for a switch); under the name it was registered with first.
     std::vector<std::pair<QString, QString>> inOrder() const;

@@ -84,17 +84,11 @@ int runThumb(const QStringList& args) {
         {"o", "The PNG to write.", "OUT.png"},
         {"max", "The longest side at most.", "N"},
     });
-    if (const auto exit = cli.parse(args)) return *exit;
-    const QString out = cli.value(QStringLiteral("o"));
-    if (cli.positional().size() != 1 || out.isEmpty()) return cli.usageError();
-    const QString file = cli.positional().front();
-    std::optional<int> max;
-    if (cli.isSet(QStringLiteral("max"))) {
-        bool ok = false;
-        const int v = cli.value(QStringLiteral("max")).toInt(&ok);
-        if (!ok || v <= 0) return cli.usageError();
-        max = v;
-    }
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString file = cli.positional().front(), out = cli.value(QStringLiteral("o"));
+    int side = 0;
+    if (out.isEmpty() || !cli.integer(QStringLiteral("max"), side, 1)) return cli.usageError();
+    const std::optional<int> max = side > 0 ? std::optional<int>(side) : std::nullopt;
     FolderBrowserService browser;
     QString failure;
     const auto image = browser.loadOrientedCGImage(file, max, &failure);

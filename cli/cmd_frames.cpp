@@ -18,11 +18,7 @@ int runFrames(const QStringList& args) {
     const QString file = cli.positional().front();
     const QString extractDir = cli.value(QStringLiteral("extract"));
     int maxFrames = AnimatedImageService::defaultMaxFrames;
-    if (cli.isSet(QStringLiteral("max"))) {
-        bool ok = false;
-        maxFrames = cli.value(QStringLiteral("max")).toInt(&ok);
-        if (!ok || maxFrames < 1) return cli.usageError();
-    }
+    if (!cli.integer(QStringLiteral("max"), maxFrames, 1)) return cli.usageError();
     if (!QFileInfo(file).isFile()) {
         cliErr(QStringLiteral("%1: no such file").arg(file));
         return 1;

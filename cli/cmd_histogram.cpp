@@ -15,11 +15,7 @@ int runHistogram(const QStringList& args) {
     if (const auto exit = cli.parse(args, 1)) return *exit;
     const QString file = cli.positional().front();
     int bins = 48;
-    if (cli.isSet(QStringLiteral("bins"))) {
-        bool ok = false;
-        bins = cli.value(QStringLiteral("bins")).toInt(&ok);
-        if (!ok || bins > 4096) return cli.usageError();
-    }
+    if (!cli.integer(QStringLiteral("bins"), bins, std::numeric_limits<int>::min(), 4096)) return cli.usageError();
     try {
         TaviImageCodecEngine engine;
         const TaviImageRGBHistogram histogram = engine.computeHistogram(engine.loadCGImage(file), bins);

@@ -15,11 +15,7 @@ int runPalette(const QStringList& args) {
     if (const auto exit = cli.parse(args, 1)) return *exit;
     const QString file = cli.positional().front();
     int maxColors = 5;
-    if (cli.isSet(QStringLiteral("max"))) {
-        bool ok = false;
-        maxColors = cli.value(QStringLiteral("max")).toInt(&ok);
-        if (!ok) return cli.usageError();
-    }
+    if (!cli.integer(QStringLiteral("max"), maxColors)) return cli.usageError();
     try {
         TaviImageCodecEngine engine;
         for (const QString& color : engine.extractDominantHexPalette(engine.loadCGImage(file), maxColors))

@@ -14,16 +14,10 @@ int runTrim(const QStringList& args) {
         {"o", "The PNG to write.", "OUT.png"},
         {"margin", "Pixels kept around the content.", "PX"},
     });
-    if (const auto exit = cli.parse(args)) return *exit;
-    const QString output = cli.value(QStringLiteral("o"));
-    if (cli.positional().size() != 1 || output.isEmpty()) return cli.usageError();
-    const QString input = cli.positional().front();
+    if (const auto exit = cli.parse(args, 1)) return *exit;
+    const QString input = cli.positional().front(), output = cli.value(QStringLiteral("o"));
     int margin = 8;
-    if (cli.isSet(QStringLiteral("margin"))) {
-        bool ok = false;
-        margin = cli.value(QStringLiteral("margin")).toInt(&ok);
-        if (!ok || margin < 0) return cli.usageError();
-    }
+    if (output.isEmpty() || !cli.integer(QStringLiteral("margin"), margin, 0)) return cli.usageError();
     const auto image = FolderBrowserService().loadOrientedCGImage(input);
     if (!image) {
         cliErr(QStringLiteral("%1: could not decode the image").arg(input));
