@@ -297,6 +297,22 @@ TEST_F(EditorGrid, ThumbnailsArriveInFolderOrder) {
     for (const QImage& thumb : editor.thumbnails()) EXPECT_EQ(std::max(thumb.width(), thumb.height()), 220);
 }
 
+TEST_F(EditorGrid, OpeningAnotherFolderStopsTheLoaderOfTheFirst) {
+    QTemporaryDir first, second;
+    QStringList names;
+    for (int i = 0; i < 40; ++i) names << QStringLiteral("f%1.png").arg(i);
+    writeImages(first, names, QSize(800, 600));
+    writeImages(second, {"s1.png", "s2.png"});
+    editor.openURLs({first.path()});
+    const QStringList firstImages = editor.folderImages();
+    editor.openURLs({second.path()}); // before the first folder's thumbnails are read
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    int fromFirst = 0;
+    for (const QString& path : firstImages) fromFirst += editor.thumbnails().contains(path);
+    EXPECT_LT(fromFirst, firstImages.size());
+    for (const QString& path : editor.folderImages()) EXPECT_TRUE(editor.thumbnails().contains(path));
+}
+
 TEST_F(EditorGrid, ThumbnailMemoryIsBoundedAroundTheCurrentImage) {
     QTemporaryDir dir;
     QStringList names;
