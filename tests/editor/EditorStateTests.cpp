@@ -76,3 +76,22 @@ TEST_F(EditorState, TransparencyAndUnsavedEditsFollowTheEdit) {
     editor.setBgSettings(studio); // transparent fill by default
     EXPECT_TRUE(editor.isShowingTransparency());
 }
+
+TEST_F(EditorState, EveryPublishedPropertyHasItsOwnChangeSignal) {
+    const QMetaObject* meta = editor.metaObject();
+    QSet<int> signalIndices;
+    QStringList names;
+    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
+        const QMetaProperty property = meta->property(i);
+        names << property.name();
+        EXPECT_TRUE(property.hasNotifySignal()) << property.name();
+        signalIndices.insert(property.notifySignalIndex());
+        // AppLanguage has no default value, so it can't travel in a QVariant; views read it
+        // through language() like every other property.
+        if (QByteArray(property.name()) != "language") EXPECT_TRUE(property.read(&editor).isValid()) << property.name();
+    }
+    EXPECT_EQ(signalIndices.size(), names.size());
+    for (const char* name : {"folderImages", "renderedDisplayImage", "adjustments", "annotations", "canUndo",
+                             "toastMessage", "exportOptions", "thumbnails", "language", "batchProgressText"})
+        EXPECT_TRUE(names.contains(QString::fromLatin1(name))) << name;
+}
