@@ -18,7 +18,7 @@
 namespace {
 
 class NoPlatform : public PlatformServices {
-public:
+  public:
     QStringList runOpenPanel(const OpenPanelOptions&) override { return {}; }
     std::optional<QString> runSavePanel(const SavePanelOptions&) override { return {}; }
     std::optional<QString> runFolderPanel(const QString&, bool) override { return {}; }
@@ -103,10 +103,14 @@ void arrowKey(benchmark::State& state, bool prefetch) {
     }
 }
 
-void BM_ArrowKeyToPreview(benchmark::State& state) { arrowKey(state, false); }
+void BM_ArrowKeyToPreview(benchmark::State& state) {
+    arrowKey(state, false);
+}
 BENCHMARK(BM_ArrowKeyToPreview)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(12);
 
-void BM_ArrowKeyToPrefetchedPreview(benchmark::State& state) { arrowKey(state, true); }
+void BM_ArrowKeyToPrefetchedPreview(benchmark::State& state) {
+    arrowKey(state, true);
+}
 BENCHMARK(BM_ArrowKeyToPrefetchedPreview)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(12);
 
 // The peer: the whole `vipsthumbnail -s 1800` process on the same files.
@@ -116,8 +120,8 @@ void BM_VipsThumbnail1800(benchmark::State& state) {
     int i = 0;
     for (auto _ : state) {
         QProcess process;
-        process.start(QStringLiteral("vipsthumbnail"),
-                      {files[i++ % files.size()], QStringLiteral("-s"), QStringLiteral("1800"), QStringLiteral("-o"), out});
+        process.start(QStringLiteral("vipsthumbnail"), {files[i++ % files.size()], QStringLiteral("-s"),
+                                                        QStringLiteral("1800"), QStringLiteral("-o"), out});
         if (!process.waitForFinished(60000) || process.exitCode() != 0) {
             state.SkipWithError("vipsthumbnail failed");
             break;
@@ -190,8 +194,10 @@ void BM_SteppingThroughFortyPhotos(benchmark::State& state) {
             editor.navigateNext();
             editor.waitForBackgroundWork();
             if (i % 20 == 0 || i == 10) {
-                state.counters[QStringLiteral("peak_after%1_MiB").arg(i).toStdString()] = statusKiB("VmHWM:") / 1024.0;
-                state.counters[QStringLiteral("rss_after%1_MiB").arg(i).toStdString()] = statusKiB("VmRSS:") / 1024.0;
+                state.counters[QStringLiteral("peak_after%1_MiB").arg(i).toStdString()] =
+                    statusKiB("VmHWM:") / 1024.0;
+                state.counters[QStringLiteral("rss_after%1_MiB").arg(i).toStdString()] =
+                    statusKiB("VmRSS:") / 1024.0;
             }
         }
     }

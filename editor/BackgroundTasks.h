@@ -10,25 +10,26 @@
 
 // A flag a task reads between steps (before each file, say) to stop early. Copies share it.
 class CancellationFlag {
-public:
+  public:
     CancellationFlag() : state_(std::make_shared<std::atomic<bool>>(false)) {}
     void cancel() const { state_->store(true, std::memory_order_relaxed); }
     bool isCancelled() const { return state_->load(std::memory_order_relaxed); }
 
-private:
+  private:
     std::shared_ptr<std::atomic<bool>> state_;
 };
 
 // Handed to a running task: its cancellation flag and the way back to the GUI thread.
 class TaskContext {
-public:
-    TaskContext(QPointer<QObject> owner, CancellationFlag flag) : owner_(std::move(owner)), flag_(std::move(flag)) {}
+  public:
+    TaskContext(QPointer<QObject> owner, CancellationFlag flag)
+        : owner_(std::move(owner)), flag_(std::move(flag)) {}
     bool isCancelled() const { return flag_.isCancelled(); }
     // Queues `fn` on the GUI thread; it runs there, after everything published before it, only
     // if the owner still exists then.
     void publish(std::function<void()> fn) const;
 
-private:
+  private:
     QPointer<QObject> owner_;
     CancellationFlag flag_;
 };
@@ -40,7 +41,7 @@ private:
 // gone is dropped.
 class BackgroundTasks : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class Priority { utility = 0, userInitiated = 5, interactive = 10 };
 
     // `owner` is the object whose life decides whether results are still wanted.
@@ -48,18 +49,20 @@ public:
 
     // Starts `work` on the pool. The returned future ends when `work` returns; whatever it
     // publishes is delivered later, on the GUI thread.
-    QFuture<void> start(Priority priority, const CancellationFlag& flag, std::function<void(const TaskContext&)> work);
+    QFuture<void> start(Priority priority, const CancellationFlag& flag,
+                        std::function<void(const TaskContext&)> work);
 
     // `work` computes a value on the pool; `publish` receives it on the GUI thread unless the
     // flag was cancelled before the work began (then neither runs).
     template <class R>
     QFuture<void> run(Priority priority, const CancellationFlag& flag, std::function<R()> work,
                       std::function<void(R)> publish) {
-        return start(priority, flag, [work = std::move(work), publish = std::move(publish)](const TaskContext& ctx) {
-            if (ctx.isCancelled()) return;
-            auto result = std::make_shared<R>(work());
-            ctx.publish([publish, result] { publish(std::move(*result)); });
-        });
+        return start(priority, flag,
+                     [work = std::move(work), publish = std::move(publish)](const TaskContext& ctx) {
+                         if (ctx.isCancelled()) return;
+                         auto result = std::make_shared<R>(work());
+                         ctx.publish([publish, result] { publish(std::move(*result)); });
+                     });
     }
 
     // Tasks started and not yet fully delivered (their last publication not yet run).
@@ -70,10 +73,10 @@ public:
 
     static QThreadPool& pool();
 
-Q_SIGNALS:
+  Q_SIGNALS:
     void becameIdle();
 
-private:
+  private:
     void finishOne();
 
     QPointer<QObject> owner_;

@@ -4,8 +4,7 @@
 
 // How the workspace shows the folder.
 enum class WorkspaceViewMode { single, grid, sideBySide };
-template <>
-struct EnumCases<WorkspaceViewMode> {
+template <> struct EnumCases<WorkspaceViewMode> {
     static constexpr std::array cases{
         std::pair{WorkspaceViewMode::single, "single"},
         std::pair{WorkspaceViewMode::grid, "grid"},
@@ -15,8 +14,7 @@ struct EnumCases<WorkspaceViewMode> {
 
 // The inspector's tabs, in their order.
 enum class InspectorTab { adjust, annotate, aiColor, studio, info };
-template <>
-struct EnumCases<InspectorTab> {
+template <> struct EnumCases<InspectorTab> {
     static constexpr std::array cases{
         std::pair{InspectorTab::adjust, "adjust"},   std::pair{InspectorTab::annotate, "annotate"},
         std::pair{InspectorTab::aiColor, "aiColor"}, std::pair{InspectorTab::studio, "studio"},
@@ -26,8 +24,7 @@ struct EnumCases<InspectorTab> {
 
 // What lies behind the image on the canvas.
 enum class CanvasBackdrop { dark, checkerboard, light };
-template <>
-struct EnumCases<CanvasBackdrop> {
+template <> struct EnumCases<CanvasBackdrop> {
     static constexpr std::array cases{
         std::pair{CanvasBackdrop::dark, "dark"},
         std::pair{CanvasBackdrop::checkerboard, "checkerboard"},
@@ -37,8 +34,7 @@ struct EnumCases<CanvasBackdrop> {
 
 // What a click of the eyedropper is for.
 enum class EyedropperPurpose { sampleColor, pickBackgroundKeyColor };
-template <>
-struct EnumCases<EyedropperPurpose> {
+template <> struct EnumCases<EyedropperPurpose> {
     static constexpr std::array cases{
         std::pair{EyedropperPurpose::sampleColor, "sampleColor"},
         std::pair{EyedropperPurpose::pickBackgroundKeyColor, "pickBackgroundKeyColor"},

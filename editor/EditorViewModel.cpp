@@ -20,7 +20,8 @@ EditorViewModel::~EditorViewModel() {
     thumbnailCancel_.cancel();
     thumbnailRequestCancel_.cancel();
     if (fullDecode_) fullDecode_->cancel.cancel();
-    for (const PendingDecode& p : std::as_const(prefetching_)) p.cancel.cancel();
+    for (const PendingDecode& p : std::as_const(prefetching_))
+        p.cancel.cancel();
 }
 
 void EditorViewModel::showToast(const QString& message, bool isError) {
@@ -52,7 +53,9 @@ std::optional<QString> EditorViewModel::currentURL() const {
     return folderImages().at(currentIndex());
 }
 
-bool EditorViewModel::hasImage() const { return renderedDisplayImage().has_value() && currentURL().has_value(); }
+bool EditorViewModel::hasImage() const {
+    return renderedDisplayImage().has_value() && currentURL().has_value();
+}
 
 bool EditorViewModel::hasUnsavedEdits() const {
     return !adjustments().isIdentity() || !annotations().isEmpty() || bgSettings().enabled ||

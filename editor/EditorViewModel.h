@@ -120,11 +120,13 @@ class EditorViewModel : public QObject {
     TAVI_PUBLISHED(bool, isCompareMode, setIsCompareMode, false)
     TAVI_PUBLISHED(double, compareSplit, setCompareSplit, 0.5)
     TAVI_PUBLISHED_READONLY(bool, isCropMode, setIsCropMode, false)
-    TAVI_PUBLISHED_READONLY(CropAspectRatio, selectedAspectRatio, setSelectedAspectRatio, CropAspectRatio::free)
+    TAVI_PUBLISHED_READONLY(CropAspectRatio, selectedAspectRatio, setSelectedAspectRatio,
+                            CropAspectRatio::free)
 
     // Tools
     TAVI_PUBLISHED_READONLY(bool, isEyedropperActive, setIsEyedropperActive, false)
-    TAVI_PUBLISHED_READONLY(EyedropperPurpose, eyedropperPurpose, setEyedropperPurpose, EyedropperPurpose::sampleColor)
+    TAVI_PUBLISHED_READONLY(EyedropperPurpose, eyedropperPurpose, setEyedropperPurpose,
+                            EyedropperPurpose::sampleColor)
     TAVI_PUBLISHED_READONLY(OptionalSampledColor, sampledColor, setSampledColor)
     TAVI_PUBLISHED_READONLY(AnnotationTool, activeTool, setActiveTool, AnnotationTool::arrow)
     TAVI_PUBLISHED(RGBAColor, markupColor, setMarkupColor, RGBAColor::red)
@@ -139,7 +141,8 @@ class EditorViewModel : public QObject {
     // Output
     TAVI_PUBLISHED(bool, showExportSheet, setShowExportSheet, false)
     TAVI_PUBLISHED(ImageExportOptions, exportOptions, setExportOptions)
-    TAVI_PUBLISHED_READONLY(QString, estimatedExportSizeText, setEstimatedExportSizeText, QStringLiteral("\u2026"))
+    TAVI_PUBLISHED_READONLY(QString, estimatedExportSizeText, setEstimatedExportSizeText,
+                            QStringLiteral("\u2026"))
     TAVI_PUBLISHED(bool, showBatchSheet, setShowBatchSheet, false)
     TAVI_PUBLISHED(ImageExportFormat, batchFormat, setBatchFormat, ImageExportFormat::jpeg)
     TAVI_PUBLISHED(double, batchQuality, setBatchQuality, 0.88)
@@ -155,7 +158,7 @@ class EditorViewModel : public QObject {
     TAVI_PUBLISHED_READONLY(OptionalString, toastMessage, setToastMessage)
     TAVI_PUBLISHED_READONLY(bool, toastIsError, setToastIsError, false)
 
-public:
+  public:
     explicit EditorViewModel(PlatformServices& platform, QObject* parent = nullptr);
     ~EditorViewModel() override;
 
@@ -246,7 +249,7 @@ public:
     }
     int prefetchedPreviewCount() const { return previewCache_.size(); }
 
-private:
+  private:
     // A decode running on the pool; its result slot is filled when the future ends.
     struct PendingDecode {
         QFuture<void> done;

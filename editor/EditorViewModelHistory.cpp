@@ -12,7 +12,9 @@ constexpr int kMaxUndoSnapshots = 40;
 
 } // namespace
 
-EditSnapshot EditorViewModel::currentSnapshot() const { return {adjustments(), annotations(), bgSettings()}; }
+EditSnapshot EditorViewModel::currentSnapshot() const {
+    return {adjustments(), annotations(), bgSettings()};
+}
 
 void EditorViewModel::restoreSnapshot(const EditSnapshot& snapshot) {
     setAdjustments(snapshot.adjustments);
@@ -29,7 +31,8 @@ void EditorViewModel::pushUndoSnapshot() {
     EditSnapshot snapshot = currentSnapshot();
     if (!undoStack_.isEmpty() && undoStack_.last() == snapshot) return;
     undoStack_.append(std::move(snapshot));
-    while (undoStack_.size() > kMaxUndoSnapshots) undoStack_.removeFirst();
+    while (undoStack_.size() > kMaxUndoSnapshots)
+        undoStack_.removeFirst();
     redoStack_.clear();
     updateHistoryFlags();
 }
@@ -192,7 +195,8 @@ void EditorViewModel::refreshPreview() {
     const double scale = previewSourceScale(*base);
     QImage image = *base;
     if (bgSettings().enabled) {
-        const std::optional<QImage>& mask = previewSubjectMaskCG_ ? previewSubjectMaskCG_ : fullSubjectMaskCG_;
+        const std::optional<QImage>& mask =
+            previewSubjectMaskCG_ ? previewSubjectMaskCG_ : fullSubjectMaskCG_;
         if (mask) {
             try {
                 QImage composite = services_->visionAI.compositeWithBackground(image, *mask, bgSettings());
@@ -219,7 +223,8 @@ void EditorViewModel::refreshAnnotationsOnly() {
     }
     QList<AnnotationItem> items = annotations();
     if (draftAnnotation()) items.append(*draftAnnotation());
-    const bool outlineSelection = selectedTab() == InspectorTab::annotate && activeTool() == AnnotationTool::select;
+    const bool outlineSelection =
+        selectedTab() == InspectorTab::annotate && activeTool() == AnnotationTool::select;
     const std::optional<QUuid> selected = outlineSelection ? selectedAnnotationID() : std::nullopt;
     setRenderedDisplayImage(services_->annotationRenderer.render(items, *cachedAdjustedPreviewCG_, selected));
 }
@@ -241,16 +246,19 @@ std::optional<QImage> EditorViewModel::renderFullResolutionOutput() {
         }
     }
     const bool composite = bgSettings().enabled && fullSubjectMaskCG_;
-    FullResolutionKey key{adjustments(), annotations(), bgSettings(), currentFrameIndex(), source->cacheKey(),
-                          composite ? fullSubjectMaskCG_->cacheKey() : 0};
+    FullResolutionKey key{adjustments(),      annotations(),
+                          bgSettings(),       currentFrameIndex(),
+                          source->cacheKey(), composite ? fullSubjectMaskCG_->cacheKey() : 0};
     // The export sheet asks on every keystroke of its size fields; the pixels only change with
     // the edit.
-    if (fullResolutionKey_ && *fullResolutionKey_ == key && fullResolutionResult_) return fullResolutionResult_;
+    if (fullResolutionKey_ && *fullResolutionKey_ == key && fullResolutionResult_)
+        return fullResolutionResult_;
 
     QImage image = *source;
     if (composite) {
         try {
-            QImage composited = services_->visionAI.compositeWithBackground(image, *fullSubjectMaskCG_, bgSettings());
+            QImage composited =
+                services_->visionAI.compositeWithBackground(image, *fullSubjectMaskCG_, bgSettings());
             if (!composited.isNull()) image = composited;
         } catch (const std::exception&) {
         }
@@ -288,7 +296,8 @@ void EditorViewModel::pasteCopiedEdits() {
     pasted.cropRect = adjustments().cropRect;
     setAdjustments(pasted);
     refreshPreview();
-    showToast(S::t(QStringLiteral("Adjustments pasted"), QStringLiteral("Düzenleme ayarları uygulandı")), false);
+    showToast(S::t(QStringLiteral("Adjustments pasted"), QStringLiteral("Düzenleme ayarları uygulandı")),
+              false);
 }
 
 void EditorViewModel::saveCurrentAsCustomPreset() {

@@ -76,19 +76,23 @@ void EditorViewModel::setFolder(const QStringList& images, int index) {
         ++folderGeneration_;
         dropPrefetch();
         folderPositions_.clear();
-        for (int i = 0; i < images.size(); ++i) folderPositions_.insert(images[i], i);
+        for (int i = 0; i < images.size(); ++i)
+            folderPositions_.insert(images[i], i);
         setFolderImages(images);
     }
     setCurrentIndex(index);
 }
 
 void EditorViewModel::dropPrefetch() {
-    for (const PendingDecode& pending : std::as_const(prefetching_)) pending.cancel.cancel();
+    for (const PendingDecode& pending : std::as_const(prefetching_))
+        pending.cancel.cancel();
     prefetching_.clear();
     previewCache_.clear();
 }
 
-void EditorViewModel::stopAnimationPlayback() { setIsPlayingAnimation(false); }
+void EditorViewModel::stopAnimationPlayback() {
+    setIsPlayingAnimation(false);
+}
 
 void EditorViewModel::loadCurrentImage() {
     const std::optional<QString> url = currentURL();
@@ -206,15 +210,15 @@ void EditorViewModel::startFullDecode(const QString& path) {
     decode.result = std::make_shared<std::optional<QImage>>();
     decode.stamp = FileStamp::of(path);
     const quint64 generation = loadGeneration_;
-    decode.done = tasks_->start(BackgroundTasks::Priority::userInitiated, decode.cancel,
-                                [this, services = services_, path, result = decode.result,
-                                 generation](const TaskContext& ctx) {
-                                    if (ctx.isCancelled()) return;
-                                    *result = services->browser.loadOrientedCGImage(path);
-                                    ctx.publish([this, generation] {
-                                        if (generation == loadGeneration_) adoptFullDecode();
-                                    });
-                                });
+    decode.done = tasks_->start(
+        BackgroundTasks::Priority::userInitiated, decode.cancel,
+        [this, services = services_, path, result = decode.result, generation](const TaskContext& ctx) {
+            if (ctx.isCancelled()) return;
+            *result = services->browser.loadOrientedCGImage(path);
+            ctx.publish([this, generation] {
+                if (generation == loadGeneration_) adoptFullDecode();
+            });
+        });
     fullDecode_ = decode;
 }
 
@@ -283,7 +287,8 @@ void EditorViewModel::loadAnimationIfPresent(const QString& path) {
     tasks_->run<std::optional<AnimatedImageSequence>>(
         BackgroundTasks::Priority::userInitiated, CancellationFlag(),
         [services, path] {
-            return services->animatedService.loadAnimationIfAnimated(path, AnimatedImageService::defaultMaxFrames);
+            return services->animatedService.loadAnimationIfAnimated(path,
+                                                                     AnimatedImageService::defaultMaxFrames);
         },
         [this, path, generation](std::optional<AnimatedImageSequence> sequence) {
             // A result for an image the user has left is dropped.
@@ -324,7 +329,8 @@ void EditorViewModel::startThumbnailLoader(const QStringList& paths, const Cance
                   [this, services = services_, paths](const TaskContext& ctx) {
                       for (const QString& path : paths) {
                           if (ctx.isCancelled()) return;
-                          std::optional<QImage> thumb = services->browser.loadOrientedCGImage(path, kThumbnailMaxPixelSize);
+                          std::optional<QImage> thumb =
+                              services->browser.loadOrientedCGImage(path, kThumbnailMaxPixelSize);
                           if (!thumb) continue;
                           ctx.publish([this, path, image = *thumb] { storeThumbnail(path, image); });
                       }
@@ -344,7 +350,8 @@ void EditorViewModel::storeThumbnail(const QString& path, const QImage& image) {
         int farthestDistance = -1;
         for (auto it = thumbnails_.begin(); it != thumbnails_.end(); ++it) {
             const auto position = folderPositions_.constFind(it.key());
-            const int distance = position == folderPositions_.cend() ? INT_MAX : std::abs(*position - currentIndex());
+            const int distance =
+                position == folderPositions_.cend() ? INT_MAX : std::abs(*position - currentIndex());
             if (distance > farthestDistance) {
                 farthestDistance = distance;
                 farthest = it;

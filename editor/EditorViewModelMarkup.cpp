@@ -82,8 +82,13 @@ void EditorViewModel::beginAnnotation(NormalizedPoint point) {
     setSelectedAnnotationID(std::nullopt);
     const AnnotationTool tool = activeTool();
     if (tool == AnnotationTool::stepNumber || tool == AnnotationTool::text) {
-        AnnotationItem item{.tool = tool, .start = point, .end = point, .color = markupColor(),
-                            .lineWidth = markupStrokeWidth(), .stepIndex = 1, .redactStrength = 0.65};
+        AnnotationItem item{.tool = tool,
+                            .start = point,
+                            .end = point,
+                            .color = markupColor(),
+                            .lineWidth = markupStrokeWidth(),
+                            .stepIndex = 1,
+                            .redactStrength = 0.65};
         if (tool == AnnotationTool::stepNumber) {
             item.stepIndex = nextStepNumber();
         } else {
@@ -99,8 +104,12 @@ void EditorViewModel::beginAnnotation(NormalizedPoint point) {
         refreshAnnotationsOnly();
         return;
     }
-    AnnotationItem draft{.tool = tool, .start = point, .end = point, .color = markupColor(),
-                         .lineWidth = markupStrokeWidth(), .stepIndex = 1,
+    AnnotationItem draft{.tool = tool,
+                         .start = point,
+                         .end = point,
+                         .color = markupColor(),
+                         .lineWidth = markupStrokeWidth(),
+                         .stepIndex = 1,
                          .redactStrength = markupRedactStrength()};
     if (tool == AnnotationTool::freehand) draft.points = {point};
     setDraftAnnotation(draft);
@@ -143,7 +152,8 @@ void EditorViewModel::deleteSelectedAnnotation() {
     if (!selectedAnnotationID()) return;
     QList<AnnotationItem> items = annotations();
     const QUuid id = *selectedAnnotationID();
-    const auto found = std::find_if(items.begin(), items.end(), [&](const AnnotationItem& a) { return a.id == id; });
+    const auto found =
+        std::find_if(items.begin(), items.end(), [&](const AnnotationItem& a) { return a.id == id; });
     if (found == items.end()) return;
     pushUndoSnapshot();
     items.erase(found);

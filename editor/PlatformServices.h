@@ -11,7 +11,7 @@
 // window itself; the window layer gives it an implementation, tests a scripted one. Every call
 // comes from the GUI thread unless its comment says otherwise.
 class PlatformServices {
-public:
+  public:
     virtual ~PlatformServices() = default;
 
     struct OpenPanelOptions {

@@ -41,6 +41,7 @@ void PreviewBaseCache::insert(const QString& path, const FileStamp& stamp, const
 
 qint64 PreviewBaseCache::bytes() const {
     qint64 total = 0;
-    for (const Entry& e : entries_) total += e.image.sizeInBytes();
+    for (const Entry& e : entries_)
+        total += e.image.sizeInBytes();
     return total;
 }

@@ -18,7 +18,7 @@ struct FileStamp {
 // through a folder shows the next photo at once. Bounded by entries and bytes, least recently
 // used first out; the editor clears it when the folder changes. GUI thread only.
 class PreviewBaseCache {
-public:
+  public:
     PreviewBaseCache(int maxEntries = 4, qint64 maxBytes = 64ll * 1024 * 1024)
         : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
 
@@ -30,7 +30,7 @@ public:
     int size() const { return static_cast<int>(entries_.size()); }
     qint64 bytes() const;
 
-private:
+  private:
     struct Entry {
         QString path;
         FileStamp stamp;

@@ -38,13 +38,15 @@ TEST_F(EditorHistory, KeepsTheLastFortyDistinctStates) {
         setExposure(i);
         editor.refreshPreview();
     }
-    for (int i = 0; i < 40; ++i) editor.undo();
+    for (int i = 0; i < 40; ++i)
+        editor.undo();
     EXPECT_EQ(editor.adjustments().exposure, 5); // the state after the fifth change
     EXPECT_FALSE(editor.canUndo());
     editor.undo();
     EXPECT_EQ(editor.adjustments().exposure, 5);
     EXPECT_TRUE(editor.canRedo());
-    for (int i = 0; i < 40; ++i) editor.redo();
+    for (int i = 0; i < 40; ++i)
+        editor.redo();
     EXPECT_EQ(editor.adjustments().exposure, 45);
     EXPECT_FALSE(editor.canRedo());
 }
@@ -189,7 +191,8 @@ TEST_F(EditorHistory, PastingARecipeKeepsTheCropAndPresetsKeepCropAndTurns) {
 
 TEST_F(EditorHistory, PresetsAreNamedAfterTheirCountWhenLeftBlank) {
     open();
-    for (const CustomEditPreset& p : editor.customPresets()) editor.deleteCustomPreset(p.id);
+    for (const CustomEditPreset& p : editor.customPresets())
+        editor.deleteCustomPreset(p.id);
     editor.setNewPresetName("Warm");
     editor.saveCurrentAsCustomPreset();
     EXPECT_EQ(editor.toastMessage(), QStringLiteral("Warm saved"));
@@ -199,12 +202,14 @@ TEST_F(EditorHistory, PresetsAreNamedAfterTheirCountWhenLeftBlank) {
     ASSERT_EQ(editor.customPresets().size(), 2);
     EXPECT_EQ(editor.toastMessage(), QStringLiteral("Preset 2 saved"));
     QStringList names;
-    for (const CustomEditPreset& p : editor.customPresets()) names << p.name;
+    for (const CustomEditPreset& p : editor.customPresets())
+        names << p.name;
     EXPECT_TRUE(names.contains("Preset 2"));
     editor.deleteCustomPreset(editor.customPresets().first().id);
     EXPECT_EQ(editor.customPresets().size(), 1);
     EXPECT_FALSE(editor.canUndo());
-    for (const CustomEditPreset& p : editor.customPresets()) editor.deleteCustomPreset(p.id);
+    for (const CustomEditPreset& p : editor.customPresets())
+        editor.deleteCustomPreset(p.id);
 }
 
 using EditorPreview = LoadedEditor;
@@ -213,7 +218,7 @@ TEST_F(EditorPreview, RunsTheChainInOrderAtThePreviewsScale) {
     open(QSize(3600, 2400)); // a preview of half the full size
     EditAdjustments a;
     a.exposure = 0.3;
-    a.clarity = 0.8;   // radii in full-size pixels: wrong if the preview scale is lost
+    a.clarity = 0.8; // radii in full-size pixels: wrong if the preview scale is lost
     a.sharpness = 0.6;
     a.cropRect = NormalizedCropRect(0.1, 0.1, 0.7, 0.8);
     a.watermark.enabled = true;

@@ -12,11 +12,14 @@ using namespace editortest;
 
 namespace {
 
-QString name(const QString& path) { return path.section(u'/', -1); }
+QString name(const QString& path) {
+    return path.section(u'/', -1);
+}
 
 QStringList names(const QStringList& paths) {
     QStringList out;
-    for (const QString& p : paths) out << name(p);
+    for (const QString& p : paths)
+        out << name(p);
     return out;
 }
 
@@ -185,7 +188,8 @@ TEST_F(EditorOpening, AnimationDetectedForAnImageLeftBehindIsDropped) {
     editor.navigatePrevious();
     ASSERT_TRUE(editor.waitForBackgroundWork());
     EXPECT_TRUE(editor.isAnimatedImage());
-    EXPECT_EQ(editor.totalFrameCount(), AnimatedImageService().loadAnimationIfAnimated(dir.filePath("a.gif"))->frameCount());
+    EXPECT_EQ(editor.totalFrameCount(),
+              AnimatedImageService().loadAnimationIfAnimated(dir.filePath("a.gif"))->frameCount());
     EXPECT_GT(editor.totalFrameCount(), 1);
     EXPECT_EQ(editor.currentFrameIndex(), 0);
 }
@@ -242,8 +246,11 @@ TEST_F(EditorNavigation, SteppingShowsPrefetchedNeighboursAndForgetsThemWithTheF
     EXPECT_GE(editor.prefetchedPreviewCount(), 3); // b and both neighbours
     editor.navigateNext();
     // The prefetched bitmap is the one shown, and it is the file's content.
-    const QImage expected = FolderBrowserService().loadOrientedCGImage(dir.filePath("c.png"), 1800)->convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    EXPECT_EQ(editor.renderedDisplayImage()->convertToFormat(QImage::Format_RGBA8888_Premultiplied), expected);
+    const QImage expected = FolderBrowserService()
+                                .loadOrientedCGImage(dir.filePath("c.png"), 1800)
+                                ->convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    EXPECT_EQ(editor.renderedDisplayImage()->convertToFormat(QImage::Format_RGBA8888_Premultiplied),
+              expected);
 
     // A file rewritten under the same name is decoded anew, never shown from the old prefetch.
     ASSERT_TRUE(editor.waitForBackgroundWork());
@@ -284,7 +291,8 @@ TEST(EditorGridFilter, TrimmedLowerCasedSubstringAndFavouritesOnly) {
 TEST_F(EditorGrid, ThumbnailsArriveInFolderOrder) {
     QTemporaryDir dir;
     QStringList names;
-    for (int i = 1; i <= 10; ++i) names << QStringLiteral("p%1.png").arg(i);
+    for (int i = 1; i <= 10; ++i)
+        names << QStringLiteral("p%1.png").arg(i);
     const QStringList images = writeImages(dir, names, QSize(400, 300));
     QStringList arrived;
     QObject::connect(&editor, &EditorViewModel::thumbnailsChanged, [&] {
@@ -294,13 +302,15 @@ TEST_F(EditorGrid, ThumbnailsArriveInFolderOrder) {
     editor.openURLs({dir.path()});
     ASSERT_TRUE(editor.waitForBackgroundWork());
     EXPECT_EQ(arrived, editor.folderImages());
-    for (const QImage& thumb : editor.thumbnails()) EXPECT_EQ(std::max(thumb.width(), thumb.height()), 220);
+    for (const QImage& thumb : editor.thumbnails())
+        EXPECT_EQ(std::max(thumb.width(), thumb.height()), 220);
 }
 
 TEST_F(EditorGrid, OpeningAnotherFolderStopsTheLoaderOfTheFirst) {
     QTemporaryDir first, second;
     QStringList names;
-    for (int i = 0; i < 40; ++i) names << QStringLiteral("f%1.png").arg(i);
+    for (int i = 0; i < 40; ++i)
+        names << QStringLiteral("f%1.png").arg(i);
     writeImages(first, names, QSize(800, 600));
     writeImages(second, {"s1.png", "s2.png"});
     editor.openURLs({first.path()});
@@ -308,15 +318,18 @@ TEST_F(EditorGrid, OpeningAnotherFolderStopsTheLoaderOfTheFirst) {
     editor.openURLs({second.path()}); // before the first folder's thumbnails are read
     ASSERT_TRUE(editor.waitForBackgroundWork());
     int fromFirst = 0;
-    for (const QString& path : firstImages) fromFirst += editor.thumbnails().contains(path);
+    for (const QString& path : firstImages)
+        fromFirst += editor.thumbnails().contains(path);
     EXPECT_LT(fromFirst, firstImages.size());
-    for (const QString& path : editor.folderImages()) EXPECT_TRUE(editor.thumbnails().contains(path));
+    for (const QString& path : editor.folderImages())
+        EXPECT_TRUE(editor.thumbnails().contains(path));
 }
 
 TEST_F(EditorGrid, ThumbnailMemoryIsBoundedAroundTheCurrentImage) {
     QTemporaryDir dir;
     QStringList names;
-    for (int i = 0; i < 12; ++i) names << QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0'));
+    for (int i = 0; i < 12; ++i)
+        names << QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0'));
     const QStringList paths = writeImages(dir, names, QSize(100, 100));
     const qint64 oneThumb = FolderBrowserService().loadOrientedCGImage(paths[0], 220)->sizeInBytes();
     editor.setThumbnailLimits(6, 4 * oneThumb);
@@ -332,7 +345,8 @@ TEST_F(EditorGrid, ThumbnailMemoryIsBoundedAroundTheCurrentImage) {
     editor.requestThumbnails(9, 11);
     ASSERT_TRUE(editor.waitForBackgroundWork());
     EXPECT_LE(editor.thumbnailBytes(), 4 * oneThumb);
-    for (int i = 9; i <= 11; ++i) EXPECT_TRUE(editor.thumbnails().contains(editor.folderImages()[i])) << i;
+    for (int i = 9; i <= 11; ++i)
+        EXPECT_TRUE(editor.thumbnails().contains(editor.folderImages()[i])) << i;
     EXPECT_FALSE(editor.thumbnails().contains(editor.folderImages()[0]));
 }
 
@@ -348,11 +362,12 @@ TEST(EditorToast, ASecondToastReplacesTheFirstAndRestartsTheTimer) {
         secondShownAt = clock.elapsed();
     });
     QSignalSpy spy(&editor, &EditorViewModel::toastMessageChanged);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return secondShownAt >= 0 && !editor.toastMessage().has_value(); }, 10000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return secondShownAt >= 0 && !editor.toastMessage().has_value(); }, 10000));
     // Cleared 3 s after the second toast (at about 4.5 s), not 3 s after the first (timers
     // may fire up to 5% early or late).
     EXPECT_GT(clock.elapsed(), 3500);
     EXPECT_GT(clock.elapsed() - secondShownAt, 2500);
-    EXPECT_EQ(spy.count(), 2); // "second", then cleared
+    EXPECT_EQ(spy.count(), 2);           // "second", then cleared
     EXPECT_FALSE(editor.toastIsError()); // kept from the last toast
 }

@@ -6,7 +6,8 @@ namespace {
 
 struct EditorMarkup : EditorFixture {
     void drag(std::initializer_list<NormalizedPoint> points) {
-        for (NormalizedPoint p : points) editor.handleMarkupDragChanged(p);
+        for (NormalizedPoint p : points)
+            editor.handleMarkupDragChanged(p);
         editor.handleMarkupDragEnded();
     }
     void SetUp() override {
@@ -154,7 +155,7 @@ TEST_F(EditorMarkup, DeletingNeedsASelectionAndTakesOneSnapshot) {
     drag({{0.1, 0.1}, {0.3, 0.3}});
     drag({{0.6, 0.6}, {0.9, 0.9}});
     editor.selectAnnotationTool(AnnotationTool::select);
-    editor.undo(); // leaves one item and something to redo
+    editor.undo();                     // leaves one item and something to redo
     editor.deleteSelectedAnnotation(); // nothing selected: no change, no snapshot
     EXPECT_EQ(editor.annotations().size(), 1);
     EXPECT_TRUE(editor.canRedo());

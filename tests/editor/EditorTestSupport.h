@@ -28,11 +28,13 @@ inline QImage sampleImage(int width, int height, QColor tint = QColor(200, 120, 
 }
 
 // A folder of generated images with the given names (written as their extension says).
-inline QStringList writeImages(const QTemporaryDir& dir, const QStringList& names, QSize size = QSize(64, 48)) {
+inline QStringList writeImages(const QTemporaryDir& dir, const QStringList& names,
+                               QSize size = QSize(64, 48)) {
     QStringList paths;
     int i = 0;
     for (const QString& name : names)
-        paths << testsupport::writeImage(dir, name, sampleImage(size.width(), size.height(), QColor::fromHsv((i++ * 40) % 360, 200, 220)));
+        paths << testsupport::writeImage(
+            dir, name, sampleImage(size.width(), size.height(), QColor::fromHsv((i++ * 40) % 360, 200, 220)));
     return paths;
 }
 

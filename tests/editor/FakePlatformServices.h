@@ -10,7 +10,7 @@
 // Records every call by name and answers from a script the test fills beforehand; an empty
 // script answers "cancelled" / "nothing".
 class FakePlatformServices : public PlatformServices {
-public:
+  public:
     QStringList calls;
     std::deque<QStringList> openPanelAnswers;
     QList<OpenPanelOptions> openPanelRequests;
@@ -83,9 +83,8 @@ public:
     void restoreApplicationWindows() override { calls << QStringLiteral("restore"); }
     void activateApplication() override { calls << QStringLiteral("activate"); }
 
-private:
-    template <class T>
-    static T next(std::deque<T>& script) {
+  private:
+    template <class T> static T next(std::deque<T>& script) {
         if (script.empty()) return T{};
         T answer = script.front();
         script.pop_front();
