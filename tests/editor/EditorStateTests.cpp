@@ -88,8 +88,9 @@ TEST_F(EditorState, EveryPublishedPropertyHasItsOwnChangeSignal) {
         signalIndices.insert(property.notifySignalIndex());
         // AppLanguage has no default value, so it can't travel in a QVariant; views read it
         // through language() like every other property.
-        if (QByteArray(property.name()) != "language")
+        if (QByteArray(property.name()) != "language") {
             EXPECT_TRUE(property.read(&editor).isValid()) << property.name();
+        }
     }
     EXPECT_EQ(signalIndices.size(), names.size());
     for (const char* name : {"folderImages", "renderedDisplayImage", "adjustments", "annotations", "canUndo",
