@@ -1,0 +1,347 @@
+#pragma once
+
+#include "core/files/AnimatedImageSequence.h"
+#include "core/files/CustomEditPreset.h"
+#include "core/files/ExifMetadataReport.h"
+#include "core/files/ImageDocumentInfo.h"
+#include "core/files/ImageExportFormat.h"
+#include "core/files/ImageExportOptions.h"
+#include "core/imaging/DetectedBarcode.h"
+#include "core/imaging/ImageHistogram.h"
+#include "core/imaging/SampledColor.h"
+#include "core/localization/AppLanguage.h"
+#include "core/model/AnnotationItem.h"
+#include "core/model/AnnotationTool.h"
+#include "core/model/BackgroundStudioSettings.h"
+#include "core/model/CropAspectRatio.h"
+#include "core/model/EditAdjustments.h"
+#include "core/model/NormalizedPoint.h"
+#include "core/model/PhotoFilterPreset.h"
+#include "core/model/RGBAColor.h"
+#include "editor/BackgroundTasks.h"
+#include "editor/EditSnapshot.h"
+#include "editor/EditorEnums.h"
+#include "editor/EditorServices.h"
+#include "editor/PlatformServices.h"
+#include "editor/PreviewBaseCache.h"
+#include "editor/PublishedProperty.h"
+
+#include <QFuture>
+#include <QHash>
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QSet>
+#include <QSize>
+#include <QSizeF>
+#include <QStringList>
+#include <QTimer>
+#include <QUuid>
+#include <memory>
+#include <optional>
+
+using ThumbnailMap = QHash<QString, QImage>;
+using StringSet = QSet<QString>;
+using OptionalString = std::optional<QString>;
+using OptionalImage = std::optional<QImage>;
+using OptionalUuid = std::optional<QUuid>;
+using OptionalDocumentInfo = std::optional<ImageDocumentInfo>;
+using OptionalAdjustments = std::optional<EditAdjustments>;
+using OptionalAnnotation = std::optional<AnnotationItem>;
+using OptionalSampledColor = std::optional<SampledColor>;
+using AnnotationList = QList<AnnotationItem>;
+using PresetList = QList<CustomEditPreset>;
+using BarcodeList = QList<DetectedBarcode>;
+
+// The one controller of the application: the open folder, the current image and everything
+// derived from it, the edit with its history, the tool, view and output settings, and every
+// operation the menus, toolbar, inspector and canvas call. GUI thread only. Views observe the
+// published properties (each with its own change signal, fired only on a real change) and
+// call operations; they never reach a service themselves.
+//
+// The implementation is split by workflow: EditorViewModel.cpp (construction, toasts,
+// language, derived queries), EditorViewModelLoading.cpp (opening, loading, navigation,
+// thumbnails, prefetch), EditorViewModelHistory.cpp (history, edit commands, the preview and
+// full-resolution renders), EditorViewModelMarkup.cpp (markup gestures).
+class EditorViewModel : public QObject {
+    Q_OBJECT
+
+    // Language
+    TAVI_PUBLISHED_READONLY(AppLanguage, language, setLanguageState, AppLanguage::current())
+    TAVI_PUBLISHED_READONLY(bool, isFollowingSystemLanguage, setIsFollowingSystemLanguage,
+                            AppLanguage::isFollowingSystem())
+
+    // Folder and library
+    TAVI_PUBLISHED_READONLY(QStringList, folderImages, setFolderImages)
+    TAVI_PUBLISHED_READONLY(int, currentIndex, setCurrentIndex, 0)
+    TAVI_PUBLISHED_READONLY(int, compareSecondaryIndex, setCompareSecondaryIndex, 0)
+    TAVI_PUBLISHED(QString, gridSearchText, setGridSearchText)
+    TAVI_PUBLISHED(bool, showFavoritesOnly, setShowFavoritesOnly, false)
+    TAVI_PUBLISHED_READONLY(StringSet, favoritePaths, setFavoritePaths)
+    TAVI_PUBLISHED_READONLY(PresetList, customPresets, setCustomPresets)
+    TAVI_PUBLISHED(QString, newPresetName, setNewPresetName)
+    TAVI_PUBLISHED_READONLY(OptionalAdjustments, copiedAdjustments, setCopiedAdjustments)
+    TAVI_PUBLISHED_READONLY(ThumbnailMap, thumbnails, setThumbnails)
+
+    // Current document
+    TAVI_PUBLISHED_READONLY(OptionalDocumentInfo, documentInfo, setDocumentInfo)
+    TAVI_PUBLISHED_READONLY(ExifMetadataReport, metadata, setMetadata, ExifMetadataReport::empty())
+    TAVI_PUBLISHED_READONLY(ImageHistogram, histogram, setHistogram, ImageHistogram::empty())
+    TAVI_PUBLISHED_READONLY(bool, isAnimatedImage, setIsAnimatedImage, false)
+    TAVI_PUBLISHED_READONLY(bool, isPlayingAnimation, setIsPlayingAnimation, false)
+    TAVI_PUBLISHED_READONLY(int, currentFrameIndex, setCurrentFrameIndex, 0)
+    TAVI_PUBLISHED_READONLY(int, totalFrameCount, setTotalFrameCount, 1)
+    TAVI_PUBLISHED_READONLY(BarcodeList, detectedBarcodes, setDetectedBarcodes)
+    TAVI_PUBLISHED_READONLY(OptionalImage, originalDisplayImage, setOriginalDisplayImage)
+    TAVI_PUBLISHED_READONLY(OptionalImage, renderedDisplayImage, setRenderedDisplayImage)
+    TAVI_PUBLISHED_READONLY(OptionalImage, secondaryCompareImage, setSecondaryCompareImage)
+    TAVI_PUBLISHED_READONLY(QString, secondaryCompareName, setSecondaryCompareName)
+
+    // Edit state. The inspector sets the recipe and the studio settings directly (after
+    // pushUndoSnapshot when a drag begins) and then calls refreshPreview.
+    TAVI_PUBLISHED(EditAdjustments, adjustments, setAdjustments)
+    TAVI_PUBLISHED(BackgroundStudioSettings, bgSettings, setBgSettings)
+    TAVI_PUBLISHED_READONLY(AnnotationList, annotations, setAnnotations)
+    TAVI_PUBLISHED_READONLY(OptionalAnnotation, draftAnnotation, setDraftAnnotation)
+    TAVI_PUBLISHED_READONLY(OptionalUuid, selectedAnnotationID, setSelectedAnnotationID)
+    TAVI_PUBLISHED_READONLY(bool, canUndo, setCanUndo, false)
+    TAVI_PUBLISHED_READONLY(bool, canRedo, setCanRedo, false)
+
+    // Layout and viewing
+    TAVI_PUBLISHED(WorkspaceViewMode, viewMode, setViewMode, WorkspaceViewMode::single)
+    TAVI_PUBLISHED(InspectorTab, selectedTab, setSelectedTab, InspectorTab::adjust)
+    TAVI_PUBLISHED(bool, showInspector, setShowInspector, true)
+    TAVI_PUBLISHED(bool, showFilmstrip, setShowFilmstrip, true)
+    TAVI_PUBLISHED(CanvasBackdrop, backdrop, setBackdrop, CanvasBackdrop::dark)
+    TAVI_PUBLISHED_READONLY(bool, isSlideshowRunning, setIsSlideshowRunning, false)
+    TAVI_PUBLISHED(double, zoomScale, setZoomScale, 1.0)
+    TAVI_PUBLISHED(QSizeF, panOffset, setPanOffset, 0, 0)
+    TAVI_PUBLISHED(bool, isActualSizeMode, setIsActualSizeMode, false)
+    TAVI_PUBLISHED(bool, isCompareMode, setIsCompareMode, false)
+    TAVI_PUBLISHED(double, compareSplit, setCompareSplit, 0.5)
+    TAVI_PUBLISHED_READONLY(bool, isCropMode, setIsCropMode, false)
+    TAVI_PUBLISHED_READONLY(CropAspectRatio, selectedAspectRatio, setSelectedAspectRatio,
+                            CropAspectRatio::free)
+
+    // Tools
+    TAVI_PUBLISHED_READONLY(bool, isEyedropperActive, setIsEyedropperActive, false)
+    TAVI_PUBLISHED_READONLY(EyedropperPurpose, eyedropperPurpose, setEyedropperPurpose,
+                            EyedropperPurpose::sampleColor)
+    TAVI_PUBLISHED_READONLY(OptionalSampledColor, sampledColor, setSampledColor)
+    TAVI_PUBLISHED_READONLY(AnnotationTool, activeTool, setActiveTool, AnnotationTool::arrow)
+    TAVI_PUBLISHED(RGBAColor, markupColor, setMarkupColor, RGBAColor::red)
+    TAVI_PUBLISHED(double, markupStrokeWidth, setMarkupStrokeWidth, 5.0)
+    TAVI_PUBLISHED(double, markupRedactStrength, setMarkupRedactStrength, 0.72)
+    TAVI_PUBLISHED(QString, markupTextInput, setMarkupTextInput, QStringLiteral("Note"))
+    TAVI_PUBLISHED(int, nextStepNumber, setNextStepNumber, 1)
+    TAVI_PUBLISHED_READONLY(bool, isProcessingAI, setIsProcessingAI, false)
+    TAVI_PUBLISHED_READONLY(QString, extractedOCRText, setExtractedOCRText)
+    TAVI_PUBLISHED_READONLY(int, extractedOCRLineCount, setExtractedOCRLineCount, 0)
+
+    // Output
+    TAVI_PUBLISHED(bool, showExportSheet, setShowExportSheet, false)
+    TAVI_PUBLISHED(ImageExportOptions, exportOptions, setExportOptions)
+    TAVI_PUBLISHED_READONLY(QString, estimatedExportSizeText, setEstimatedExportSizeText,
+                            QStringLiteral("\u2026"))
+    TAVI_PUBLISHED(bool, showBatchSheet, setShowBatchSheet, false)
+    TAVI_PUBLISHED(ImageExportFormat, batchFormat, setBatchFormat, ImageExportFormat::jpeg)
+    TAVI_PUBLISHED(double, batchQuality, setBatchQuality, 0.88)
+    TAVI_PUBLISHED(bool, batchResizeEnabled, setBatchResizeEnabled, false)
+    TAVI_PUBLISHED(int, batchMaxEdge, setBatchMaxEdge, 1920)
+    TAVI_PUBLISHED(bool, batchStripMetadata, setBatchStripMetadata, true)
+    TAVI_PUBLISHED(bool, batchApplyWatermark, setBatchApplyWatermark, false)
+    TAVI_PUBLISHED(bool, batchFavoritesOnly, setBatchFavoritesOnly, false)
+    TAVI_PUBLISHED_READONLY(bool, isRunningBatch, setIsRunningBatch, false)
+    TAVI_PUBLISHED_READONLY(QString, batchProgressText, setBatchProgressText)
+
+    // Feedback
+    TAVI_PUBLISHED_READONLY(OptionalString, toastMessage, setToastMessage)
+    TAVI_PUBLISHED_READONLY(bool, toastIsError, setToastIsError, false)
+
+  public:
+    explicit EditorViewModel(PlatformServices& platform, QObject* parent = nullptr);
+    ~EditorViewModel() override;
+
+    // ---- State and loading ----
+
+    // Opens files and/or folders (several files: those images alone; one item: its folder).
+    void openURLs(const QStringList& urls);
+    // The platform's open panel, then openURLs with the chosen items.
+    void promptOpenFileOrFolder();
+    // (Re)loads the image at currentIndex and resets everything that belongs to one image.
+    void loadCurrentImage();
+    // Fills `thumbnails` for the folder in the background (the images around the current one
+    // when the folder is larger than the thumbnail budget).
+    void preloadThumbnails();
+    // Loads the thumbnails of folder positions first...last that are not in the map (the grid
+    // asks for what scrolls into view after far ones were dropped to bound memory).
+    void requestThumbnails(int first, int last);
+    void navigateNext();
+    void navigatePrevious();
+    void selectImage(int index, bool switchToSingle);
+    void showToast(const QString& message, bool isError);
+    void setLanguage(AppLanguage language);
+    void setFollowSystemLanguage();
+    void stopSlideshow();
+
+    std::optional<QString> currentURL() const;
+    bool hasImage() const;
+    bool hasUnsavedEdits() const;
+    bool isShowingTransparency() const;
+    QSize activeSourceDimensions() const;
+    QList<int> filteredGridIndices() const;
+
+    // ---- History and edit commands ----
+
+    void pushUndoSnapshot();
+    void undo();
+    void redo();
+    void resetAllEdits();
+    void rotateRight();
+    void rotateLeft();
+    void toggleFlipHorizontal();
+    void toggleFlipVertical();
+    void toggleAutoEnhance();
+    void selectPreset(PhotoFilterPreset preset);
+    void toggleCropMode();
+    void applyAspectRatio(CropAspectRatio ratio);
+    void resetCrop();
+    QString croppedPixelDimensionsText() const;
+    void refreshPreview();
+    void refreshAnnotationsOnly();
+    // The edited image at full size with all committed markup; nothing without a source.
+    // Computed once per edit state: asking again without a change gives the same bitmap.
+    std::optional<QImage> renderFullResolutionOutput();
+    void copyCurrentEdits();
+    void pasteCopiedEdits();
+    void saveCurrentAsCustomPreset();
+    void applyCustomPreset(const CustomEditPreset& preset);
+    void deleteCustomPreset(const QUuid& id);
+
+    // ---- Markup ----
+
+    void handleMarkupDragChanged(NormalizedPoint point);
+    void handleMarkupDragEnded();
+    void deleteSelectedAnnotation();
+    void removeLastAnnotation();
+    void clearAllAnnotations();
+    // The inspector's tool grid: the tool for new drags; leaves crop, eyedropper and compare.
+    void selectAnnotationTool(AnnotationTool tool);
+
+    // ---- For tests and benchmarks ----
+
+    // How many times the recipe has been rendered for the preview since construction.
+    int previewRecipeRenderCount() const { return previewRecipeRenderCount_; }
+    // How many full-resolution renders have run (a repeated request served from memory adds none).
+    int fullResolutionRenderCount() const { return fullResolutionRenderCount_; }
+    // Whether the neighbours' preview bases are decoded ahead (on by default).
+    void setNeighbourPrefetchEnabled(bool enabled) { prefetchEnabled_ = enabled; }
+    bool hasPendingBackgroundWork() const { return tasks_->pendingCount() > 0; }
+    // Runs the event loop until every background task has delivered; false on timeout.
+    bool waitForBackgroundWork(int timeoutMs = 60000) { return tasks_->waitForIdle(timeoutMs); }
+    // Bytes held by the thumbnail map and the prefetch cache (memory is bounded by both).
+    qint64 thumbnailBytes() const { return thumbnailBytes_; }
+    // The thumbnail bounds: how many folder positions the loader fills around the current
+    // image, and the bytes the map may hold.
+    void setThumbnailLimits(int window, qint64 budgetBytes) {
+        thumbnailWindow_ = window;
+        thumbnailBudgetBytes_ = budgetBytes;
+    }
+    int prefetchedPreviewCount() const { return previewCache_.size(); }
+
+  private:
+    // A decode running on the pool; its result slot is filled when the future ends.
+    struct PendingDecode {
+        QFuture<void> done;
+        std::shared_ptr<std::optional<QImage>> result;
+        FileStamp stamp;
+        CancellationFlag cancel;
+    };
+
+    // Loading
+    void setFolder(const QStringList& images, int index);
+    void stopAnimationPlayback();
+    std::optional<QImage> previewBaseFor(const QString& path, const FileStamp& stamp);
+    void startFullDecode(const QString& path);
+    void adoptFullDecode();
+    // The full-size source, waiting for its background decode if it is still running.
+    const std::optional<QImage>& fullSource();
+    void prefetchNeighbours();
+    void startThumbnailLoader(const QStringList& paths, const CancellationFlag& flag);
+    void storeThumbnail(const QString& path, const QImage& image);
+    void loadAnimationIfPresent(const QString& path);
+    void dropPrefetch();
+
+    // History
+    EditSnapshot currentSnapshot() const;
+    void restoreSnapshot(const EditSnapshot& snapshot);
+    void updateHistoryFlags();
+    double previewSourceScale(const QImage& base) const;
+    void clearFullResolutionMemo();
+
+    // Markup
+    void beginAnnotation(NormalizedPoint point);
+    void updateAnnotation(NormalizedPoint point);
+    void endAnnotation();
+
+    PlatformServices& platform_;
+    std::shared_ptr<EditorServices> services_;
+    BackgroundTasks* tasks_ = nullptr;
+
+    // Per image
+    std::optional<AnimatedImageSequence> animatedSequence_;
+    std::optional<QImage> originalSourceCG_;
+    std::optional<QImage> previewBaseCG_;
+    std::optional<QImage> fullSubjectMaskCG_;
+    std::optional<QImage> previewSubjectMaskCG_;
+    std::optional<QImage> trimmedSourceCG_;
+    std::optional<QImage> trimmedPreviewCG_;
+    std::optional<QImage> cachedAdjustedPreviewCG_;
+    std::optional<QSizeF> panStartOffset_;
+    std::optional<AnnotationItem> movingAnnotationOrigin_;
+    std::optional<NormalizedPoint> movingAnnotationStartPoint_;
+    // A step badge or label was placed by the press now in progress: further movement of the
+    // same press places nothing more.
+    bool markupPressPlacedItem_ = false;
+    QList<EditSnapshot> undoStack_;
+    QList<EditSnapshot> redoStack_;
+
+    // Which load a background result belongs to; every loadCurrentImage starts a new one.
+    quint64 loadGeneration_ = 0;
+    std::optional<PendingDecode> fullDecode_;
+    bool fullDecodeFailed_ = false;
+
+    // Prefetch of the neighbours' preview bases; dropped with the folder.
+    PreviewBaseCache previewCache_;
+    QHash<QString, PendingDecode> prefetching_;
+    quint64 folderGeneration_ = 0;
+    bool prefetchEnabled_ = true;
+
+    // Thumbnails
+    CancellationFlag thumbnailCancel_;
+    CancellationFlag thumbnailRequestCancel_;
+    qint64 thumbnailBytes_ = 0;
+    // A folder of thousands of photos must not hold thousands of bitmaps: the loader fills the
+    // positions around the current image and the grid asks again for what it scrolls to.
+    int thumbnailWindow_ = 400;
+    qint64 thumbnailBudgetBytes_ = 96ll * 1024 * 1024;
+    QHash<QString, int> folderPositions_;
+
+    // The last full-resolution render and what it was made from.
+    struct FullResolutionKey {
+        EditAdjustments adjustments;
+        QList<AnnotationItem> annotations;
+        BackgroundStudioSettings bgSettings;
+        int frameIndex = 0;
+        qint64 sourceKey = 0;
+        qint64 maskKey = 0;
+        bool operator==(const FullResolutionKey&) const = default;
+    };
+    std::optional<FullResolutionKey> fullResolutionKey_;
+    std::optional<QImage> fullResolutionResult_;
+
+    QTimer toastTimer_;
+    QTimer slideshowTimer_;
+    int previewRecipeRenderCount_ = 0;
+    int fullResolutionRenderCount_ = 0;
+};
