@@ -41,7 +41,16 @@ FavoritesAndPresetsStore::PersistedLibraryState::fromJson(const QJsonValue& valu
             reader.fail(u"favoritePaths", QStringLiteral("expected strings"));
             return std::nullopt;
         }
-        state.favoritePaths.append(favorites.at(i).toString());
+        // A favourite names a file by its standardized absolute path, and that is all the store
+        // ever writes. A hand-edited or synced file may hold other forms: an uncleaned path is
+        // taken in its standardized form (and a second spelling of a file already listed is the
+        // same favourite); a relative one names no file, since it would depend on the working
+        // directory of whoever reads it, so it is dropped rather than kept where no query or
+        // toggle could reach it.
+        const QString entry = favorites.at(i).toString();
+        if (!entry.startsWith(u'/')) continue;
+        const QString key = standardizedPath(entry);
+        if (!state.favoritePaths.contains(key)) state.favoritePaths.append(key);
     }
     return state;
 }

@@ -63,6 +63,22 @@ TEST_F(Store, FavouritesAreStandardizedOrderedAndUnique) {
     EXPECT_EQ(again.allFavoritePaths(), QSet<QString>{"/b.jpg"});
 }
 
+TEST_F(Store, HandEditedFavouritesAreStandardizedOrDropped) {
+    // A relative entry names no file, so it is dropped; uncleaned spellings of one file become
+    // one favourite in its standardized form, which queries and toggles then reach.
+    writeFile(file(), R"({"customPresets": [], "favoritePaths": ["highl/photos/a.jpg", "/photos//b c.png",
+        "/x/../photos/b c.png", "", "/../../c.jpg", "./d.jpg", "/c.jpg"]})");
+    FavoritesAndPresetsStore store(dir.path());
+    EXPECT_EQ(store.favoritePathsInOrder(), (QStringList{"/photos/b c.png", "/c.jpg"}));
+    EXPECT_TRUE(store.isFavorite("/photos/./b c.png"));
+    EXPECT_TRUE(store.isFavorite("/../c.jpg"));
+    EXPECT_FALSE(store.isFavorite("highl/photos/a.jpg"));
+    EXPECT_FALSE(store.toggleFavorite("/photos/b c.png"));
+    EXPECT_FALSE(store.toggleFavorite("/c.jpg"));
+    EXPECT_TRUE(store.allFavoritePaths().isEmpty());
+    EXPECT_TRUE(FavoritesAndPresetsStore(dir.path()).favoritePathsInOrder().isEmpty());
+}
+
 TEST_F(Store, PresetsDropGeometryNameAndLimit) {
     FavoritesAndPresetsStore store(dir.path());
     EditAdjustments recipe;
