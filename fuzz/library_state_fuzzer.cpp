@@ -19,6 +19,7 @@ TAVI_FUZZ_TARGET(library_state) {
         TAVI_FUZZ_CHECK(favorite.startsWith(u'/') && standardizedPath(favorite) == favorite);
         TAVI_FUZZ_CHECK(store.isFavorite(favorite));
     }
+    TAVI_FUZZ_CHECK(store.customPresets().size() <= FavoritesAndPresetsStore::kMaxPresets);
     // Reading alone never moves or rewrites the user's file.
     TAVI_FUZZ_CHECK(!store.setAsideFile());
     TAVI_FUZZ_CHECK(QFileInfo(path).size() == static_cast<qint64>(size));

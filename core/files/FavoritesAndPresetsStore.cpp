@@ -36,6 +36,9 @@ FavoritesAndPresetsStore::PersistedLibraryState::fromJson(const QJsonValue& valu
     const QJsonArray favorites = reader.array(u"favoritePaths");
     state.customPresets = reader.list<CustomEditPreset>(u"customPresets");
     if (!reader.ok()) return std::nullopt;
+    // The list holds the newest presets first and never more than the limit; a longer one can
+    // only come from an edited file, and its oldest would be dropped at the next save anyway.
+    if (state.customPresets.size() > kMaxPresets) state.customPresets.resize(kMaxPresets);
     for (qsizetype i = 0; i < favorites.size(); ++i) {
         if (!favorites.at(i).isString()) {
             reader.fail(u"favoritePaths", QStringLiteral("expected strings"));

@@ -2,6 +2,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -107,6 +108,21 @@ TEST_F(Store, PresetsDropGeometryNameAndLimit) {
     EXPECT_EQ(again.customPresets(), presets);        // ids, names and recipes round-trip
     const QByteArray text = readAll(file());
     EXPECT_TRUE(text.contains(uuidText(presets.front().id).toUtf8()));
+}
+
+TEST_F(Store, AnEditedFileWithTooManyPresetsKeepsTheNewest) {
+    QJsonArray presets;
+    for (int i = 0; i < 30; ++i)
+        presets.append(CustomEditPreset{QUuid::createUuid(), QString("P%1").arg(i), {}}.toJson());
+    const QByteArray text =
+        QJsonDocument(QJsonObject{{"customPresets", presets}, {"favoritePaths", QJsonArray{}}}).toJson();
+    writeFile(file(), text);
+    FavoritesAndPresetsStore store(dir.path());
+    const auto kept = store.customPresets();
+    ASSERT_EQ(kept.size(), FavoritesAndPresetsStore::kMaxPresets);
+    EXPECT_EQ(kept.front().name, "P0");
+    EXPECT_EQ(kept.back().name, "P23");
+    EXPECT_EQ(readAll(file()), text); // reading alone leaves the file as it was
 }
 
 TEST_F(Store, DeletingAnUnknownIdStillRewrites) {
