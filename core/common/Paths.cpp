@@ -6,7 +6,12 @@
 QString standardizedPath(const QString& path) {
     if (path.isEmpty()) return {};
     QString absolute = QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path);
-    return QDir::cleanPath(absolute);
+    QString clean = QDir::cleanPath(absolute);
+    // ".." at the root is the root itself, but cleanPath keeps it ("/../a"): without this, two
+    // spellings of one file would be two different identities.
+    while (clean == QLatin1String("/..") || clean.startsWith(QLatin1String("/../")))
+        clean = clean.size() == 3 ? QStringLiteral("/") : clean.mid(3);
+    return clean;
 }
 
 QString pathExtension(const QString& path) {

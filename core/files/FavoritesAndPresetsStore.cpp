@@ -36,12 +36,24 @@ FavoritesAndPresetsStore::PersistedLibraryState::fromJson(const QJsonValue& valu
     const QJsonArray favorites = reader.array(u"favoritePaths");
     state.customPresets = reader.list<CustomEditPreset>(u"customPresets");
     if (!reader.ok()) return std::nullopt;
+    // The list holds the newest presets first and never more than the limit; a longer one can
+    // only come from an edited file, and its oldest would be dropped at the next save anyway.
+    if (state.customPresets.size() > kMaxPresets) state.customPresets.resize(kMaxPresets);
     for (qsizetype i = 0; i < favorites.size(); ++i) {
         if (!favorites.at(i).isString()) {
             reader.fail(u"favoritePaths", QStringLiteral("expected strings"));
             return std::nullopt;
         }
-        state.favoritePaths.append(favorites.at(i).toString());
+        // A favourite names a file by its standardized absolute path, and that is all the store
+        // ever writes. A hand-edited or synced file may hold other forms: an uncleaned path is
+        // taken in its standardized form (and a second spelling of a file already listed is the
+        // same favourite); a relative one names no file, since it would depend on the working
+        // directory of whoever reads it, so it is dropped rather than kept where no query or
+        // toggle could reach it.
+        const QString entry = favorites.at(i).toString();
+        if (!entry.startsWith(u'/')) continue;
+        const QString key = standardizedPath(entry);
+        if (!state.favoritePaths.contains(key)) state.favoritePaths.append(key);
     }
     return state;
 }

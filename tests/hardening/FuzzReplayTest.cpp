@@ -6,14 +6,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 namespace {
 
-QString fuzzFolder() {
-    return QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../fuzz");
-}
+QString fuzzFolder() { return testsupport::sourcePath(QStringLiteral("fuzz")); }
 
 // The seed folders of each target, as the fuzzing build lists them.
 QStringList seedFoldersOf(const std::string& target) {

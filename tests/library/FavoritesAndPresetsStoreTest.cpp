@@ -2,6 +2,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QDir>
+#include <QJsonArray>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -63,6 +64,22 @@ TEST_F(Store, FavouritesAreStandardizedOrderedAndUnique) {
     EXPECT_EQ(again.allFavoritePaths(), QSet<QString>{"/b.jpg"});
 }
 
+TEST_F(Store, HandEditedFavouritesAreStandardizedOrDropped) {
+    // A relative entry names no file, so it is dropped; uncleaned spellings of one file become
+    // one favourite in its standardized form, which queries and toggles then reach.
+    writeFile(file(), R"({"customPresets": [], "favoritePaths": ["highl/photos/a.jpg", "/photos//b c.png",
+        "/x/../photos/b c.png", "", "/../../c.jpg", "./d.jpg", "/c.jpg"]})");
+    FavoritesAndPresetsStore store(dir.path());
+    EXPECT_EQ(store.favoritePathsInOrder(), (QStringList{"/photos/b c.png", "/c.jpg"}));
+    EXPECT_TRUE(store.isFavorite("/photos/./b c.png"));
+    EXPECT_TRUE(store.isFavorite("/../c.jpg"));
+    EXPECT_FALSE(store.isFavorite("highl/photos/a.jpg"));
+    EXPECT_FALSE(store.toggleFavorite("/photos/b c.png"));
+    EXPECT_FALSE(store.toggleFavorite("/c.jpg"));
+    EXPECT_TRUE(store.allFavoritePaths().isEmpty());
+    EXPECT_TRUE(FavoritesAndPresetsStore(dir.path()).favoritePathsInOrder().isEmpty());
+}
+
 TEST_F(Store, PresetsDropGeometryNameAndLimit) {
     FavoritesAndPresetsStore store(dir.path());
     EditAdjustments recipe;
@@ -91,6 +108,21 @@ TEST_F(Store, PresetsDropGeometryNameAndLimit) {
     EXPECT_EQ(again.customPresets(), presets);        // ids, names and recipes round-trip
     const QByteArray text = readAll(file());
     EXPECT_TRUE(text.contains(uuidText(presets.front().id).toUtf8()));
+}
+
+TEST_F(Store, AnEditedFileWithTooManyPresetsKeepsTheNewest) {
+    QJsonArray presets;
+    for (int i = 0; i < 30; ++i)
+        presets.append(CustomEditPreset{QUuid::createUuid(), QString("P%1").arg(i), {}}.toJson());
+    const QByteArray text =
+        QJsonDocument(QJsonObject{{"customPresets", presets}, {"favoritePaths", QJsonArray{}}}).toJson();
+    writeFile(file(), text);
+    FavoritesAndPresetsStore store(dir.path());
+    const auto kept = store.customPresets();
+    ASSERT_EQ(kept.size(), FavoritesAndPresetsStore::kMaxPresets);
+    EXPECT_EQ(kept.front().name, "P0");
+    EXPECT_EQ(kept.back().name, "P23");
+    EXPECT_EQ(readAll(file()), text); // reading alone leaves the file as it was
 }
 
 TEST_F(Store, DeletingAnUnknownIdStillRewrites) {

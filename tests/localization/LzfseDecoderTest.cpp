@@ -257,7 +257,7 @@ TEST(LzfseDecoder, SurvivesDamageAnywhereInACompressedBlock) {
 TEST(LzfseDecoder, ReplaysTheFuzzingCorpus) {
     // Inputs that once troubled the decoder are kept beside the fuzz target; each must decode or
     // fail within the limit.
-    const QDir regressions(QFileInfo(QStringLiteral(__FILE__)).absolutePath() + QStringLiteral("/../../fuzz/regressions/lzfse"));
+    const QDir regressions(testsupport::sourcePath(QStringLiteral("fuzz/regressions/lzfse")));
     ASSERT_TRUE(regressions.exists()) << regressions.path().toStdString();
     QStringList files = regressions.entryList(QDir::Files);
     ASSERT_FALSE(files.isEmpty());

@@ -10,6 +10,10 @@ QString fixture(const QString& relative) {
     return QDir::cleanPath(QStringLiteral(TAVI_FIXTURES_DIR) + u'/' + relative);
 }
 
+QString sourcePath(const QString& relative) {
+    return QDir::cleanPath(QStringLiteral(TAVI_SOURCE_DIR) + u'/' + relative);
+}
+
 CliResult runCli(const QStringList& args, int timeoutMs) {
     QProcess process;
     process.start(QStringLiteral(TAVI_CLI_PATH), args);

@@ -14,6 +14,10 @@ namespace testsupport {
 
 // Absolute path of a file in the shared fixtures, e.g. fixture("photos/hopper.png").
 QString fixture(const QString& relative);
+// Absolute path of a file in the source tree, e.g. sourcePath("fuzz/regressions"). __FILE__ is no
+// substitute: with ccache's base_dir the compiler sees paths relative to the build tree, and
+// ctest runs each suite from another folder.
+QString sourcePath(const QString& relative);
 
 struct CliResult {
     int exitCode = -1;
