@@ -190,6 +190,13 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
                                       QPointF(region.x() + region.width() / 2.0, region.y() + region.height() / 2.0),
                                       region);
         if (!hidden) continue;
+        // The first write detaches from an image the caller still holds; without memory for
+        // that, redacting stops with what is done so far.
+        if (!current.isDetached()) {
+            QImage own = current.copy();
+            if (own.isNull()) return current;
+            current = std::move(own);
+        }
         // The box is replaced, not laid over: where the photo is partly transparent, a
         // see-through blur over the sharp original would leave the original readable.
         for (int y = 0; y < hidden->height(); ++y)

@@ -126,6 +126,7 @@ void strokeRoundPolyline(QImage& target, const QList<QPointF>& points, double wi
                                 static_cast<unsigned>(qAlpha(premultiplied))};
     std::vector<uchar> coverage(static_cast<std::size_t>(kBandRows) * imageWidth, 0);
     uchar* const pixels = target.bits();
+    if (!pixels) return;
     const qsizetype stride = target.bytesPerLine();
 
     for (int band = 0; band < bands; ++band) {
