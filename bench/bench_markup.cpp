@@ -153,4 +153,21 @@ void BM_MarkupPile(benchmark::State& state) {
 }
 BENCHMARK(BM_MarkupPile)->Args({1800, 1200})->Args({6000, 4000})->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A handwriting-like scribble of 500 points a few pixels apart (loops along a line), the kind
+// of stroke a two-second drag records, at the preview size and at 24 MP.
+void BM_MarkupScribble(benchmark::State& state) {
+    ensureApplication();
+    const QImage photo = previewPhoto(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    AnnotationItem pen = make(AnnotationTool::freehand, 0, 0, 0, 0);
+    for (int i = 0; i < 500; ++i)
+        pen.points.append({0.2 + 0.0012 * i + 0.02 * std::cos(i / 6.0), 0.5 + 0.03 * std::sin(i / 6.0)});
+    const QList<AnnotationItem> items{pen};
+    const AnnotationRenderer renderer;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_MarkupScribble)->Args({1800, 1200})->Args({6000, 4000})->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace
