@@ -17,7 +17,8 @@ QImage previewPhoto(int width = 1800, int height = 1200) {
     gradient.setColorAt(1, QColor(220, 180, 120));
     painter.fillRect(image.rect(), gradient);
     for (int i = 0; i < 400; ++i)
-        painter.fillRect((i * 97) % width, (i * 61) % height, 30, 12, QColor((i * 37) % 255, (i * 11) % 255, 90));
+        painter.fillRect((i * 97) % width, (i * 61) % height, 30, 12,
+                         QColor((i * 37) % 255, (i * 11) % 255, 90));
     return image;
 }
 
@@ -115,7 +116,8 @@ void BM_MarkupFreehand(benchmark::State& state) {
     const auto count = static_cast<int>(state.range(0));
     const QImage photo = previewPhoto(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
     AnnotationItem pen = make(AnnotationTool::freehand, 0, 0, 0, 0);
-    for (int i = 0; i < count; ++i) pen.points.append({0.05 + 0.9 * i / (count - 1.0), i % 2 ? 0.8 : 0.2});
+    for (int i = 0; i < count; ++i)
+        pen.points.append({0.05 + 0.9 * i / (count - 1.0), i % 2 ? 0.8 : 0.2});
     const QList<AnnotationItem> items{pen};
     const AnnotationRenderer renderer;
     for (auto _ : state) {
@@ -151,7 +153,11 @@ void BM_MarkupPile(benchmark::State& state) {
     }
     state.counters["items"] = static_cast<double>(items.size());
 }
-BENCHMARK(BM_MarkupPile)->Args({1800, 1200})->Args({6000, 4000})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MarkupPile)
+    ->Args({1800, 1200})
+    ->Args({6000, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 // A handwriting-like scribble of 500 points a few pixels apart (loops along a line), the kind
 // of stroke a two-second drag records, at the preview size and at 24 MP.
@@ -168,6 +174,10 @@ void BM_MarkupScribble(benchmark::State& state) {
         benchmark::DoNotOptimize(out.constBits());
     }
 }
-BENCHMARK(BM_MarkupScribble)->Args({1800, 1200})->Args({6000, 4000})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_MarkupScribble)
+    ->Args({1800, 1200})
+    ->Args({6000, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

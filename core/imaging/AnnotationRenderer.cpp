@@ -72,8 +72,8 @@ constexpr auto kTextFlags = Qt::AlignLeft | Qt::AlignTop;
 // in list order; any other device falls back to the painter's own stroking.
 void strokeOnCanvas(QPainter& context, const QList<QPointF>& points, double width, const QColor& color) {
     auto* canvas = dynamic_cast<QImage*>(context.device());
-    if (canvas && canvas->format() == QImage::Format_RGBA8888_Premultiplied && context.transform().isIdentity() &&
-        !context.hasClipping()) {
+    if (canvas && canvas->format() == QImage::Format_RGBA8888_Premultiplied &&
+        context.transform().isIdentity() && !context.hasClipping()) {
         strokeRoundPolyline(*canvas, points, width, color);
         return;
     }
@@ -299,7 +299,8 @@ void AnnotationRenderer::drawVectorAnnotation(const AnnotationItem& item, QPaint
         if (item.points.size() >= 2) {
             QList<QPointF> line;
             line.reserve(item.points.size());
-            for (const auto& p : item.points) line.append(QPointF(p.x * width, p.y * height));
+            for (const auto& p : item.points)
+                line.append(QPointF(p.x * width, p.y * height));
             strokeOnCanvas(context, line, lw, color);
         }
         break;

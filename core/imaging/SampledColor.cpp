@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
-QString SampledColor::hexString() const { return cFormat("#%02X%02X%02X", r, g, b); }
+QString SampledColor::hexString() const {
+    return cFormat("#%02X%02X%02X", r, g, b);
+}
 
 QString SampledColor::rgbString() const { return QStringLiteral("rgb(%1, %2, %3)").arg(r).arg(g).arg(b); }
 

@@ -288,15 +288,17 @@ TEST(AnnotationRenderer, ScribbleIsOneRoundStrokeLaidOnce) {
     EXPECT_EQ(out.pixelColor(800, 500), once); // along the vertical leg
     // The vertical leg at x = 800 is 20 px wide; its end caps reach 10 px past the corners.
     double across = 0;
-    for (int x = 770; x < 830; ++x) across += (1 - out.pixelColor(x, 500).greenF()) / (1 - once.greenF());
+    for (int x = 770; x < 830; ++x)
+        across += (1 - out.pixelColor(x, 500).greenF()) / (1 - once.greenF());
     EXPECT_NEAR(across, 20, 0.5);
-    EXPECT_EQ(out.pixelColor(200, 195), once);                  // inside the round start cap
+    EXPECT_EQ(out.pixelColor(200, 195), once);                          // inside the round start cap
     EXPECT_EQ(out.pixelColor(189, 189).rgb(), QColor(Qt::white).rgb()); // beyond the cap's corner
 
     // A long zig-zag of 500 points on a large photo covers the band it sweeps.
     pen.color = RGBAColor::red;
     pen.points.clear();
-    for (int i = 0; i < 500; ++i) pen.points.append({0.05 + 0.9 * i / 499.0, i % 2 ? 0.8 : 0.2});
+    for (int i = 0; i < 500; ++i)
+        pen.points.append({0.05 + 0.9 * i / 499.0, i % 2 ? 0.8 : 0.2});
     const QImage large = renderer.render({pen}, blank(4000, 3000, Qt::white));
     for (const QPoint p : {QPoint(2000, 1500), QPoint(300, 900), QPoint(3700, 2300)})
         EXPECT_EQ(large.pixelColor(p).rgb(), RGBAColor::red.cgColor().rgb()) << p.x() << "," << p.y();
@@ -320,7 +322,8 @@ TEST(AnnotationRenderer, AStrokeThatNeverMovesLeavesADot) {
     auto inkAround = [&](QPoint c) {
         double ink = 0;
         for (int y = c.y() - 20; y < c.y() + 20; ++y)
-            for (int x = c.x() - 20; x < c.x() + 20; ++x) ink += (1 - out.pixelColor(x, y).greenF()) / full;
+            for (int x = c.x() - 20; x < c.x() + 20; ++x)
+                ink += (1 - out.pixelColor(x, y).greenF()) / full;
         return ink;
     };
     for (const QPoint c : {QPoint(300, 300), QPoint(700, 700)}) {

@@ -121,7 +121,8 @@ TEST(MarkupMemory, PhotoSizedHealsAndRedactionsStayNearTheImage) {
     const std::int64_t imageBytes = photo.sizeInBytes();
     const QList<AnnotationItem> items{
         heal({0, 0}, {1, 1}),
-        AnnotationItem{.tool = AnnotationTool::blurRedact, .start = {0, 0}, .end = {1, 1}, .redactStrength = 1},
+        AnnotationItem{
+            .tool = AnnotationTool::blurRedact, .start = {0, 0}, .end = {1, 1}, .redactStrength = 1},
         AnnotationItem{.tool = AnnotationTool::pixelateRedact, .start = {0, 0}, .end = {1, 1}},
         AnnotationItem{.tool = AnnotationTool::magnifier, .start = {0.5, 0.5}, .end = {1, 1}},
         AnnotationItem{.tool = AnnotationTool::spotlight, .start = {0.1, 0.1}, .end = {0.9, 0.9}}};
@@ -132,6 +133,5 @@ TEST(MarkupMemory, PhotoSizedHealsAndRedactionsStayNearTheImage) {
         const QImage out = AnnotationRenderer().render(items, photo);
         std::exit(out.size() == photo.size() && out.pixelColor(3000, 2000).alpha() == 255 ? 0 : 1);
     };
-    EXPECT_EXIT(renderWithinLimit(),
-        ::testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(renderWithinLimit(), ::testing::ExitedWithCode(0), "");
 }

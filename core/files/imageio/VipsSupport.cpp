@@ -53,14 +53,14 @@ Ref toSRGBA8(VipsImage* in) {
         }
         // The embedded profile when present; the built-in CMYK profile for bare CMYK files.
         if (vips_icc_transform(colour.get(), converted.out(), "srgb", "embedded", TRUE, "input_profile",
-                               interpretation == VIPS_INTERPRETATION_CMYK ? "cmyk" : "srgb",
-                               "intent", VIPS_INTENT_RELATIVE, NULL) != 0) {
+                               interpretation == VIPS_INTERPRETATION_CMYK ? "cmyk" : "srgb", "intent",
+                               VIPS_INTENT_RELATIVE, NULL) != 0) {
             clearError();
             converted.reset();
         } else if (alpha) {
             // To 0...255 with rounding, whatever the depth the alpha was stored in.
             const VipsBandFormat format = alpha.get()->BandFmt;
-            const double opaque = format == VIPS_FORMAT_USHORT ? 65535.0
+            const double opaque = format == VIPS_FORMAT_USHORT                  ? 65535.0
                                   : interpretation == VIPS_INTERPRETATION_scRGB ? 1.0
                                                                                 : 255.0;
             const double scale = 255.0 / opaque;

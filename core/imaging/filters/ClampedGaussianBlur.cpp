@@ -5,8 +5,8 @@
 #include <QColorSpace>
 #include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <numeric>
 #include <vector>
 
@@ -133,7 +133,8 @@ constexpr double kReducedAbove = 64.0;
 constexpr double kReducedSigma = 16.0;
 
 // The region of the clamped image blurred through a copy reduced `factor` times.
-std::optional<QImage> reducedBlurRegion(const QImage& source, double sigma, const QRect& region, int channels) {
+std::optional<QImage> reducedBlurRegion(const QImage& source, double sigma, const QRect& region,
+                                        int channels) {
     const int factor = std::max(2, static_cast<int>(sigma / kReducedSigma));
     // The reduced copy covers the region and the reach of the bell around it; pixels outside
     // the image repeat its edges, as the full-size blur's clamping does.
@@ -166,11 +167,13 @@ std::optional<QImage> reducedBlurRegion(const QImage& source, double sigma, cons
             const int* column = sampleColumns.data();
             for (int i = 0; i < reducedWidth; ++i)
                 for (int n = 0; n < perBlock; ++n, ++column)
-                    for (int c = 0; c < channels; ++c) sums[i * channels + c] += line[*column * channels + c];
+                    for (int c = 0; c < channels; ++c)
+                        sums[i * channels + c] += line[*column * channels + c];
         }
         const std::uint32_t count = static_cast<std::uint32_t>(samples * perBlock);
         uchar* d = reduced.scanLine(j);
-        for (int i = 0; i < reducedWidth * channels; ++i) d[i] = static_cast<uchar>((sums[i] + count / 2) / count);
+        for (int i = 0; i < reducedWidth * channels; ++i)
+            d[i] = static_cast<uchar>((sums[i] + count / 2) / count);
     };
     std::vector<int> reducedRows(reducedHeight);
     std::iota(reducedRows.begin(), reducedRows.end(), 0);
@@ -213,8 +216,9 @@ std::optional<QImage> reducedBlurRegion(const QImage& source, double sigma, cons
             for (int c = 0; c < channels; ++c) {
                 const float top = upper[t.first * channels + c] +
                                   t.weight * (upper[t.second * channels + c] - upper[t.first * channels + c]);
-                const float bottom = lower[t.first * channels + c] +
-                                     t.weight * (lower[t.second * channels + c] - lower[t.first * channels + c]);
+                const float bottom =
+                    lower[t.first * channels + c] +
+                    t.weight * (lower[t.second * channels + c] - lower[t.first * channels + c]);
                 d[x * channels + c] = static_cast<uchar>(top + rowTap.weight * (bottom - top) + 0.5f);
             }
         }
@@ -282,7 +286,8 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
                 std::clamp<std::int64_t>(std::int64_t{region.top()} + tile.firstRow - support + r, 0, maxY));
             const uchar* line = source.constScanLine(sy);
             if (channels == 1) {
-                for (int x = 0; x < workWidth; ++x) rowIn[x] = line[tileColumns[x]];
+                for (int x = 0; x < workWidth; ++x)
+                    rowIn[x] = line[tileColumns[x]];
             } else {
                 for (int x = 0; x < workWidth; ++x) {
                     const uchar* p = line + tileColumns[x] * 4;
@@ -313,10 +318,12 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
         }
         for (int r = 0; r < tile.rows; ++r) {
             const float* s = in + static_cast<std::size_t>(r) * rowFloats;
-            uchar* d = out.scanLine(tile.firstRow + r) + static_cast<std::size_t>(tile.firstColumn) * channels;
+            uchar* d =
+                out.scanLine(tile.firstRow + r) + static_cast<std::size_t>(tile.firstColumn) * channels;
             // Values are sums of non-negative samples: adding a half and truncating rounds them.
             if (channels == 1) {
-                for (int x = 0; x < tile.columns; ++x) d[x] = static_cast<uchar>(std::min(s[x] + 0.5f, 255.0f));
+                for (int x = 0; x < tile.columns; ++x)
+                    d[x] = static_cast<uchar>(std::min(s[x] + 0.5f, 255.0f));
                 continue;
             }
             for (int x = 0; x < tile.columns; ++x) {
@@ -332,7 +339,8 @@ std::optional<QImage> clampedGaussianBlurRegion(const QImage& image, double sigm
     if (tiles.size() > 1 && work > 200'000)
         QtConcurrent::blockingMap(tiles, runTile);
     else
-        for (const auto& tile : tiles) runTile(tile);
+        for (const auto& tile : tiles)
+            runTile(tile);
     return out;
 }
 

@@ -72,15 +72,17 @@ double distanceTo(const Segment& s, double x, double y) {
     const double t = s.len2 > 0 ? std::clamp((px * s.dx + py * s.dy) / s.len2, 0.0, 1.0) : 0.0;
     const double ex = px - t * s.dx, ey = py - t * s.dy;
     return std::sqrt(ex * ex + ey * ey); // not hypot: its care for overflow costs several times more
-
 }
 
-inline uchar div255(unsigned v) { return static_cast<uchar>((v + 128 + ((v + 128) >> 8)) >> 8); }
+inline uchar div255(unsigned v) {
+    return static_cast<uchar>((v + 128 + ((v + 128) >> 8)) >> 8);
+}
 
 } // namespace
 
 void strokeRoundPolyline(QImage& target, const QList<QPointF>& points, double width, const QColor& color) {
-    if (points.isEmpty() || target.isNull() || target.format() != QImage::Format_RGBA8888_Premultiplied) return;
+    if (points.isEmpty() || target.isNull() || target.format() != QImage::Format_RGBA8888_Premultiplied)
+        return;
     if (!(width > 0) || !std::isfinite(width) || color.alpha() == 0) return;
     const int imageWidth = target.width();
     const int imageHeight = target.height();
@@ -122,10 +124,9 @@ void strokeRoundPolyline(QImage& target, const QList<QPointF>& points, double wi
             bandSegments[band].push_back(i);
 
     const QRgb premultiplied = qPremultiply(color.rgba());
-    const unsigned source[4] = {static_cast<unsigned>(qRed(premultiplied)),
-                                static_cast<unsigned>(qGreen(premultiplied)),
-                                static_cast<unsigned>(qBlue(premultiplied)),
-                                static_cast<unsigned>(qAlpha(premultiplied))};
+    const unsigned source[4] = {
+        static_cast<unsigned>(qRed(premultiplied)), static_cast<unsigned>(qGreen(premultiplied)),
+        static_cast<unsigned>(qBlue(premultiplied)), static_cast<unsigned>(qAlpha(premultiplied))};
     std::vector<uchar> coverage(static_cast<std::size_t>(kBandRows) * imageWidth, 0);
     uchar* const pixels = target.bits();
     if (!pixels) return;
@@ -173,8 +174,10 @@ void strokeRoundPolyline(QImage& target, const QList<QPointF>& points, double wi
                     const auto level = static_cast<uchar>(c * 255 + 0.5);
                     cover[x] = std::max(cover[x], level);
                 };
-                for (int x = from; x < solidFrom; ++x) edge(x);
-                for (int x = std::max(solidTo + 1, from); x <= to; ++x) edge(x);
+                for (int x = from; x < solidFrom; ++x)
+                    edge(x);
+                for (int x = std::max(solidTo + 1, from); x <= to; ++x)
+                    edge(x);
             }
             if (touchedTo < touchedFrom) continue;
             uchar* line = pixels + stride * row;
@@ -189,7 +192,8 @@ void strokeRoundPolyline(QImage& target, const QList<QPointF>& points, double wi
                     continue;
                 }
                 const unsigned sa = div255(source[3] * c);
-                for (int k = 0; k < 4; ++k) d[k] = static_cast<uchar>(div255(source[k] * c) + div255(d[k] * (255 - sa)));
+                for (int k = 0; k < 4; ++k)
+                    d[k] = static_cast<uchar>(div255(source[k] * c) + div255(d[k] * (255 - sa)));
             }
         }
     }
