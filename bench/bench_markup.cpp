@@ -9,15 +9,16 @@
 
 namespace {
 
-QImage previewPhoto() {
-    QImage image(1800, 1200, QImage::Format_RGBA8888_Premultiplied);
+QImage previewPhoto(int width = 1800, int height = 1200) {
+    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
     QPainter painter(&image);
-    QLinearGradient gradient(0, 0, 1800, 1200);
+    QLinearGradient gradient(0, 0, width, height);
     gradient.setColorAt(0, QColor(40, 70, 110));
     gradient.setColorAt(1, QColor(220, 180, 120));
     painter.fillRect(image.rect(), gradient);
     for (int i = 0; i < 400; ++i)
-        painter.fillRect((i * 97) % 1800, (i * 61) % 1200, 30, 12, QColor((i * 37) % 255, (i * 11) % 255, 90));
+        painter.fillRect((i * 97) % width, (i * 61) % height, 30, 12,
+                         QColor((i * 37) % 255, (i * 11) % 255, 90));
     return image;
 }
 
@@ -106,5 +107,77 @@ void BM_MarkupOneTool(benchmark::State& state) {
     state.SetLabel(rawValue(tool).toStdString());
 }
 BENCHMARK(BM_MarkupOneTool)->DenseRange(1, 14)->Unit(benchmark::kMillisecond);
+
+// One pen stroke of N points (argument 0), a zig-zag across the middle of the photo as a fast
+// scribble makes it, on a width × height photo (arguments 1 and 2). The editor redraws the
+// markup on every pointer event while the pen moves, so this is the cost of one event.
+void BM_MarkupFreehand(benchmark::State& state) {
+    ensureApplication();
+    const auto count = static_cast<int>(state.range(0));
+    const QImage photo = previewPhoto(static_cast<int>(state.range(1)), static_cast<int>(state.range(2)));
+    AnnotationItem pen = make(AnnotationTool::freehand, 0, 0, 0, 0);
+    for (int i = 0; i < count; ++i)
+        pen.points.append({0.05 + 0.9 * i / (count - 1.0), i % 2 ? 0.8 : 0.2});
+    const QList<AnnotationItem> items{pen};
+    const AnnotationRenderer renderer;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_MarkupFreehand)
+    ->Args({200, 1000, 1000})
+    ->Args({500, 1000, 1000})
+    ->Args({200, 1800, 1200})
+    ->Args({500, 1800, 1200})
+    ->Args({200, 4000, 3000})
+    ->Args({500, 4000, 3000})
+    ->Args({200, 6000, 4000})
+    ->Args({500, 6000, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A pile of 200 items: the twenty of the mixed list ten times over, each copy shifted a little,
+// on a width × height photo.
+void BM_MarkupPile(benchmark::State& state) {
+    ensureApplication();
+    const QImage photo = previewPhoto(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    QList<AnnotationItem> items;
+    for (int copy = 0; copy < 10; ++copy)
+        for (const auto& item : mixedItems())
+            items << item.translated(0.01 * copy - 0.05, 0.007 * copy - 0.03);
+    const AnnotationRenderer renderer;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+    state.counters["items"] = static_cast<double>(items.size());
+}
+BENCHMARK(BM_MarkupPile)
+    ->Args({1800, 1200})
+    ->Args({6000, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// A handwriting-like scribble of 500 points a few pixels apart (loops along a line), the kind
+// of stroke a two-second drag records, at the preview size and at 24 MP.
+void BM_MarkupScribble(benchmark::State& state) {
+    ensureApplication();
+    const QImage photo = previewPhoto(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+    AnnotationItem pen = make(AnnotationTool::freehand, 0, 0, 0, 0);
+    for (int i = 0; i < 500; ++i)
+        pen.points.append({0.2 + 0.0012 * i + 0.02 * std::cos(i / 6.0), 0.5 + 0.03 * std::sin(i / 6.0)});
+    const QList<AnnotationItem> items{pen};
+    const AnnotationRenderer renderer;
+    for (auto _ : state) {
+        QImage out = renderer.render(items, photo);
+        benchmark::DoNotOptimize(out.constBits());
+    }
+}
+BENCHMARK(BM_MarkupScribble)
+    ->Args({1800, 1200})
+    ->Args({6000, 4000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace

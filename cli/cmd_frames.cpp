@@ -1,6 +1,7 @@
 // frames: the frames of an animated image and their display times; optionally saved as PNGs.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "core/common/CFormat.h"
 #include "core/files/AnimatedImageService.h"
 
 #include <QDir>
@@ -37,9 +38,9 @@ int runFrames(const QStringList& args) {
                    .arg(i, 3)
                    .arg(frame.image().width())
                    .arg(frame.image().height())
-                   .arg(QString::asprintf("%.3f", frame.delaySeconds())));
+                   .arg(cFormat("%.3f", frame.delaySeconds())));
     }
-    cliOut(QStringLiteral("Duration: %1 s").arg(QString::asprintf("%.3f", total)));
+    cliOut(QStringLiteral("Duration: %1 s").arg(cFormat("%.3f", total)));
     if (extractDir.isEmpty()) return 0;
     if (!QDir().mkpath(extractDir)) {
         cliErr(QStringLiteral("%1: could not create the folder").arg(extractDir));

@@ -1,6 +1,7 @@
 // histogram: the codec engine's RGB and luma histogram of an image.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
+#include "core/common/CFormat.h"
 #include "core/common/TaviError.h"
 #include "imagecodec/TaviImageCodecEngine.h"
 
@@ -22,7 +23,7 @@ int runHistogram(const QStringList& args) {
         const auto line = [](const char* name, const QList<double>& values) {
             QStringList numbers;
             for (double v : values)
-                numbers << QString::number(v, 'f', 4);
+                numbers << cFormat("%.4f", v);
             cliOut(QStringLiteral("%1 %2").arg(QLatin1String(name), numbers.join(u' ')));
         };
         line("red:  ", histogram.red);

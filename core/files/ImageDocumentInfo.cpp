@@ -1,5 +1,7 @@
 #include "core/files/ImageDocumentInfo.h"
 
+#include "core/common/CFormat.h"
+
 #include <QLocale>
 
 QString ImageDocumentInfo::dimensionsText() const {
@@ -8,7 +10,7 @@ QString ImageDocumentInfo::dimensionsText() const {
 
 QString ImageDocumentInfo::megapixelsText() const {
     const double megapixels = static_cast<double>(pixelWidth) * static_cast<double>(pixelHeight) / 1'000'000.0;
-    return QString::asprintf("%.1f MP", megapixels);
+    return cFormat("%.1f MP", megapixels);
 }
 
 QString ImageDocumentInfo::formattedFileSize() const { return formatByteCount(fileSizeBytes); }

@@ -1,6 +1,7 @@
 #include "core/files/ImageMetadataService.h"
 
 #include "core/common/AtomicFileWriter.h"
+#include "core/common/CFormat.h"
 #include "core/common/FileSystemError.h"
 #include "core/common/Paths.h"
 #include "core/files/FolderBrowserService.h"
@@ -59,8 +60,8 @@ QString trimmed(const QString& text) {
 }
 
 QString shutterText(double seconds) {
-    if (seconds < 1.0) return QString::asprintf("1/%.0f s", std::round(1.0 / seconds));
-    return QString::asprintf("%.1f s", seconds);
+    if (seconds < 1.0) return cFormat("1/%.0f s", std::round(1.0 / seconds));
+    return cFormat("%.1f s", seconds);
 }
 
 // The coordinate as signed degrees: the stored value is unsigned and its reference says which side.
@@ -109,11 +110,11 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
     }
 
     if (auto focal = numberValue(exif, QStringLiteral("FocalLength"))) {
-        report.focalLength = QString::asprintf("%.0f mm", *focal);
+        report.focalLength = cFormat("%.0f mm", *focal);
         addRow(QStringLiteral("EXIF"), QStringLiteral("Focal Length"), *report.focalLength, 0);
     }
     if (auto fNumber = numberValue(exif, QStringLiteral("FNumber"))) {
-        report.aperture = QString::asprintf("f/%.1f", *fNumber);
+        report.aperture = cFormat("f/%.1f", *fNumber);
         addRow(QStringLiteral("EXIF"), QStringLiteral("Aperture"), *report.aperture, 0);
     }
     if (auto exposure = numberValue(exif, QStringLiteral("ExposureTime")); exposure && *exposure > 0) {
@@ -139,7 +140,7 @@ ExifMetadataReport ImageMetadataService::reportFromProperties(const QVariantMap&
     if (auto coordinates = report.gpsFormatted())
         addRow(QStringLiteral("GPS"), QStringLiteral("Coordinates"), *coordinates, 2);
     if (auto altitude = numberValue(gps, QStringLiteral("Altitude")))
-        addRow(QStringLiteral("GPS"), QStringLiteral("Altitude"), QString::asprintf("%.1f m", *altitude), 1);
+        addRow(QStringLiteral("GPS"), QStringLiteral("Altitude"), cFormat("%.1f m", *altitude), 1);
 
     if (const QVariant bylines = iptc.value(QStringLiteral("Byline"));
         bylines.typeId() == QMetaType::QVariantList) {

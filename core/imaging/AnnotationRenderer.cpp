@@ -3,6 +3,7 @@
 #include "core/imaging/filters/ClampedGaussianBlur.h"
 #include "core/imaging/filters/DropShadow.h"
 #include "core/imaging/filters/Pixellate.h"
+#include "core/imaging/filters/RoundStroke.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -64,6 +65,20 @@ QFont systemFont(double pixelSize, QFont::Weight weight, const QPaintDevice* dev
 }
 
 constexpr auto kTextFlags = Qt::AlignLeft | Qt::AlignTop;
+
+// Lines and pen strokes: round caps and joins laid straight into the canvas bitmap, so a long
+// scribble costs the ink it lays (redrawn on every pointer event while drawing) and a pen held
+// still leaves a dot. The painter draws into the same pixels immediately, so the two interleave
+// in list order; any other device falls back to the painter's own stroking.
+void strokeOnCanvas(QPainter& context, const QList<QPointF>& points, double width, const QColor& color) {
+    auto* canvas = dynamic_cast<QImage*>(context.device());
+    if (canvas && canvas->format() == QImage::Format_RGBA8888_Premultiplied &&
+        context.transform().isIdentity() && !context.hasClipping()) {
+        strokeRoundPolyline(*canvas, points, width, color);
+        return;
+    }
+    context.drawPolyline(QPolygonF(points));
+}
 
 } // namespace
 
@@ -196,6 +211,16 @@ QImage AnnotationRenderer::applyRedactions(const QList<AnnotationItem>& redactio
             complete = false;
             continue;
         }
+        // The first write detaches from an image the caller still holds; without memory for
+        // that, redacting stops with what is done so far.
+        if (!current.isDetached()) {
+            QImage own = current.copy();
+            if (own.isNull()) {
+                complete = false;
+                return current;
+            }
+            current = std::move(own);
+        }
         // The box is replaced, not laid over: where the photo is partly transparent, a
         // see-through blur over the sharp original would leave the original readable.
         for (int y = 0; y < hidden->height(); ++y)
@@ -274,7 +299,7 @@ void AnnotationRenderer::drawVectorAnnotation(const AnnotationItem& item, QPaint
         }
         break;
     case AnnotationTool::line:
-        context.drawLine(p1, p2);
+        strokeOnCanvas(context, {p1, p2}, lw, color);
         break;
     case AnnotationTool::rectangle:
         context.drawRoundedRect(box, 1.2 * lw, 1.2 * lw);
@@ -296,9 +321,11 @@ void AnnotationRenderer::drawVectorAnnotation(const AnnotationItem& item, QPaint
     }
     case AnnotationTool::freehand:
         if (item.points.size() >= 2) {
-            QPolygonF line;
-            for (const auto& p : item.points) line << QPointF(p.x * width, p.y * height);
-            context.drawPolyline(line);
+            QList<QPointF> line;
+            line.reserve(item.points.size());
+            for (const auto& p : item.points)
+                line.append(QPointF(p.x * width, p.y * height));
+            strokeOnCanvas(context, line, lw, color);
         }
         break;
     case AnnotationTool::text: {

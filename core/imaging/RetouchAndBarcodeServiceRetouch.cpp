@@ -21,22 +21,22 @@ QRect planeToTopLeft(const QRect& plane, int height) {
 
 // The donor patch for one heal: the current image blurred, read `offset` pixels to the side
 // (bilinear between the two nearest columns, as a translated image samples), over `region`.
+// The patch is made in the blur's own buffer, one column wider than the region: a heal the size
+// of a large photo must not hold several copies of it.
 std::optional<QImage> shiftedBlur(const QImage& current, double sigma, double offset, const QRect& region) {
     const double whole = std::floor(offset);
     const double fraction = offset - whole;
     const QRect source = QRect(region.x() + static_cast<int>(whole), region.y(), region.width() + 1, region.height());
-    const auto blurred = clampedGaussianBlurRegion(current, sigma, source);
+    auto blurred = clampedGaussianBlurRegion(current, sigma, source);
     if (!blurred) return std::nullopt;
-    QImage donor(region.size(), QImage::Format_RGBA8888_Premultiplied);
-    if (donor.isNull()) return std::nullopt;
     const auto weight = static_cast<unsigned>(std::lround(fraction * 256));
     for (int y = 0; y < region.height(); ++y) {
-        const uchar* s = blurred->constScanLine(y);
-        uchar* d = donor.scanLine(y);
+        uchar* d = blurred->scanLine(y);
+        // Forward in place: each byte is read before it, or the one four ahead of it, is written.
         for (int i = 0; i < region.width() * 4; ++i)
-            d[i] = static_cast<uchar>((s[i] * (256 - weight) + s[i + 4] * weight + 128) >> 8);
+            d[i] = static_cast<uchar>((d[i] * (256 - weight) + d[i + 4] * weight + 128) >> 8);
     }
-    return donor;
+    return blurred;
 }
 
 void copyInto(QImage& target, const QImage& patch, QPoint at) {
@@ -70,11 +70,22 @@ QImage RetouchAndBarcodeService::applySpotHeals(const QList<AnnotationItem>& hea
         const double offset = cx + 2.1 * r < extent.right() ? 1.35 * r : -1.35 * r;
         const auto donor = shiftedBlur(current, std::max(0.22 * r, 2.0), offset, region);
         if (!donor) continue;
+        // The first write detaches from the caller's image; without memory for that, the
+        // photo stays as it was rather than half healed.
+        if (!current.bits()) return image;
         const QPointF centre(cx, current.height() - cy);
-        const QImage mask = radialRampMask(region, centre, 0.55 * r, 1.15 * r);
-        const QImage healed = blendWithMask(*donor, current.copy(region), mask);
-        if (healed.isNull()) continue;
-        copyInto(current, healed, region.topLeft());
+        // Blended in bands of rows: the donor is complete before the first band is written, so
+        // no band reads pixels another has already healed.
+        constexpr int kBandRows = 256;
+        for (int top = 0; top < region.height(); top += kBandRows) {
+            const QRect band(region.left(), region.top() + top, region.width(),
+                             std::min(kBandRows, region.height() - top));
+            const QImage mask = radialRampMask(band, centre, 0.55 * r, 1.15 * r);
+            const QImage healed =
+                blendWithMask(donor->copy(0, top, band.width(), band.height()), current.copy(band), mask);
+            if (healed.isNull()) break;
+            copyInto(current, healed, band.topLeft());
+        }
     }
     return current;
 }

@@ -1,9 +1,13 @@
 #include "core/imaging/SampledColor.h"
 
+#include "core/common/CFormat.h"
+
 #include <algorithm>
 #include <cmath>
 
-QString SampledColor::hexString() const { return QString::asprintf("#%02X%02X%02X", r, g, b); }
+QString SampledColor::hexString() const {
+    return cFormat("#%02X%02X%02X", r, g, b);
+}
 
 QString SampledColor::rgbString() const { return QStringLiteral("rgb(%1, %2, %3)").arg(r).arg(g).arg(b); }
 
@@ -27,6 +31,6 @@ QString SampledColor::hslString() const {
             hue = 60.0 * ((rf - gf) / d + 4.0);
         if (hue < 0.0) hue += 360.0;
     }
-    // printf rounding, so the texts match what the format "%.0f" gives everywhere else.
-    return QString::asprintf("hsl(%.0f, %.0f%%, %.0f%%)", hue, saturation * 100.0, lightness * 100.0);
+    // The C library rounds an exact tie to even, as the format text means.
+    return cFormat("hsl(%.0f, %.0f%%, %.0f%%)", hue, saturation * 100.0, lightness * 100.0);
 }

@@ -93,6 +93,10 @@ TEST(DocumentInfo, TextForms) {
     info.pixelHeight = 4000;
     EXPECT_EQ(info.dimensionsText(), QString::fromUtf8("6000 × 4000"));
     EXPECT_EQ(info.megapixelsText(), "24.0 MP");
+    // An exact tie rounds to even, as C's "%.1f" does: 1.25 MP reads 1.2.
+    info.pixelWidth = 1250;
+    info.pixelHeight = 1000;
+    EXPECT_EQ(info.megapixelsText(), "1.2 MP");
     info.pixelWidth = 0;
     EXPECT_EQ(info.megapixelsText(), "0.0 MP");
     info.fileSizeBytes = 1'500'000;

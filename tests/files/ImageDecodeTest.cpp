@@ -111,6 +111,30 @@ TEST(ImageSourceFormats, CmykAndGreyComeOutAsSRGB) {
     EXPECT_EQ(qGreen(pixel), qBlue(pixel));
 }
 
+TEST(ImageSourceFormats, AlphaSurvivesTheProfileConversion) {
+    // 16-bit grey + alpha with an embedded grey profile: the centre's alpha is 1696 / 65535,
+    // 7 of 255 (not clipped to opaque by the conversion to 8 bits), at full and reduced size.
+    FolderBrowserService browser;
+    const QString path = fixture("formats/16-bit-grey-alpha.png");
+    const auto full = browser.loadOrientedCGImage(path);
+    ASSERT_TRUE(full);
+    EXPECT_EQ(qAlpha(full->pixel(full->width() / 2, full->height() / 2)), 7);
+    const auto reduced = browser.loadOrientedCGImage(path, 50);
+    ASSERT_TRUE(reduced);
+    EXPECT_LT(qAlpha(reduced->pixel(reduced->width() / 2, reduced->height() / 2)), 20);
+
+    // 8-bit RGBA with an embedded profile keeps its half-transparent pixels too.
+    QTemporaryDir dir;
+    QImage rgba(8, 8, QImage::Format_RGBA8888);
+    rgba.fill(QColor(200, 100, 50, 128));
+    rgba.setColorSpace(QColorSpace(QColorSpace::AdobeRgb));
+    const QString tagged = dir.filePath("tagged.png");
+    ASSERT_TRUE(rgba.save(tagged));
+    const auto decoded = browser.loadOrientedCGImage(tagged);
+    ASSERT_TRUE(decoded);
+    EXPECT_EQ(qAlpha(decoded->pixel(4, 4)), 128);
+}
+
 TEST(ImageSourceFormats, FrameDelaysAreReported) {
     auto gif = ImageSource::open(fixture("formats/animated-loop-3.gif"));
     ASSERT_TRUE(gif);

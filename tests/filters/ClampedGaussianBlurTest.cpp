@@ -44,6 +44,20 @@ TEST(ClampedGaussianBlur, SpreadsAnEdgeByTheRequestedSigma) {
     }
 }
 
+TEST(ClampedGaussianBlur, WideBellsKeepTheirSigmaAndAgreeByRegion) {
+    // Wide blurs (a heal or redaction on a large photo) run through a reduced copy; the edge
+    // still spreads by the requested sigma, stays centred, and a window matches the whole.
+    const QImage step = blackWhiteSplit(3000, 40);
+    for (double sigma : {150.0, 400.0}) {
+        const QImage blurred = clampedGaussianBlur(step, sigma);
+        EXPECT_NEAR(measuredSigma(blurred, 20), sigma, 0.04 * sigma) << "sigma " << sigma;
+        EXPECT_NEAR(blurred.pixelColor(1499, 20).red() + blurred.pixelColor(1500, 20).red(), 255, 4);
+        const auto window = clampedGaussianBlurRegion(step, sigma, QRect(1300, 5, 400, 10));
+        ASSERT_TRUE(window);
+        EXPECT_LE(testsupport::meanAbsoluteDifference(*window, blurred.copy(1300, 5, 400, 10)), 1.0);
+    }
+}
+
 TEST(ClampedGaussianBlur, ClampedEdgesKeepFlatImagesFlatAndOpaque) {
     QImage flat(50, 40, QImage::Format_RGBA8888_Premultiplied);
     flat.fill(QColor(200, 60, 10));

@@ -271,3 +271,66 @@ TEST(AnnotationRenderer, HostileValuesNeitherCrashNorHang) {
     EXPECT_TRUE(renderer.render(items, QImage()).isNull());
     EXPECT_EQ(renderer.render(items, blank(1, 1, Qt::gray)).size(), QSize(1, 1));
 }
+
+TEST(AnnotationRenderer, ScribbleIsOneRoundStrokeLaidOnce) {
+    // A pen scribble crossing itself in a half-transparent colour: the crossings are no darker
+    // than the rest of the line (the stroke is laid once), the width is lw and the ends are round.
+    const AnnotationRenderer renderer;
+    const QImage white = blank(1000, 1000, Qt::white);
+    auto pen = item(AnnotationTool::freehand, {0, 0}, {0, 0});
+    pen.color = RGBAColor{0, 0, 1, 0.5};
+    pen.lineWidth = 20; // 20 px at u = 1
+    pen.points = {{0.2, 0.2}, {0.8, 0.8}, {0.8, 0.2}, {0.2, 0.8}};
+    const QImage out = renderer.render({pen}, white);
+    const QColor once = out.pixelColor(350, 350);
+    EXPECT_NEAR(once.red(), 128, 2);
+    EXPECT_EQ(out.pixelColor(500, 500), once); // where the two diagonals cross
+    EXPECT_EQ(out.pixelColor(800, 500), once); // along the vertical leg
+    // The vertical leg at x = 800 is 20 px wide; its end caps reach 10 px past the corners.
+    double across = 0;
+    for (int x = 770; x < 830; ++x)
+        across += (1 - out.pixelColor(x, 500).greenF()) / (1 - once.greenF());
+    EXPECT_NEAR(across, 20, 0.5);
+    EXPECT_EQ(out.pixelColor(200, 195), once);                          // inside the round start cap
+    EXPECT_EQ(out.pixelColor(189, 189).rgb(), QColor(Qt::white).rgb()); // beyond the cap's corner
+
+    // A long zig-zag of 500 points on a large photo covers the band it sweeps.
+    pen.color = RGBAColor::red;
+    pen.points.clear();
+    for (int i = 0; i < 500; ++i)
+        pen.points.append({0.05 + 0.9 * i / 499.0, i % 2 ? 0.8 : 0.2});
+    const QImage large = renderer.render({pen}, blank(4000, 3000, Qt::white));
+    for (const QPoint p : {QPoint(2000, 1500), QPoint(300, 900), QPoint(3700, 2300)})
+        EXPECT_EQ(large.pixelColor(p).rgb(), RGBAColor::red.cgColor().rgb()) << p.x() << "," << p.y();
+    EXPECT_EQ(large.pixelColor(2000, 200).rgb(), QColor(Qt::white).rgb());
+}
+
+TEST(AnnotationRenderer, AStrokeThatNeverMovesLeavesADot) {
+    // A pen held still (points that coincide) and a line of length zero paint the round dot
+    // their caps make: a disc of diameter lw, as a move of a fraction of a pixel does.
+    const AnnotationRenderer renderer;
+    const QImage white = blank(1000, 1000, Qt::white);
+    auto pen = item(AnnotationTool::freehand, {0.3, 0.3}, {0.3, 0.3});
+    pen.lineWidth = 20;
+    pen.points = {{0.3, 0.3}, {0.3, 0.3}, {0.3, 0.3}};
+    auto line = item(AnnotationTool::line, {0.7, 0.7}, {0.7, 0.7});
+    line.lineWidth = 20;
+    auto moved = item(AnnotationTool::line, {0.5, 0.5}, {0.5001, 0.5});
+    moved.lineWidth = 20;
+    const QImage out = renderer.render({pen, line, moved}, white);
+    const double full = 1 - RGBAColor::red.cgColor().greenF();
+    auto inkAround = [&](QPoint c) {
+        double ink = 0;
+        for (int y = c.y() - 20; y < c.y() + 20; ++y)
+            for (int x = c.x() - 20; x < c.x() + 20; ++x)
+                ink += (1 - out.pixelColor(x, y).greenF()) / full;
+        return ink;
+    };
+    for (const QPoint c : {QPoint(300, 300), QPoint(700, 700)}) {
+        EXPECT_EQ(out.pixelColor(c).rgb(), RGBAColor::red.cgColor().rgb());
+        EXPECT_EQ(out.pixelColor(c + QPoint(8, 0)).rgb(), RGBAColor::red.cgColor().rgb());
+        EXPECT_EQ(out.pixelColor(c + QPoint(12, 0)).rgb(), QColor(Qt::white).rgb());
+        EXPECT_NEAR(inkAround(c), M_PI * 100, 4);
+        EXPECT_NEAR(inkAround(c), inkAround(QPoint(500, 500)), 4);
+    }
+}

@@ -2,8 +2,10 @@
 #include "core/imaging/RetouchAndBarcodeService.h"
 #include "tests/support/TestSupport.h"
 
+#include <QFile>
 #include <QPainter>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 namespace {
 
@@ -15,6 +17,15 @@ QImage filled(int width, int height, QColor color) {
     QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
     image.fill(color);
     return image;
+}
+
+// The process's address space now, from the kernel's own count.
+std::int64_t addressSpaceBytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:")) return line.mid(7).trimmed().split(' ').front().toLongLong() * 1024;
+    return -1;
 }
 
 } // namespace
@@ -95,4 +106,32 @@ TEST(MagnifierLoupe, WholeSourceAndSampleGiveTheSameLoupe) {
         service.drawMagnifierLoupe(loupe, photo, p, 3, 3, 0.5);
     }
     EXPECT_EQ(tiny.pixelColor(1, 1), QColor(Qt::white));
+}
+
+TEST(MarkupMemory, PhotoSizedHealsAndRedactionsStayNearTheImage) {
+    // Heals and redactions as large as a 24 MP photo, in a child process allowed only the photo
+    // and three more of its size (with the canvas): the wide blurs of the heal's donor and the
+    // redaction must not need gigabytes of margins, and nothing may be killed for memory.
+    // Re-run in a fresh process: a forked copy of this one would inherit a thread pool whose
+    // threads it does not have.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::int64_t before = addressSpaceBytes();
+    ASSERT_GT(before, 0);
+    const QImage photo = filled(6000, 4000, QColor(120, 140, 160));
+    const std::int64_t imageBytes = photo.sizeInBytes();
+    const QList<AnnotationItem> items{
+        heal({0, 0}, {1, 1}),
+        AnnotationItem{
+            .tool = AnnotationTool::blurRedact, .start = {0, 0}, .end = {1, 1}, .redactStrength = 1},
+        AnnotationItem{.tool = AnnotationTool::pixelateRedact, .start = {0, 0}, .end = {1, 1}},
+        AnnotationItem{.tool = AnnotationTool::magnifier, .start = {0.5, 0.5}, .end = {1, 1}},
+        AnnotationItem{.tool = AnnotationTool::spotlight, .start = {0.1, 0.1}, .end = {0.9, 0.9}}};
+    auto renderWithinLimit = [&] {
+        const auto cap = static_cast<rlim_t>(before + 4 * imageBytes);
+        const rlimit limit{cap, cap};
+        setrlimit(RLIMIT_AS, &limit);
+        const QImage out = AnnotationRenderer().render(items, photo);
+        std::exit(out.size() == photo.size() && out.pixelColor(3000, 2000).alpha() == 255 ? 0 : 1);
+    };
+    EXPECT_EXIT(renderWithinLimit(), ::testing::ExitedWithCode(0), "");
 }

@@ -2,6 +2,8 @@
 #include "MetadataTestFiles.h"
 
 #include "core/files/ImageMetadataService.h"
+#include "core/files/imageio/ImageProperties.h"
+#include "core/files/imageio/ImageSource.h"
 #include "tests/support/TestSupport.h"
 
 #include <QFile>
@@ -119,4 +121,32 @@ TEST(Inspect, ToolWrittenMetadata) {
     const auto text = testsupport::runCli({"exif", latOnly});
     EXPECT_EQ(text.exitCode, 0);
     EXPECT_TRUE(text.out.contains("No sensitive EXIF or GPS metadata found."));
+}
+
+TEST(Inspect, RationalsOfTwoToTheThirtyFirstOrMoreStayPositive) {
+    // RATIONAL parts are unsigned 32-bit numbers: 3500000000/500000000 seconds of latitude is 7 s,
+    // 2600000000/200000000 s of exposure 13 s, 4294967295/1 s the largest exposure there is.
+    // SRATIONAL parts stay signed.
+    QTemporaryDir dir;
+    const ImageMetadataService service;
+    const QString photo = plainJpeg(dir, "large.jpg");
+    metatest::writeMetadata(photo, {{"Exif.GPSInfo.GPSLatitudeRef", "N"},
+                                    {"Exif.GPSInfo.GPSLatitude", "41/1 0/1 3500000000/500000000"},
+                                    {"Exif.GPSInfo.GPSLongitude", "2/1 0/1 0/1"},
+                                    {"Exif.Photo.ExposureTime", "2600000000/200000000"},
+                                    {"Exif.Photo.ExposureBiasValue", "-1/3"}});
+    auto report = service.inspect(photo);
+    ASSERT_TRUE(report.latitude);
+    EXPECT_NEAR(*report.latitude, 41.0 + 7.0 / 3600, 1e-9);
+    EXPECT_EQ(report.shutterSpeed, QString("13.0 s"));
+
+    const QString longest = plainJpeg(dir, "longest.jpg");
+    metatest::writeMetadata(longest, {{"Exif.Photo.ExposureTime", "4294967295/1"}});
+    EXPECT_EQ(service.inspect(longest).shutterSpeed, QString("4294967295.0 s"));
+
+    // The signed kind keeps its sign through the same dictionaries.
+    const auto source = ImageSource::open(photo);
+    ASSERT_TRUE(source);
+    const QVariantMap exif = source->properties(0).value(ImageProperty::ExifDictionary).toMap();
+    EXPECT_NEAR(exif.value("ExposureBiasValue").toDouble(), -1.0 / 3, 1e-12);
 }

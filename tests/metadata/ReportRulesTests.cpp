@@ -74,6 +74,13 @@ TEST(ReportRules, ExposureFormatting) {
     EXPECT_EQ(rowIds(report),
               (QStringList{"EXIF.Focal Length", "EXIF.Aperture", "EXIF.Shutter", "EXIF.ISO"}));
     EXPECT_EQ(report.sensitiveTagCount, 0); // exposure data is not sensitive
+
+    // Exact ties round to even, as the C formats do.
+    const auto ties = ImageMetadataService::reportFromProperties(
+        withDictionaries({}, {{"FocalLength", 4.5}, {"FNumber", 2.25}, {"ExposureTime", 2.25}}));
+    EXPECT_EQ(ties.focalLength, QString("4 mm"));
+    EXPECT_EQ(ties.aperture, QString("f/2.2"));
+    EXPECT_EQ(ties.shutterSpeed, QString("2.2 s"));
 }
 
 TEST(ReportRules, CoordinateSignsFollowTheirReferences) {

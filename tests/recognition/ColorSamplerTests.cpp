@@ -82,6 +82,9 @@ TEST(SampledColorTexts, HexRgbAndHsl) {
     const SampledColor small{7, 8, 9, 255};
     EXPECT_EQ(small.rgbString(), "rgb(7, 8, 9)");
     EXPECT_EQ(small.hexString(), "#070809");
+    // Saturation 12.5 and hue 120.5 are exact ties: C's "%.0f" gives the even neighbour.
+    EXPECT_EQ(small.hslString(), "hsl(210, 12%, 3%)");
+    EXPECT_EQ((SampledColor{0, 120, 1, 255}).hslString(), "hsl(120, 100%, 24%)");
 
     EXPECT_EQ((SampledColor{0, 0, 0, 255}).hslString(), "hsl(0, 0%, 0%)");
     EXPECT_EQ((SampledColor{255, 255, 255, 255}).hslString(), "hsl(0, 0%, 100%)");

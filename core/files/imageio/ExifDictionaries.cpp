@@ -33,10 +33,24 @@ bool isInteger(Exiv2::TypeId type) {
     }
 }
 
+// RATIONAL is two unsigned 32-bit numbers and SRATIONAL two signed ones. The generic conversion
+// goes through the signed pair, which turns a numerator or denominator of 2^31 or more negative
+// (3500000000/500000000 seconds of latitude, 2600000000/200000000 s of exposure); unsigned ones
+// are therefore read from their own value type.
 std::optional<double> rationalAt(const Exiv2::Metadatum& datum, long i) {
-    const Exiv2::Rational r = datum.toRational(i);
-    if (r.second == 0) return std::nullopt;
-    const double v = static_cast<double>(r.first) / static_cast<double>(r.second);
+    double numerator = 0, denominator = 0;
+    if (datum.typeId() == Exiv2::unsignedRational) {
+        const auto* values = dynamic_cast<const Exiv2::URationalValue*>(&datum.value());
+        if (!values || i < 0 || static_cast<std::size_t>(i) >= values->value_.size()) return std::nullopt;
+        numerator = values->value_[static_cast<std::size_t>(i)].first;
+        denominator = values->value_[static_cast<std::size_t>(i)].second;
+    } else {
+        const Exiv2::Rational r = datum.toRational(i);
+        numerator = r.first;
+        denominator = r.second;
+    }
+    if (denominator == 0) return std::nullopt;
+    const double v = numerator / denominator;
     if (!std::isfinite(v)) return std::nullopt;
     return v;
 }

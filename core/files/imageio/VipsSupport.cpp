@@ -37,12 +37,40 @@ Ref toSRGBA8(VipsImage* in) {
     const bool hasProfile = vips_image_get_typeof(in, VIPS_META_ICC_NAME) != 0;
     Ref converted;
     if (hasProfile || interpretation == VIPS_INTERPRETATION_CMYK) {
+        // The transform passes extra bands through as they are and then casts them to 8 bits,
+        // which clips a 16-bit alpha to opaque; so the alpha goes around it and is scaled apart.
+        Ref colour, alpha;
+        const int bands = current.get()->Bands;
+        if (vips_image_hasalpha(current.get()) && bands > 1) {
+            if (vips_extract_band(current.get(), colour.out(), 0, "n", bands - 1, NULL) != 0 ||
+                vips_extract_band(current.get(), alpha.out(), bands - 1, NULL) != 0) {
+                clearError();
+                return {};
+            }
+        } else {
+            g_object_ref(current.get());
+            colour = Ref(current.get());
+        }
         // The embedded profile when present; the built-in CMYK profile for bare CMYK files.
-        if (vips_icc_transform(current.get(), converted.out(), "srgb", "embedded", TRUE, "input_profile",
-                               interpretation == VIPS_INTERPRETATION_CMYK ? "cmyk" : "srgb",
-                               "intent", VIPS_INTENT_RELATIVE, NULL) != 0) {
+        if (vips_icc_transform(colour.get(), converted.out(), "srgb", "embedded", TRUE, "input_profile",
+                               interpretation == VIPS_INTERPRETATION_CMYK ? "cmyk" : "srgb", "intent",
+                               VIPS_INTENT_RELATIVE, NULL) != 0) {
             clearError();
             converted.reset();
+        } else if (alpha) {
+            // To 0...255 with rounding, whatever the depth the alpha was stored in.
+            const VipsBandFormat format = alpha.get()->BandFmt;
+            const double opaque = format == VIPS_FORMAT_USHORT                  ? 65535.0
+                                  : interpretation == VIPS_INTERPRETATION_scRGB ? 1.0
+                                                                                : 255.0;
+            const double scale = 255.0 / opaque;
+            Ref alpha8, joined;
+            if (vips_linear1(alpha.get(), alpha8.out(), scale, 0.5, "uchar", TRUE, NULL) != 0 ||
+                vips_bandjoin2(converted.get(), alpha8.get(), joined.out(), NULL) != 0) {
+                clearError();
+                return {};
+            }
+            converted = std::move(joined);
         }
     }
     if (!converted) {
