@@ -1,6 +1,7 @@
 #include "editor/EditorViewModel.h"
 
 #include "core/common/Paths.h"
+#include "core/localization/KeyNames.h"
 #include "core/model/BackgroundFillStyle.h"
 
 EditorViewModel::EditorViewModel(PlatformServices& platform, QObject* parent)
@@ -26,7 +27,8 @@ EditorViewModel::~EditorViewModel() {
 
 void EditorViewModel::showToast(const QString& message, bool isError) {
     toastTimer_.stop();
-    setToastMessage(message);
+    // The texts' key glyphs are the Mac's; the keyboard here says Ctrl, Alt, Shift.
+    setToastMessage(withPlatformKeyNames(message));
     setToastIsError(isError);
     toastTimer_.start();
 }

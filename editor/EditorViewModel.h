@@ -228,6 +228,45 @@ class EditorViewModel : public QObject {
     // The inspector's tool grid: the tool for new drags; leaves crop, eyedropper and compare.
     void selectAnnotationTool(AnnotationTool tool);
 
+    // ---- Viewing ----
+
+    // The grid of the folder; again (or from the comparison) back to the single image.
+    void toggleGridView();
+    // The current image beside another of the folder (the next one at first).
+    void toggleSideBySideCompare();
+    // Decodes the comparison's right-hand image (compareSecondaryIndex) at the preview size.
+    void loadSecondaryCompareImage();
+    void stepSecondaryCompare(int delta);
+    // Every three seconds the next image, the first after the last, until stopped.
+    void toggleSlideshow();
+    void zoomIn(double factor = 1.25);
+    // Zooming out to within 0.06 of the fitted size snaps to it and centres the image.
+    void zoomOut(double factor = 1.25);
+    void zoomFit();
+    void toggleActualSize();
+    // `translation` is the drag's movement since it began; endPan ends the drag.
+    void updatePan(QSizeF translation);
+    void endPan();
+    void startAnimationPlayback();
+    void stopAnimationPlayback();
+    void toggleAnimationPlayback();
+    // Pauses and shows the frame `delta` steps away, wrapping at both ends.
+    void stepAnimationFrame(int delta);
+    // The frame becomes the image being edited: the preview and the output show it.
+    void displayAnimationFrame(int index);
+    // The current frame with the edit, as a PNG file the user places through the save panel.
+    void extractCurrentFrameAsPNG();
+
+    // The timers of the slideshow and the player, for tests that drive them without waiting:
+    // the wait before the next step in milliseconds (-1 when not running), and the step itself
+    // as if its time had come.
+    int slideshowIntervalMs() const { return slideshowTimer_.isActive() ? slideshowTimer_.interval() : -1; }
+    int animationFrameIntervalMs() const {
+        return animationTimer_.isActive() ? animationTimer_.interval() : -1;
+    }
+    void fireSlideshowTimer() { slideshowTick(); }
+    void fireAnimationTimer() { animationTick(); }
+
     // ---- For tests and benchmarks ----
 
     // How many times the recipe has been rendered for the preview since construction.
@@ -260,7 +299,6 @@ class EditorViewModel : public QObject {
 
     // Loading
     void setFolder(const QStringList& images, int index);
-    void stopAnimationPlayback();
     std::optional<QImage> previewBaseFor(const QString& path, const FileStamp& stamp);
     void startFullDecode(const QString& path);
     void adoptFullDecode();
@@ -344,4 +382,10 @@ class EditorViewModel : public QObject {
     QTimer slideshowTimer_;
     int previewRecipeRenderCount_ = 0;
     int fullResolutionRenderCount_ = 0;
+
+    // Viewing
+    void slideshowTick();
+    void animationTick();
+    void scheduleNextAnimationFrame();
+    QTimer animationTimer_;
 };

@@ -90,10 +90,6 @@ void EditorViewModel::dropPrefetch() {
     previewCache_.clear();
 }
 
-void EditorViewModel::stopAnimationPlayback() {
-    setIsPlayingAnimation(false);
-}
-
 void EditorViewModel::loadCurrentImage() {
     const std::optional<QString> url = currentURL();
     if (!url) return;
@@ -179,6 +175,7 @@ void EditorViewModel::loadCurrentImage() {
         setHistogram(ImageHistogram::empty());
     }
 
+    if (viewMode() == WorkspaceViewMode::sideBySide) loadSecondaryCompareImage();
     loadAnimationIfPresent(*url);
     prefetchNeighbours();
 }
@@ -297,6 +294,7 @@ void EditorViewModel::loadAnimationIfPresent(const QString& path) {
             setIsAnimatedImage(true);
             setCurrentFrameIndex(0);
             setTotalFrameCount(animatedSequence_->frameCount());
+            startAnimationPlayback();
         });
 }
 
