@@ -13,7 +13,7 @@ constexpr int kMaxUndoSnapshots = 40;
 } // namespace
 
 EditSnapshot EditorViewModel::currentSnapshot() const {
-    return {adjustments(),    annotations(),     bgSettings(),          trimmedSourceCG_,
+    return {adjustments(),     annotations(),      bgSettings(),         trimmedSourceCG_,
             trimmedPreviewCG_, fullSubjectMaskCG_, previewSubjectMaskCG_};
 }
 
