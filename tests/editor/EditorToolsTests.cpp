@@ -6,6 +6,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QFont>
+#include <QPainter>
 
 using namespace editortest;
 
@@ -267,4 +269,43 @@ TEST(DesktopScreenCaptureTool, OnlyACompleteCaptureIsKept) {
     qputenv("TAVIVIEW_SCREENCAPTURE", dir.filePath("missing-tool").toUtf8());
     EXPECT_FALSE(DesktopScreenCapture::run(cancelled));
     qunsetenv("TAVIVIEW_SCREENCAPTURE");
+}
+
+TEST_F(EditorRecognition, TextIsReadFromTheEditedImageAndCopied) {
+    QTemporaryDir dir;
+    QImage page(640, 200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    {
+        QPainter painter(&page);
+        painter.setPen(Qt::black);
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(36);
+        painter.setFont(font);
+        painter.drawText(20, 70, QStringLiteral("Invoice 2026"));
+        painter.drawText(20, 150, QStringLiteral("Total 48 EUR"));
+    }
+    // Scanned upside down and turned upright in the edit: the text is read as the user sees it.
+    editor.openURLs({testsupport::writeImage(dir, "page.png", page.transformed(QTransform().rotate(180)))});
+    editor.rotateRight();
+    editor.rotateRight();
+    editor.runOCRTextRecognition();
+    EXPECT_TRUE(editor.isProcessingAI());
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    EXPECT_FALSE(editor.isProcessingAI());
+    ASSERT_EQ(editor.extractedOCRLineCount(), 2) << editor.toastMessage().value_or(QString()).toStdString();
+    EXPECT_TRUE(editor.extractedOCRText().contains(QStringLiteral("Total 48")))
+        << editor.extractedOCRText().toStdString();
+
+    editor.copyOCRText();
+    EXPECT_EQ(platform.clipboardTextValue, editor.extractedOCRText());
+    EXPECT_EQ(editor.toastMessage(), QStringLiteral("Text copied to clipboard"));
+
+    // A page with nothing on it says so and keeps the text read before.
+    QImage blank(320, 200, QImage::Format_RGB32);
+    blank.fill(QColor(200, 200, 200));
+    editor.openURLs({testsupport::writeImage(dir, "blank.png", blank)});
+    editor.runOCRTextRecognition();
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    EXPECT_TRUE(editor.toastIsError());
+    EXPECT_EQ(editor.toastMessage(), QStringLiteral("No readable text detected in this image."));
 }
