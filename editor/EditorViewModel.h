@@ -267,6 +267,32 @@ class EditorViewModel : public QObject {
     void fireSlideshowTimer() { slideshowTick(); }
     void fireAnimationTimer() { animationTick(); }
 
+    // ---- Tools ----
+
+    // Cuts the subject out in the background (preview and full-size masks) and turns the
+    // background studio on; again after a change of engine or key colour.
+    void applyOrRecomputeBackgroundStudio();
+    // Turns the background studio off and drops a trim; the masks stay for an undo.
+    void disableBackgroundStudio();
+    // Replaces the source with the edited output cut to its opaque pixels (plus a margin); the
+    // recipe and markup, now part of those pixels, start over. One undo step.
+    void autoTrimTransparentBorders();
+    void runOCRTextRecognition();
+    void copyOCRText();
+    void scanBarcodesInImage();
+    // Turns the eyedropper on for `purpose`, or off when it is already on for the same one.
+    void startEyedropper(EyedropperPurpose purpose);
+    // A click of the eyedropper on the canvas.
+    void sampleColorAt(NormalizedPoint normalizedPoint);
+    void copyStringToClipboard(const QString& text);
+    // Opens the files on the clipboard, else its image saved as a PNG in the captures folder.
+    void pasteImageFromClipboard();
+    // Hides the windows, lets the user capture a region of the screen, brings the windows back
+    // and opens the capture for markup. A cancelled capture leaves nothing behind.
+    void captureInteractiveScreenshot();
+    // The temporary folder that holds pasted images and screenshots.
+    static QString capturesFolderPath();
+
     // ---- For tests and benchmarks ----
 
     // How many times the recipe has been rendered for the preview since construction.
@@ -388,4 +414,12 @@ class EditorViewModel : public QObject {
     void animationTick();
     void scheduleNextAnimationFrame();
     QTimer animationTimer_;
+
+    // Tools
+    // What OCR and the barcode scan read: the edited output, else the loaded photo.
+    std::optional<QImage> recognitionInput();
+    void beginAITask();
+    void endAITask();
+    // Background tasks of the tools still running (isProcessingAI stays on until all are done).
+    int runningAITasks_ = 0;
 };

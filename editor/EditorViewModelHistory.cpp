@@ -13,13 +13,18 @@ constexpr int kMaxUndoSnapshots = 40;
 } // namespace
 
 EditSnapshot EditorViewModel::currentSnapshot() const {
-    return {adjustments(), annotations(), bgSettings()};
+    return {adjustments(),     annotations(),      bgSettings(),         trimmedSourceCG_,
+            trimmedPreviewCG_, fullSubjectMaskCG_, previewSubjectMaskCG_};
 }
 
 void EditorViewModel::restoreSnapshot(const EditSnapshot& snapshot) {
     setAdjustments(snapshot.adjustments);
     setAnnotations(snapshot.annotations);
     setBgSettings(snapshot.bgSettings);
+    trimmedSourceCG_ = snapshot.trimmedSource;
+    trimmedPreviewCG_ = snapshot.trimmedPreview;
+    fullSubjectMaskCG_ = snapshot.fullSubjectMask;
+    previewSubjectMaskCG_ = snapshot.previewSubjectMask;
 }
 
 void EditorViewModel::updateHistoryFlags() {

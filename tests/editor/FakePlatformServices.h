@@ -3,6 +3,8 @@
 #include "core/common/TaviError.h"
 #include "editor/PlatformServices.h"
 
+#include <QColor>
+#include <QImage>
 #include <QList>
 #include <QStringList>
 #include <deque>
@@ -75,9 +77,14 @@ class FakePlatformServices : public PlatformServices {
         calls << QStringLiteral("openURL ") + url.toString();
         return true;
     }
+    // Like the desktop tools: a capture writes a PNG of the "selected region" to the path; a
+    // cancelled one writes nothing.
     bool runInteractiveScreenCapture(const QString& outputPath) override {
         calls << QStringLiteral("capture ") + outputPath;
-        return captureWritesFile;
+        if (!captureWritesFile) return false;
+        QImage region(40, 30, QImage::Format_RGB32);
+        region.fill(QColor(30, 140, 90));
+        return region.save(outputPath, "PNG");
     }
     void hideApplicationWindows() override { calls << QStringLiteral("hide"); }
     void restoreApplicationWindows() override { calls << QStringLiteral("restore"); }
