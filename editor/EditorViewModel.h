@@ -228,6 +228,32 @@ class EditorViewModel : public QObject {
     // The inspector's tool grid: the tool for new drags; leaves crop, eyedropper and compare.
     void selectAnnotationTool(AnnotationTool tool);
 
+    // ---- Output ----
+
+    // The toolbar's "Save": writes the edited photo over its file when the file's format can
+    // be written again, otherwise (and for transparent results) a new file beside it, opened.
+    void saveInPlace();
+    void presentExportSheet();
+    // The export sheet's size estimate, 120 ms after the last request; "…" meanwhile, "—" when
+    // nothing can be rendered or encoded.
+    void recomputeExportEstimate();
+    // The sheet's size fields: clamped into 16…16000, the other side following the aspect lock.
+    void updateExportWidth(int width);
+    void updateExportHeight(int height);
+    void performExportSavePanel();
+    void runBatchFolderExport();
+    void executeBatchExport(const QString& folder);
+    // Stops a running batch after the file in hand; the totals so far are toasted.
+    void cancelBatchExport();
+    void stripExifMetadataNow();
+    void copyCurrentImageToClipboard();
+    void moveCurrentToTrash();
+    void revealCurrentInFinder();
+    bool isFavorite(const QString& path) const;
+    bool isCurrentFavorite() const;
+    int favoriteCountInFolder() const;
+    void toggleCurrentFavorite();
+
     // ---- For tests and benchmarks ----
 
     // How many times the recipe has been rendered for the preview since construction.
@@ -344,4 +370,9 @@ class EditorViewModel : public QObject {
     QTimer slideshowTimer_;
     int previewRecipeRenderCount_ = 0;
     int fullResolutionRenderCount_ = 0;
+
+    // Output
+    void finishBatch(int exported, int total);
+    CancellationFlag estimateCancel_;
+    CancellationFlag batchCancel_;
 };
