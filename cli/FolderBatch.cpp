@@ -4,6 +4,7 @@
 #include "cli/CliCommand.h"
 #include "core/common/FileSystemError.h"
 #include "core/common/Paths.h"
+#include "core/files/BatchDestinations.h"
 #include "core/files/FolderBrowserService.h"
 #include "core/files/ImageExportService.h"
 
@@ -16,18 +17,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <filesystem>
-#include <map>
+#include <numeric>
 #include <vector>
 
 namespace {
-
-// Sources that end in the same output file (IMG_1.heic and IMG_1.jpg both become IMG_1.jpg) run
-// one after the other in folder order inside one job, so the later one wins as it would in a
-// sequential batch, whatever the threads do.
-struct Job {
-    QString destination;
-    std::vector<int> sources; // indexes into the folder list, ascending
-};
 
 std::optional<QString> exportOne(const QString& source, const QString& destination,
                                  const FolderBatchRequest& request) {
@@ -64,22 +57,17 @@ FolderBatchResult runFolderBatch(const FolderBatchRequest& request) {
     if (error) throw FileSystemError(error.value(), outputFolder);
 
     const QStringList images = FolderBrowserService().siblingImages(folder).images;
-    std::map<QString, int> jobOfDestination;
-    std::vector<Job> jobs;
-    const QString extension = fileExtension(request.format);
-    for (int i = 0; i < images.size(); ++i) {
-        const QString destination =
-            QDir(outputFolder).filePath(QFileInfo(images[i]).completeBaseName() + u'.' + extension);
-        const auto [it, inserted] = jobOfDestination.try_emplace(destination, int(jobs.size()));
-        if (inserted) jobs.push_back({destination, {}});
-        jobs[it->second].sources.push_back(i);
-    }
+    // Every source has a file of its own (IMG_1.heic and IMG_1.png give IMG_1.jpg and
+    // IMG_1-2.jpg), so the files can run in any order on any thread.
+    const QStringList destinations = batchDestinations(images, outputFolder, request.format, images);
+    std::vector<int> indexes(images.size());
+    std::iota(indexes.begin(), indexes.end(), 0);
 
     std::vector<std::optional<QString>> failures(images.size());
     QThreadPool pool;
     pool.setMaxThreadCount(request.threads > 0 ? request.threads : std::max(QThread::idealThreadCount(), 1));
-    QtConcurrent::blockingMap(&pool, jobs, [&](const Job& job) {
-        for (const int index : job.sources) failures[index] = exportOne(images[index], job.destination, request);
+    QtConcurrent::blockingMap(&pool, indexes, [&](int index) {
+        failures[index] = exportOne(images[index], destinations[index], request);
     });
 
     FolderBatchResult result;

@@ -8,7 +8,8 @@
 
 // A folder's images, each decoded upright (bounded to a longest side when one is given, through
 // the decoder's shrink-on-load path), encoded and written atomically into another folder under
-// its own name with the format's extension. Files run in parallel on a private thread pool.
+// its own name with the format's extension (a second source of one name gets "-2", see
+// batchDestinations). Files run in parallel on a private thread pool.
 struct FolderBatchRequest {
     QString folder;
     QString outputFolder;

@@ -62,7 +62,10 @@ using BarcodeList = QList<DetectedBarcode>;
 // The implementation is split by workflow: EditorViewModel.cpp (construction, toasts,
 // language, derived queries), EditorViewModelLoading.cpp (opening, loading, navigation,
 // thumbnails, prefetch), EditorViewModelHistory.cpp (history, edit commands, the preview and
-// full-resolution renders), EditorViewModelMarkup.cpp (markup gestures).
+// full-resolution renders), EditorViewModelMarkup.cpp (markup gestures),
+// EditorViewModelViewing.cpp (view modes, slideshow, zoom and pan, animation playback),
+// EditorViewModelTools.cpp (background studio, trim, recognition, eyedropper, clipboard,
+// screenshots) and EditorViewModelOutput.cpp (save, export sheet, batch, Trash, favourites).
 class EditorViewModel : public QObject {
     Q_OBJECT
 
@@ -293,6 +296,32 @@ class EditorViewModel : public QObject {
     // The temporary folder that holds pasted images and screenshots.
     static QString capturesFolderPath();
 
+    // ---- Output ----
+
+    // The toolbar's "Save": writes the edited photo over its file when the file's format can
+    // be written again, otherwise (and for transparent results) a new file beside it, opened.
+    void saveInPlace();
+    void presentExportSheet();
+    // The export sheet's size estimate, 120 ms after the last request; "…" meanwhile, "—" when
+    // nothing can be rendered or encoded.
+    void recomputeExportEstimate();
+    // The sheet's size fields: clamped into 16…16000, the other side following the aspect lock.
+    void updateExportWidth(int width);
+    void updateExportHeight(int height);
+    void performExportSavePanel();
+    void runBatchFolderExport();
+    void executeBatchExport(const QString& folder);
+    // Stops a running batch after the file in hand; the totals so far are toasted.
+    void cancelBatchExport();
+    void stripExifMetadataNow();
+    void copyCurrentImageToClipboard();
+    void moveCurrentToTrash();
+    void revealCurrentInFinder();
+    bool isFavorite(const QString& path) const;
+    bool isCurrentFavorite() const;
+    int favoriteCountInFolder() const;
+    void toggleCurrentFavorite();
+
     // ---- For tests and benchmarks ----
 
     // How many times the recipe has been rendered for the preview since construction.
@@ -422,4 +451,9 @@ class EditorViewModel : public QObject {
     void endAITask();
     // Background tasks of the tools still running (isProcessingAI stays on until all are done).
     int runningAITasks_ = 0;
+
+    // Output
+    void finishBatch(int exported, int total);
+    CancellationFlag estimateCancel_;
+    CancellationFlag batchCancel_;
 };
