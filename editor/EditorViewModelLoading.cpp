@@ -65,7 +65,8 @@ void EditorViewModel::openURLs(const QStringList& urls) {
         QStringList images;
         QSet<QString> listed;
         for (const QString& path : std::as_const(openable)) {
-            if (listed.contains(path) || !QFileInfo(path).isFile() || !services_->browser.isSupportedImage(path))
+            if (listed.contains(path) || !QFileInfo(path).isFile() ||
+                !services_->browser.isSupportedImage(path))
                 continue;
             listed.insert(path);
             images.append(path);
@@ -77,9 +78,9 @@ void EditorViewModel::openURLs(const QStringList& urls) {
         }
     }
     if (!found) {
-        const FolderBrowserService::SiblingList siblings = openable.isEmpty()
-                                                               ? FolderBrowserService::SiblingList{}
-                                                               : services_->browser.siblingImages(openable.first());
+        const FolderBrowserService::SiblingList siblings =
+            openable.isEmpty() ? FolderBrowserService::SiblingList{}
+                               : services_->browser.siblingImages(openable.first());
         if (siblings.images.isEmpty()) {
             showToast(S::t(QStringLiteral("No supported images found."),
                            QStringLiteral("Desteklenen görsel bulunamadı.")),

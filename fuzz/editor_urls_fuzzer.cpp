@@ -47,7 +47,9 @@ void ensureApplication() {
     static QGuiApplication app(argc, argv);
 }
 
-QString scratchPath(const QString& name) { return tavifuzz::scratchFolder().filePath(name); }
+QString scratchPath(const QString& name) {
+    return tavifuzz::scratchFolder().filePath(name);
+}
 
 // Written once per process; every input sees the same files.
 void ensureScratchFiles() {

@@ -13,7 +13,8 @@ TEST(EditorFuzzReplay, SeedsAndRegressionsPass) {
     const tavifuzz::Entry entry = tavifuzz::targets().at("editor_urls");
     int replayed = 0;
     for (const QString& kind : {QStringLiteral("seeds"), QStringLiteral("regressions")}) {
-        const QDir dir(testsupport::sourcePath(QStringLiteral("fuzz/") + kind + QStringLiteral("/editor_urls")));
+        const QDir dir(
+            testsupport::sourcePath(QStringLiteral("fuzz/") + kind + QStringLiteral("/editor_urls")));
         for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
             SCOPED_TRACE(dir.filePath(name).toStdString());
             QFile file(dir.filePath(name));
