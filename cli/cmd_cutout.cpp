@@ -38,9 +38,12 @@ int runCutout(const QStringList& args) {
     QString output;
     bool maskOnly = false;
     for (const auto& [option, value] : cli.inOrder()) {
+        // A lambda may not name a structured binding before C++20's rule reached every compiler
+        // (clang 14 refuses it), so it reads the value through a reference of its own.
+        const QString& text = value;
         auto number = [&](double& target, double lowest) {
             bool ok = false;
-            const double parsed = value.toDouble(&ok);
+            const double parsed = text.toDouble(&ok);
             if (!ok || parsed < lowest) return false;
             target = parsed;
             return true;

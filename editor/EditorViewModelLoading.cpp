@@ -6,7 +6,10 @@
 #include "core/localization/S.h"
 
 #include <QCollator>
+#include <QFileInfo>
 #include <QLocale>
+#include <QSet>
+#include <QUrl>
 #include <algorithm>
 #include <climits>
 
@@ -28,17 +31,45 @@ void sortInFolderOrder(QStringList& paths) {
     });
 }
 
+// An item as the desktop hands it over: a local path, or a file URL as a drop or a pasted
+// list carries it ("file:///photos/a%20b.jpg"). Nothing for what cannot be opened: an empty
+// item (which would otherwise stand for the working directory), a URL of another host, and a
+// path that names nothing on this machine.
+std::optional<QString> openablePath(const QString& item) {
+    QString path = item;
+    if (item.startsWith(QLatin1String("file:"), Qt::CaseInsensitive)) {
+        const QUrl url(item);
+        if (!url.isValid() || !url.isLocalFile()) return std::nullopt;
+        if (!url.host().isEmpty() && url.host().compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0)
+            return std::nullopt;
+        path = url.toLocalFile();
+    }
+    if (path.isEmpty()) return std::nullopt;
+    QString standardized = standardizedPath(path);
+    if (!QFileInfo::exists(standardized)) return std::nullopt;
+    return standardized;
+}
+
 } // namespace
 
 void EditorViewModel::openURLs(const QStringList& urls) {
     if (urls.isEmpty()) return;
     stopSlideshow();
+    QStringList openable;
+    for (const QString& url : urls) {
+        if (std::optional<QString> path = openablePath(url)) openable.append(*path);
+    }
     bool found = false;
     if (urls.size() > 1) {
+        // Only images that are there, each once however often or however spelled it was given.
         QStringList images;
-        for (const QString& url : urls) {
-            const QString path = standardizedPath(url);
-            if (services_->browser.isSupportedImage(path)) images.append(path);
+        QSet<QString> listed;
+        for (const QString& path : std::as_const(openable)) {
+            if (listed.contains(path) || !QFileInfo(path).isFile() ||
+                !services_->browser.isSupportedImage(path))
+                continue;
+            listed.insert(path);
+            images.append(path);
         }
         sortInFolderOrder(images);
         if (!images.isEmpty()) {
@@ -47,7 +78,9 @@ void EditorViewModel::openURLs(const QStringList& urls) {
         }
     }
     if (!found) {
-        const FolderBrowserService::SiblingList siblings = services_->browser.siblingImages(urls.first());
+        const FolderBrowserService::SiblingList siblings =
+            openable.isEmpty() ? FolderBrowserService::SiblingList{}
+                               : services_->browser.siblingImages(openable.first());
         if (siblings.images.isEmpty()) {
             showToast(S::t(QStringLiteral("No supported images found."),
                            QStringLiteral("Desteklenen görsel bulunamadı.")),

@@ -80,7 +80,9 @@ FolderBrowserService::SiblingList FolderBrowserService::siblingImages(const QStr
     const qsizetype found = result.images.indexOf(standardized);
     if (found >= 0) {
         result.selectedIndex = static_cast<int>(found);
-    } else if (isSupportedImage(standardized)) {
+    } else if (given.isFile() && isSupportedImage(standardized)) {
+        // Named on its own (a hidden image, a link): it opens alone, but only a regular file;
+        // a missing one would list a file that is not there, and a pipe would block its decode.
         result.images = QStringList{standardized};
         result.selectedIndex = 0;
     }

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTest>
+#include <QUrl>
 
 using namespace editortest;
 
@@ -98,6 +99,39 @@ TEST_F(EditorOpening, AFolderWithoutImagesShowsAnErrorAndKeepsWhatWasOpen) {
 
     editor.openURLs({});
     EXPECT_EQ(editor.folderImages(), before);
+}
+
+TEST_F(EditorOpening, ADroppedOrPastedListOpensOnlyWhatIsThere) {
+    QTemporaryDir dir;
+    const QStringList images = writeImages(dir, {"b c.png", "a.jpg"});
+    const QString url = QUrl::fromLocalFile(images[0]).toString(QUrl::FullyEncoded);
+    ASSERT_TRUE(url.contains("%20"));
+
+    // File URLs as a drop carries them, a second spelling of one file, a missing file, an empty
+    // item and a file of another host: each existing image once, by its path.
+    editor.openURLs({url, images[1], dir.path() + "/./a.jpg", dir.filePath("gone.jpg"), QString(),
+                     "file://elsewhere" + images[1]});
+    EXPECT_EQ(editor.folderImages(), (QStringList{QDir::cleanPath(images[1]), QDir::cleanPath(images[0])}));
+    EXPECT_TRUE(editor.waitForBackgroundWork());
+    const QStringList opened = editor.folderImages();
+
+    // Nothing there to open: the error, and the folder and image stay; an empty item is not the
+    // working directory, whatever that holds.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    for (const QStringList& nothing :
+         {QStringList{QString()}, QStringList{dir.filePath("gone.jpg"), dir.filePath("gone.png")},
+          QStringList{"file://elsewhere" + images[0]}}) {
+        editor.openURLs(nothing);
+        EXPECT_EQ(editor.toastMessage(), QStringLiteral("No supported images found."));
+        EXPECT_EQ(editor.folderImages(), opened);
+        EXPECT_EQ(editor.currentIndex(), 0);
+    }
+    QDir::setCurrent(previous);
+
+    // One file URL opens its folder at that image.
+    editor.openURLs({url});
+    EXPECT_EQ(editor.currentURL(), QDir::cleanPath(images[0]));
 }
 
 TEST_F(EditorOpening, LoadingResetsThePerImageStateAndKeepsTheRest) {

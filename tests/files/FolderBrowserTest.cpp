@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -73,6 +74,16 @@ TEST(FolderBrowserEdges, EmptyAndMissingFolders) {
     const auto missing = browser.siblingImages(empty.path() + "/nope/also-nope");
     EXPECT_TRUE(missing.images.isEmpty());
     EXPECT_EQ(missing.selectedIndex, 0);
+}
+
+TEST_F(FolderBrowser, ANamedImageThatIsNotThereIsNeverListed) {
+    // Only a regular file opens alone: a missing image, or a pipe named like one, would leave the
+    // editor a folder of one file it cannot read (the pipe would block the decode).
+    const auto missing = browser.siblingImages(dir.filePath("gone.jpg"));
+    EXPECT_FALSE(names(missing.images).contains("gone.jpg"));
+    EXPECT_EQ(missing.images.size(), 4); // the folder, from its first image
+    ASSERT_EQ(::mkfifo(dir.filePath("pipe.jpg").toLocal8Bit().constData(), 0600), 0);
+    EXPECT_FALSE(names(browser.siblingImages(dir.filePath("pipe.jpg")).images).contains("pipe.jpg"));
 }
 
 TEST(FolderBrowserEdges, SupportedExtensions) {
