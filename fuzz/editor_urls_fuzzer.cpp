@@ -12,7 +12,10 @@
 // were. Last, the list is opened once more and the editor destroyed while its loads still run:
 // what they publish afterwards must find nothing freed.
 //
-// The clipboard's image data is not driven here: the editor has no paste operation yet.
+// The same input is then pasted: first as the clipboard's list of files, then as the bytes of an
+// image on the clipboard (decoded as the desktop would hand it over). A pasted image that decodes
+// is written as a PNG into the captures folder and opened; one that does not is refused with a
+// message and changes nothing.
 #include "core/common/Paths.h"
 #include "editor/EditorViewModel.h"
 #include "fuzz/FuzzFiles.h"
@@ -98,6 +101,49 @@ void checkFolder(const EditorViewModel& editor) {
     TAVI_FUZZ_CHECK(images.size() == QSet<QString>(images.begin(), images.end()).size());
 }
 
+// The captures folder lives under the temporary folder; pointing that at the scratch folder
+// keeps the written PNGs away from the machine's and lets each input clean up after itself.
+struct ScratchTemporaryFolder {
+    QByteArray previous = qgetenv("TMPDIR");
+    bool hadPrevious = qEnvironmentVariableIsSet("TMPDIR");
+    ScratchTemporaryFolder() {
+        QDir(tavifuzz::scratchFolder().path()).mkpath(QStringLiteral("tmp"));
+        qputenv("TMPDIR", scratchPath(QStringLiteral("tmp")).toUtf8());
+    }
+    ~ScratchTemporaryFolder() {
+        QDir(scratchPath(QStringLiteral("tmp"))).removeRecursively();
+        if (hadPrevious)
+            qputenv("TMPDIR", previous);
+        else
+            qunsetenv("TMPDIR");
+    }
+};
+
+void pasteAndCheck(EditorViewModel& editor, FakePlatformServices& platform, const QStringList& lines,
+                   const QByteArray& bytes) {
+    platform.clipboardFiles = lines;
+    platform.clipboardImageValue.reset();
+    editor.pasteImageFromClipboard();
+    checkFolder(editor);
+    TAVI_FUZZ_CHECK(editor.waitForBackgroundWork(30000));
+
+    platform.clipboardFiles.clear();
+    const QImage image = QImage::fromData(bytes);
+    platform.clipboardImageValue = image;
+    const QStringList before = editor.folderImages();
+    const std::optional<QString> current = editor.currentURL();
+    editor.pasteImageFromClipboard();
+    checkFolder(editor);
+    if (image.isNull()) {
+        TAVI_FUZZ_CHECK(editor.folderImages() == before);
+        TAVI_FUZZ_CHECK(editor.currentURL() == current);
+    } else {
+        const std::optional<QString> opened = editor.currentURL();
+        TAVI_FUZZ_CHECK(opened && opened->startsWith(EditorViewModel::capturesFolderPath() + u'/'));
+    }
+    TAVI_FUZZ_CHECK(editor.waitForBackgroundWork(30000));
+}
+
 void openAndCheck(EditorViewModel& editor, const QStringList& items) {
     const QStringList before = editor.folderImages();
     const std::optional<QString> current = editor.currentURL();
@@ -130,6 +176,7 @@ TAVI_FUZZ_TARGET(editor_urls) {
     const QString previousDirectory = QDir::currentPath();
     QDir::setCurrent(root + QStringLiteral("/sub"));
     {
+        const ScratchTemporaryFolder temporary;
         FakePlatformServices platform;
         EditorViewModel editor(platform);
         editor.openURLs({scratchPath(QStringLiteral("b.png"))});
@@ -139,6 +186,8 @@ TAVI_FUZZ_TARGET(editor_urls) {
         openAndCheck(editor, lines);
         for (int i = 0; i < std::min<int>(kLinesOpenedAlone, lines.size()) && lines.size() > 1; ++i)
             openAndCheck(editor, {lines[i]});
+        pasteAndCheck(editor, platform, lines,
+                      QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size)));
 
         // Closed while loading: the results still on their way must be dropped.
         editor.openURLs(lines);
