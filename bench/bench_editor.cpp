@@ -3,6 +3,7 @@
 // same run), a slider change to the published edited preview, and the memory held while
 // stepping through a folder of 24 MP photos. The photos are made on first use (photo-like
 // 6000 x 4000 Q90 JPEGs with sensor-like noise) in ${TMPDIR:-/tmp}/taviview-bench-editor.
+#include "bench/LiveEditRecipe.h"
 #include "editor/EditorViewModel.h"
 
 #include <QDir>
@@ -138,24 +139,7 @@ void BM_SliderToRenderedDisplayImage(benchmark::State& state) {
     EditorViewModel editor(platform);
     editor.openURLs(files);
     editor.waitForBackgroundWork();
-    EditAdjustments a;
-    a.exposure = 0.4;
-    a.contrast = 1.15;
-    a.saturation = 1.1;
-    a.vibrance = 0.35;
-    a.warmth = 0.25;
-    a.tint = -0.1;
-    a.highlights = 0.75;
-    a.shadows = 0.35;
-    a.clarity = 0.6;
-    a.sharpness = 0.5;
-    a.vignette = 0.5;
-    a.grain = 0.25;
-    a.straightenDegrees = 2.5;
-    a.filterPreset = PhotoFilterPreset::portra;
-    a.watermark.enabled = true;
-    a.watermark.text = QStringLiteral("\u00A9 Bench Studio");
-    a.beautify.enabled = true;
+    EditAdjustments a = liveEditRecipe();
     editor.pushUndoSnapshot();
     int step = 0;
     for (auto _ : state) {

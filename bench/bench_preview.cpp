@@ -3,6 +3,7 @@
 // then the watermark, then the frame around the watermarked picture. Every slider is off
 // neutral and a look is on. The base is the photo-like preview scripts/bench makes (named by
 // TAVIVIEW_BENCH_PREVIEW), or a textured synthetic picture when run alone.
+#include "bench/LiveEditRecipe.h"
 #include "bench/OnePoolThread.h"
 #include "core/imaging/ImageRenderEngine.h"
 #include "core/imaging/StudioEffectsService.h"
@@ -35,33 +36,6 @@ QImage previewBase() {
     return image;
 }
 
-EditAdjustments fullRecipe() {
-    EditAdjustments a;
-    a.exposure = 0.4;
-    a.brightness = 0.02;
-    a.contrast = 1.15;
-    a.saturation = 1.1;
-    a.vibrance = 0.35;
-    a.warmth = 0.25;
-    a.tint = -0.1;
-    a.highlights = 0.75;
-    a.shadows = 0.35;
-    a.clarity = 0.6;
-    a.sharpness = 0.5;
-    a.vignette = 0.5;
-    a.grain = 0.25;
-    a.straightenDegrees = 2.5;
-    a.cropRect = NormalizedCropRect(0.04, 0.04, 0.92, 0.92);
-    a.filterPreset = PhotoFilterPreset::portra;
-    a.watermark.enabled = true;
-    a.watermark.text = QStringLiteral("\u00A9 Bench Studio 2024");
-    a.watermark.opacity = 0.6;
-    a.beautify.enabled = true;
-    a.beautify.wallpaper = BeautifyWallpaper::sunsetCoral;
-    a.beautify.showWindowBar = true;
-    return a;
-}
-
 QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsService& effects, const QImage& base,
                       const EditAdjustments& recipe) {
     const QImage rendered = engine.render(base, recipe, true, kPreviewScale);
@@ -72,7 +46,7 @@ QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsServic
 // The bar: the whole refresh, on both cores.
 void BM_LivePreviewFullRecipe(benchmark::State& state) {
     const QImage base = previewBase();
-    const EditAdjustments recipe = fullRecipe();
+    const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
     for (auto _ : state) {
@@ -85,7 +59,7 @@ BENCHMARK(BM_LivePreviewFullRecipe)->Unit(benchmark::kMillisecond)->UseRealTime(
 // Its parts, to see where the time goes when the bar is missed.
 void BM_LivePreviewPart(benchmark::State& state) {
     const QImage base = previewBase();
-    const EditAdjustments recipe = fullRecipe();
+    const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
     const QImage rendered = engine.render(base, recipe, true, kPreviewScale);
@@ -109,7 +83,7 @@ BENCHMARK(BM_LivePreviewPart)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->
 void BM_LivePreviewRenderOneThread(benchmark::State& state) {
     const OnePoolThread oneThread;
     const QImage base = previewBase();
-    const EditAdjustments recipe = fullRecipe();
+    const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     for (auto _ : state) {
         const QImage out = engine.render(base, recipe, true, kPreviewScale);
@@ -123,7 +97,7 @@ BENCHMARK(BM_LivePreviewRenderOneThread)->Unit(benchmark::kMillisecond)->UseReal
 void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {
     const OnePoolThread oneThread;
     const QImage base = previewBase();
-    const EditAdjustments recipe = fullRecipe();
+    const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
     for (auto _ : state) {

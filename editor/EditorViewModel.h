@@ -447,6 +447,10 @@ class EditorViewModel : public QObject {
     // Tools
     // What OCR and the barcode scan read: the edited output, else the loaded photo.
     std::optional<QImage> recognitionInput();
+    // Runs recognize(services, image, languageCode) on the edited image in the background and
+    // hands its result to publish on the GUI thread, unless the user has moved to another image;
+    // a failure becomes an error toast in the interface language.
+    template <class T, class Recognize, class Publish> void runRecognitionTask(Recognize recognize, Publish publish);
     void beginAITask();
     void endAITask();
     // Background tasks of the tools still running (isProcessingAI stays on until all are done).

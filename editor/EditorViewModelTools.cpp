@@ -177,33 +177,44 @@ std::optional<QImage> EditorViewModel::recognitionInput() {
     return fullSource();
 }
 
-void EditorViewModel::runOCRTextRecognition() {
+template <class T, class Recognize, class Publish>
+void EditorViewModel::runRecognitionTask(Recognize recognize, Publish publish) {
     const std::optional<QImage> input = recognitionInput();
     if (!input) return;
     const QString languageCode = language().rawValue();
     const quint64 generation = loadGeneration_;
     auto services = services_;
     beginAITask();
-    tasks_->run<RecognitionResult<OCRResult>>(
+    tasks_->run<RecognitionResult<T>>(
         BackgroundTasks::Priority::userInitiated, CancellationFlag(),
-        [services, image = *input, languageCode] {
-            RecognitionResult<OCRResult> result;
+        [services, image = *input, languageCode, recognize] {
+            RecognitionResult<T> result;
             try {
-                result.value = services->visionAI.recognizeText(image, languageCode);
+                result.value = recognize(*services, image, languageCode);
             } catch (const std::exception& error) {
                 result.error = toolErrorText(error, languageCode);
             }
             return result;
         },
-        [this, generation](RecognitionResult<OCRResult> result) {
+        [this, generation, publish](RecognitionResult<T> result) {
             endAITask();
             if (generation != loadGeneration_) return;
             if (!result.value) {
                 showToast(result.error, true);
                 return;
             }
-            setExtractedOCRText(result.value->fullText);
-            setExtractedOCRLineCount(result.value->lineCount);
+            publish(*result.value);
+        });
+}
+
+void EditorViewModel::runOCRTextRecognition() {
+    runRecognitionTask<OCRResult>(
+        [](EditorServices& services, const QImage& image, const QString& languageCode) {
+            return services.visionAI.recognizeText(image, languageCode);
+        },
+        [this](const OCRResult& text) {
+            setExtractedOCRText(text.fullText);
+            setExtractedOCRLineCount(text.lineCount);
         });
 }
 
@@ -215,32 +226,13 @@ void EditorViewModel::copyOCRText() {
 }
 
 void EditorViewModel::scanBarcodesInImage() {
-    const std::optional<QImage> input = recognitionInput();
-    if (!input) return;
-    const QString languageCode = language().rawValue();
-    const quint64 generation = loadGeneration_;
-    auto services = services_;
-    beginAITask();
-    tasks_->run<RecognitionResult<BarcodeList>>(
-        BackgroundTasks::Priority::userInitiated, CancellationFlag(),
-        [services, image = *input, languageCode] {
-            RecognitionResult<BarcodeList> result;
-            try {
-                result.value = services->retouchBarcodeService.detectBarcodes(image);
-            } catch (const std::exception& error) {
-                result.error = toolErrorText(error, languageCode);
-            }
-            return result;
+    runRecognitionTask<BarcodeList>(
+        [](EditorServices& services, const QImage& image, const QString&) {
+            return services.retouchBarcodeService.detectBarcodes(image);
         },
-        [this, generation](RecognitionResult<BarcodeList> result) {
-            endAITask();
-            if (generation != loadGeneration_) return;
-            if (!result.value) {
-                showToast(result.error, true);
-                return;
-            }
-            setDetectedBarcodes(*result.value);
-            if (result.value->isEmpty())
+        [this](const BarcodeList& barcodes) {
+            setDetectedBarcodes(barcodes);
+            if (barcodes.isEmpty())
                 showToast(S::t(QStringLiteral("No QR code or barcode detected."),
                                QStringLiteral("Görselde QR kod veya barkod bulunamadı.")),
                           true);
