@@ -114,6 +114,11 @@ TEST(MarkupMemory, PhotoSizedHealsAndRedactionsStayNearTheImage) {
     // redaction must not need gigabytes of margins, and nothing may be killed for memory.
     // Re-run in a fresh process: a forked copy of this one would inherit a thread pool whose
     // threads it does not have.
+#if defined(__SANITIZE_ADDRESS__)
+    // AddressSanitizer keeps freed blocks in quarantine and pads every allocation, so an address
+    // space cap measures the sanitizer, not the renderer.
+    GTEST_SKIP() << "address-space cap not meaningful under AddressSanitizer";
+#endif
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     const std::int64_t before = addressSpaceBytes();
     ASSERT_GT(before, 0);
