@@ -369,6 +369,9 @@ void EditorViewModel::startThumbnailLoader(const QStringList& paths, const Cance
 }
 
 void EditorViewModel::storeThumbnail(const QString& path, const QImage& image) {
+    // A loader's result can arrive after its file left the folder (moved to the Trash while it
+    // was being read): keeping it would show a photo that is gone.
+    if (!folderPositions_.contains(path)) return;
     const auto existing = thumbnails_.constFind(path);
     if (existing != thumbnails_.cend()) thumbnailBytes_ -= existing->sizeInBytes();
     thumbnails_.insert(path, image);

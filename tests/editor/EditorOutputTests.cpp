@@ -394,6 +394,17 @@ TEST_F(EditorOutput, TrashingTheLastOfThreeShowsTheNewLastAndDropsItsThumbnail) 
     EXPECT_EQ(editor.folderImages().size(), 2);
 }
 
+TEST_F(EditorOutput, AThumbnailReadBeforeItsFileWasTrashedIsNotKept) {
+    QTemporaryDir dir;
+    const QStringList paths = writeImages(dir, {"a.png", "b.png", "c.png"});
+    editor.openURLs({paths[0]});
+    // The loader reads the folder meanwhile; its results are delivered after the Trash.
+    editor.moveCurrentToTrash();
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    EXPECT_FALSE(editor.thumbnails().contains(paths[0]));
+    EXPECT_TRUE(editor.thumbnails().contains(paths[1]));
+}
+
 TEST_F(EditorOutput, TrashingTheOnlyImageEmptiesTheView) {
     QTemporaryDir dir;
     const QStringList paths = writeImages(dir, {"only.png"});
