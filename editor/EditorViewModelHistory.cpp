@@ -269,12 +269,20 @@ std::optional<QImage> EditorViewModel::renderFullResolutionOutput() {
         }
     }
     ++fullResolutionRenderCount_;
-    image = services_->renderEngine.render(image, adjustments(), true);
-    image = services_->studioEffects.applyWatermark(adjustments().watermark, image);
-    image = services_->studioEffects.applyBeautifyFrame(adjustments().beautify, image);
+    // Every output path writes this bitmap: a step that could not be made (no memory, a crop with
+    // no pixels left) must not hand back the unedited photo as if it were the edit.
+    std::optional<QImage> rendered = services_->renderEngine.tryRender(std::move(image), adjustments(), true);
+    if (rendered) rendered = services_->studioEffects.tryApplyWatermark(adjustments().watermark, *rendered);
+    if (rendered) rendered = services_->studioEffects.tryApplyBeautifyFrame(adjustments().beautify, *rendered);
     // Markup positions are fractions of the framed, watermarked, cropped image, as in the preview.
-    image = services_->annotationRenderer.render(annotations(), image);
-    if (image.isNull()) return std::nullopt;
+    if (rendered) rendered = services_->annotationRenderer.tryRender(annotations(), *rendered);
+    if (!rendered || rendered->isNull()) {
+        showToast(S::t(QStringLiteral("The edited image could not be made."),
+                       QStringLiteral("Düzenlenmiş görsel oluşturulamadı.")),
+                  true);
+        return std::nullopt;
+    }
+    image = std::move(*rendered);
     fullResolutionKey_ = std::move(key);
     fullResolutionResult_ = image;
     return image;
