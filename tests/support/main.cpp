@@ -1,6 +1,12 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#ifdef TAVI_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
+using TestApplication = QGuiApplication;
+#endif
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -16,7 +22,7 @@ int main(int argc, char** argv) {
     QFile::setPermissions(home.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (home.path() + "/runtime").toUtf8());
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Quellora"));
     QGuiApplication::setApplicationName(QStringLiteral("TaviView"));
     ::testing::InitGoogleTest(&argc, argv);

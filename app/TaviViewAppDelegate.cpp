@@ -1,0 +1,3 @@
+#include "app/TaviViewAppDelegate.h"
+
+TaviViewAppDelegate::TaviViewAppDelegate(QObject* parent) : QObject(parent) {}

@@ -1,0 +1,5 @@
+#include "ui/browsing/FilmstripView.h"
+
+#include "editor/EditorViewModel.h"
+
+FilmstripView::FilmstripView(EditorViewModel& editor, QWidget* parent) : QWidget(parent), editor_(editor) {}

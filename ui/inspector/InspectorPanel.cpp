@@ -1,0 +1,5 @@
+#include "ui/inspector/InspectorPanel.h"
+
+#include "editor/EditorViewModel.h"
+
+InspectorPanel::InspectorPanel(EditorViewModel& editor, QWidget* parent) : QWidget(parent), editor_(editor) {}
