@@ -1,11 +1,13 @@
 // The editor as the user feels it: an arrow key to the next photo's preview on screen (with and
 // without the neighbours decoded ahead, beside `vipsthumbnail -s 1800` of the same files in the
-// same run), a slider change to the published edited preview, and the memory held while
-// stepping through a folder of 24 MP photos. The photos are made on first use (photo-like
+// same run), a slider change to the published edited preview, the memory held while stepping
+// through a folder of 24 MP photos, and typing in the export sheet's size fields. The photos are made on first use (photo-like
 // 6000 x 4000 Q90 JPEGs with sensor-like noise) in ${TMPDIR:-/tmp}/taviview-bench-editor.
 #include "bench/LiveEditRecipe.h"
+#include "bench/NoPlatformServices.h"
 #include "editor/EditorViewModel.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -17,26 +19,6 @@
 #include <chrono>
 
 namespace {
-
-class NoPlatform : public PlatformServices {
-  public:
-    QStringList runOpenPanel(const OpenPanelOptions&) override { return {}; }
-    std::optional<QString> runSavePanel(const SavePanelOptions&) override { return {}; }
-    std::optional<QString> runFolderPanel(const QString&, bool) override { return {}; }
-    std::optional<QString> clipboardText() override { return {}; }
-    bool setClipboardText(const QString&) override { return false; }
-    std::optional<QImage> clipboardImage() override { return {}; }
-    bool setClipboardImage(const QImage&) override { return false; }
-    QStringList clipboardFileURLs() override { return {}; }
-    bool setClipboardFileURLs(const QStringList&) override { return false; }
-    void moveToTrash(const QString&) override {}
-    void revealInFileManager(const QString&) override {}
-    bool openURL(const QUrl&) override { return false; }
-    bool runInteractiveScreenCapture(const QString&) override { return false; }
-    void hideApplicationWindows() override {}
-    void restoreApplicationWindows() override {}
-    void activateApplication() override {}
-};
 
 QString benchFolder() {
     const QString base = qEnvironmentVariable("TMPDIR", QStringLiteral("/tmp"));
@@ -88,7 +70,7 @@ QStringList photos(int count) {
 
 void arrowKey(benchmark::State& state, bool prefetch) {
     const QStringList files = photos(6);
-    NoPlatform platform;
+    NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.setNeighbourPrefetchEnabled(prefetch);
     editor.openURLs(files);
@@ -135,7 +117,7 @@ BENCHMARK(BM_VipsThumbnail1800)->Unit(benchmark::kMillisecond)->Iterations(12)->
 // the markup layer, up to the published renderedDisplayImage.
 void BM_SliderToRenderedDisplayImage(benchmark::State& state) {
     const QStringList files = photos(1);
-    NoPlatform platform;
+    NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.openURLs(files);
     editor.waitForBackgroundWork();
@@ -168,7 +150,7 @@ long statusKiB(const QByteArray& key) {
 void BM_SteppingThroughFortyPhotos(benchmark::State& state) {
     const QStringList files = photos(40);
     for (auto _ : state) {
-        NoPlatform platform;
+        NoPlatformServices platform;
         EditorViewModel editor(platform);
         editor.openURLs(files);
         editor.waitForBackgroundWork();
@@ -187,5 +169,79 @@ void BM_SteppingThroughFortyPhotos(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_SteppingThroughFortyPhotos)->Unit(benchmark::kSecond)->Iterations(1)->UseRealTime();
+
+// Runs the event loop for `ms` milliseconds, as the editor's window does between keystrokes.
+void runEventsFor(int ms) {
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, static_cast<int>(ms - clock.elapsed()));
+}
+
+// Typing in the export sheet's width field: the sheet opens on a freshly edited 24 MP photo (the
+// full render), then ten width changes arrive 90 ms apart (the tenth 810 ms after the first, as a
+// user clears "6000" and types "3000"), each answered by the editor with "…" and a new debounced
+// estimate. The iteration's time is the last change to the estimate on screen (the debounce plus
+// one encode at the typed size); the counters are what the whole burst cost: full renders,
+// estimate encodes (both must be 1), the render's time and the burst's.
+void BM_ExportSheetTyping(benchmark::State& state) {
+    const QStringList files = photos(1);
+    NoPlatformServices platform;
+    EditorViewModel editor(platform);
+    editor.openURLs(files);
+    editor.waitForBackgroundWork();
+    EditAdjustments a = liveEditRecipe();
+    const int widths[] = {600, 60, 6, 3, 30, 300, 3000, 300, 30, 3000};
+    constexpr int kKeystrokeMs = 90;
+    const QString estimating = QStringLiteral("\u2026");
+    std::chrono::steady_clock::time_point published;
+    QObject::connect(&editor, &EditorViewModel::estimatedExportSizeTextChanged, [&] {
+        if (editor.estimatedExportSizeText() != estimating) published = std::chrono::steady_clock::now();
+    });
+    int step = 0;
+    double renders = 0, encodes = 0, renderMs = 0, burstMs = 0, typedWidth = 0;
+    for (auto _ : state) {
+        // A new edit: the sheet can't reuse the last iteration's render.
+        a.exposure = 0.4 + 0.001 * (step++ % 100);
+        editor.setAdjustments(a);
+        const int renders0 = editor.fullResolutionRenderCount();
+        const int encodes0 = editor.exportEstimateEncodeCount();
+        ImageExportOptions options = editor.exportOptions();
+        options.format = ImageExportFormat::jpeg;
+        options.resizeEnabled = true;
+        editor.setExportOptions(options);
+        const auto opened = std::chrono::steady_clock::now();
+        editor.presentExportSheet();
+        const auto rendered = std::chrono::steady_clock::now();
+        for (const int width : widths) {
+            runEventsFor(kKeystrokeMs);
+            editor.updateExportWidth(width);
+        }
+        const auto lastChange = std::chrono::steady_clock::now();
+        published = {};
+        while (published == std::chrono::steady_clock::time_point{} && editor.hasPendingBackgroundWork())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        editor.waitForBackgroundWork();
+        if (published == std::chrono::steady_clock::time_point{}) {
+            state.SkipWithError("no estimate was published");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(published - lastChange).count());
+        renders += editor.fullResolutionRenderCount() - renders0;
+        encodes += editor.exportEstimateEncodeCount() - encodes0;
+        renderMs += std::chrono::duration<double, std::milli>(rendered - opened).count();
+        burstMs += std::chrono::duration<double, std::milli>(lastChange - rendered).count();
+        typedWidth += editor.exportOptions().targetWidth;
+        editor.setShowExportSheet(false);
+    }
+    const double n = std::max<double>(1, state.iterations());
+    state.counters["full_renders"] = renders / n;
+    state.counters["estimate_encodes"] = encodes / n;
+    state.counters["render_ms"] = renderMs / n;
+    state.counters["burst_ms"] = burstMs / n;
+    state.counters["typed_width"] = typedWidth / n;
+    benchmark::DoNotOptimize(editor.estimatedExportSizeText());
+}
+BENCHMARK(BM_ExportSheetTyping)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 } // namespace

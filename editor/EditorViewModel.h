@@ -37,6 +37,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QUuid>
+#include <atomic>
 #include <memory>
 #include <optional>
 
@@ -328,6 +329,9 @@ class EditorViewModel : public QObject {
     int previewRecipeRenderCount() const { return previewRecipeRenderCount_; }
     // How many full-resolution renders have run (a repeated request served from memory adds none).
     int fullResolutionRenderCount() const { return fullResolutionRenderCount_; }
+    // How many export-sheet size estimates have been encoded (those whose result came too late
+    // to be shown included).
+    int exportEstimateEncodeCount() const { return exportEstimateEncodeCount_->load(); }
     // Whether the neighbours' preview bases are decoded ahead (on by default).
     void setNeighbourPrefetchEnabled(bool enabled) { prefetchEnabled_ = enabled; }
     bool hasPendingBackgroundWork() const { return tasks_->pendingCount() > 0; }
@@ -459,5 +463,7 @@ class EditorViewModel : public QObject {
     // Output
     void finishBatch(int exported, int total);
     CancellationFlag estimateCancel_;
+    // Counted on the pool, by tasks that may outlive the editor.
+    std::shared_ptr<std::atomic<int>> exportEstimateEncodeCount_ = std::make_shared<std::atomic<int>>(0);
     CancellationFlag batchCancel_;
 };

@@ -182,9 +182,10 @@ void EditorViewModel::recomputeExportEstimate() {
     setEstimatedExportSizeText(kEstimating);
     const CancellationFlag flag = estimateCancel_;
     tasks_->start(BackgroundTasks::Priority::utility, flag,
-                  [this, services = services_, image = *output, options = exportOptions(),
-                   flag](const TaskContext& ctx) {
+                  [this, services = services_, image = *output, options = exportOptions(), flag,
+                   encodes = exportEstimateEncodeCount_](const TaskContext& ctx) {
                       if (!debounce(ctx)) return;
+                      encodes->fetch_add(1);
                       const std::optional<qint64> bytes =
                           services->exportService.estimateEncodedByteSize(image, options);
                       const QString text = bytes ? formatByteCount(*bytes) : kNoEstimate;

@@ -149,6 +149,9 @@ TEST_F(EditorOutput, SizeFieldsClampAndFollowTheAspectLock) {
 TEST_F(EditorOutput, EstimateShowsEllipsisThenTheEncodedSizeOfTheLastRequest) {
     QTemporaryDir dir;
     editor.openURLs({testsupport::writeImage(dir, "a.png", sampleImage(320, 240))});
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    const int rendersBefore = editor.fullResolutionRenderCount();
+    const int encodesBefore = editor.exportEstimateEncodeCount();
     editor.presentExportSheet();
     EXPECT_EQ(editor.estimatedExportSizeText(), QStringLiteral("\u2026"));
     QSignalSpy published(&editor, &EditorViewModel::estimatedExportSizeTextChanged);
@@ -165,6 +168,9 @@ TEST_F(EditorOutput, EstimateShowsEllipsisThenTheEncodedSizeOfTheLastRequest) {
     ASSERT_TRUE(bytes.has_value());
     EXPECT_EQ(editor.estimatedExportSizeText(), formatByteCount(*bytes));
     EXPECT_EQ(published.count(), 1) << "stale estimates must not flash through the field";
+    // Typing must not make the sheet render the photo again, nor encode it for every keystroke.
+    EXPECT_EQ(editor.fullResolutionRenderCount() - rendersBefore, 1);
+    EXPECT_EQ(editor.exportEstimateEncodeCount() - encodesBefore, 1);
 }
 
 TEST_F(EditorOutput, EstimateWithoutAnImageIsADash) {
