@@ -40,8 +40,9 @@ double cpuMs() {
 }
 
 int usage() {
-    std::fputs("usage: taviview-bench editor-batch FOLDER OUTFOLDER [--count N] [--max-edge N] [--quality Q]\n",
-               stderr);
+    std::fputs(
+        "usage: taviview-bench editor-batch FOLDER OUTFOLDER [--count N] [--max-edge N] [--quality Q]\n",
+        stderr);
     return 2;
 }
 
@@ -56,9 +57,12 @@ int runEditorBatch(const QStringList& args) {
     double quality = 0.88;
     for (int i = 2; i + 1 < args.size(); i += 2) {
         bool ok = false;
-        if (args[i] == u"--count") count = args[i + 1].toInt(&ok);
-        else if (args[i] == u"--max-edge") maxEdge = args[i + 1].toInt(&ok);
-        else if (args[i] == u"--quality") quality = args[i + 1].toDouble(&ok);
+        if (args[i] == u"--count")
+            count = args[i + 1].toInt(&ok);
+        else if (args[i] == u"--max-edge")
+            maxEdge = args[i + 1].toInt(&ok);
+        else if (args[i] == u"--quality")
+            quality = args[i + 1].toDouble(&ok);
         if (!ok) return usage();
     }
     QStringList files;

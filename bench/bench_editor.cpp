@@ -1,8 +1,9 @@
 // The editor as the user feels it: an arrow key to the next photo's preview on screen (with and
 // without the neighbours decoded ahead, beside `vipsthumbnail -s 1800` of the same files in the
 // same run), a slider change to the published edited preview, the memory held while stepping
-// through a folder of 24 MP photos, and typing in the export sheet's size fields. The photos are made on first use (photo-like
-// 6000 x 4000 Q90 JPEGs with sensor-like noise) in ${TMPDIR:-/tmp}/taviview-bench-editor.
+// through a folder of 24 MP photos, and typing in the export sheet's size fields. The photos are
+// made on first use (photo-like 6000 x 4000 Q90 JPEGs with sensor-like noise) in
+// ${TMPDIR:-/tmp}/taviview-bench-editor.
 #include "bench/LiveEditRecipe.h"
 #include "bench/NoPlatformServices.h"
 #include "editor/EditorViewModel.h"
