@@ -237,3 +237,25 @@ TEST_F(Strip, Command) {
     EXPECT_EQ(refused.exitCode, 1);
     EXPECT_TRUE(refused.err.contains("Format cannot be re-encoded."));
 }
+
+// A file read just before it was rewritten is read again from disk: a decoder's cache keyed by
+// the path alone would hand back the old pixels and metadata (the GPS the user just removed, the
+// photo as it was before "Save").
+TEST_F(Strip, ARewrittenFileIsReadAfreshNotFromAnEarlierRead) {
+    const QString photo = copy("photos/DSCN0010.jpg", "gps.jpg");
+    ASSERT_TRUE(ImageMetadataService().inspect(photo).hasGPS());
+    const std::optional<QImage> before = FolderBrowserService().loadOrientedCGImage(photo);
+    ASSERT_TRUE(before);
+
+    ImageMetadataService().stripMetadataInPlace(photo);
+    EXPECT_FALSE(ImageMetadataService().inspect(photo).hasGPS());
+
+    // Same name, new content: a different picture must come back.
+    QImage other(before->size() / 4, QImage::Format_RGB32);
+    other.fill(Qt::darkGreen);
+    QFile::remove(photo);
+    ASSERT_TRUE(other.save(photo, "JPEG"));
+    const std::optional<QImage> after = FolderBrowserService().loadOrientedCGImage(photo);
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->size(), other.size());
+}
