@@ -19,6 +19,11 @@ namespace {
 
 const QString kEstimating = QStringLiteral("\u2026");
 
+// A switch takes clicks on its box and its text, not on the empty rest of its row.
+void clickSwitch(QCheckBox* box) {
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+}
+
 struct SheetsExport : EditorFixture {
     QTemporaryDir dir;
     void SetUp() override {
@@ -69,13 +74,13 @@ TEST_F(SheetsExport, QualityAndResizeReestimateButTheMetadataSwitchDoesNot) {
     EXPECT_EQ(editor.estimatedExportSizeText(), kEstimating);
 
     settle();
-    QTest::mouseClick(sheet.resizeToggle(), Qt::LeftButton);
+    clickSwitch(sheet.resizeToggle());
     EXPECT_TRUE(editor.exportOptions().resizeEnabled);
     EXPECT_TRUE(sheet.widthField()->isVisibleTo(&sheet));
     EXPECT_EQ(editor.estimatedExportSizeText(), kEstimating);
 
     settle();
-    QTest::mouseClick(sheet.stripToggle(), Qt::LeftButton);
+    clickSwitch(sheet.stripToggle());
     EXPECT_TRUE(editor.exportOptions().stripMetadata);
     EXPECT_NE(editor.estimatedExportSizeText(), kEstimating);
 }
@@ -83,7 +88,7 @@ TEST_F(SheetsExport, QualityAndResizeReestimateButTheMetadataSwitchDoesNot) {
 TEST_F(SheetsExport, TypedSizesAreClampedAndFollowTheAspectLock) {
     ExportSheet sheet(editor);
     sheet.show();
-    QTest::mouseClick(sheet.resizeToggle(), Qt::LeftButton);
+    clickSwitch(sheet.resizeToggle());
     EXPECT_EQ(sheet.widthField()->text(), QStringLiteral("64"));
     EXPECT_EQ(sheet.heightField()->text(), QStringLiteral("48"));
 
@@ -185,7 +190,7 @@ TEST_F(SheetsBatch, BindsItsSettings) {
     EXPECT_DOUBLE_EQ(editor.batchQuality(), 0.2);
 
     EXPECT_FALSE(sheet.maxEdgeField()->isVisibleTo(&sheet));
-    QTest::mouseClick(sheet.resizeToggle(), Qt::LeftButton);
+    clickSwitch(sheet.resizeToggle());
     EXPECT_TRUE(editor.batchResizeEnabled());
     EXPECT_TRUE(sheet.maxEdgeField()->isVisibleTo(&sheet));
     sheet.maxEdgeField()->selectAll();
@@ -193,9 +198,9 @@ TEST_F(SheetsBatch, BindsItsSettings) {
     QTest::keyClick(sheet.maxEdgeField(), Qt::Key_Return);
     EXPECT_EQ(editor.batchMaxEdge(), 2400);
 
-    QTest::mouseClick(sheet.watermarkToggle(), Qt::LeftButton);
+    clickSwitch(sheet.watermarkToggle());
     EXPECT_TRUE(editor.batchApplyWatermark());
     const bool strip = editor.batchStripMetadata();
-    QTest::mouseClick(sheet.stripToggle(), Qt::LeftButton);
+    clickSwitch(sheet.stripToggle());
     EXPECT_EQ(editor.batchStripMetadata(), !strip);
 }

@@ -19,7 +19,6 @@
 namespace {
 
 constexpr double kMinimumQuality = 0.2;
-constexpr int kSheetWidth = 440;
 
 void setCheckedQuietly(QCheckBox* box, bool checked) {
     const QSignalBlocker blocker(box);
@@ -32,9 +31,9 @@ BatchSheet::BatchSheet(EditorViewModel& editor, QWidget* parent) : QDialog(paren
     setWindowModality(Qt::WindowModal);
     setModal(true);
     sheetparts::applySheetStyle(*this);
-    setFixedWidth(kSheetWidth);
 
     header_ = new SheetHeader(QStringLiteral("square.stack.3d.up.fill"), this);
+    header_->setMinimumWidth(sheetparts::kContentWidth);
 
     // Everything the batch copies when it starts; locked while it runs, since a change then
     // would reach no file.
@@ -160,14 +159,14 @@ void BatchSheet::reject() {
 void BatchSheet::retranslate() {
     setWindowTitle(S::batchTitle());
     header_->setTitle(S::batchTitle());
-    formatLabel_->setText(S::formatLabel());
+    formatLabel_->setText(sheetparts::buttonText(S::formatLabel()));
     quality_->setLabel(S::qualityLabel());
-    resize_->setText(S::resizeToggle());
-    maxEdgeLabel_->setText(S::maxEdgeLabel());
-    strip_->setText(S::stripMetadataExport());
-    watermark_->setText(S::applyWatermarkBatch());
-    cancel_->setText(S::cancel());
-    run_->setText(S::runBatch());
+    resize_->setText(sheetparts::buttonText(S::resizeToggle()));
+    maxEdgeLabel_->setText(sheetparts::buttonText(S::maxEdgeLabel()));
+    strip_->setText(sheetparts::buttonText(S::stripMetadataExport()));
+    watermark_->setText(sheetparts::buttonText(S::applyWatermarkBatch()));
+    cancel_->setText(sheetparts::buttonText(S::cancel()));
+    run_->setText(sheetparts::buttonText(S::runBatch()));
     showFolder();
 }
 
@@ -190,8 +189,8 @@ void BatchSheet::showFolder() {
     header_->setSubtitle(QString::number(editor_.folderImages().size()) + QLatin1Char(' ') +
                          S::t(QStringLiteral("images"), QStringLiteral("görsel")));
     const int favourites = editor_.favoriteCountInFolder();
-    favoritesOnly_->setText(S::favoritesOnly() + QStringLiteral(" (") + QString::number(favourites) +
-                            QLatin1Char(')'));
+    favoritesOnly_->setText(sheetparts::buttonText(S::favoritesOnly()) + QStringLiteral(" (") +
+                            QString::number(favourites) + QLatin1Char(')'));
     favoritesOnly_->setEnabled(favourites > 0);
     showRunState();
 }

@@ -20,7 +20,8 @@
 namespace {
 
 constexpr double kMinimumQuality = 0.15;
-constexpr int kSheetWidth = 440;
+// Room for 16000 and a little more.
+constexpr int kSizeFieldWidth = 84;
 
 // Whole numbers only; the editor clamps the value when it is committed, so the field may hold
 // any count of digits the user types (a 10 becomes 16, a 20000 becomes 16000).
@@ -34,9 +35,9 @@ ExportSheet::ExportSheet(EditorViewModel& editor, QWidget* parent) : QDialog(par
     setWindowModality(Qt::WindowModal);
     setModal(true);
     sheetparts::applySheetStyle(*this);
-    setFixedWidth(kSheetWidth);
 
     header_ = new SheetHeader(QStringLiteral("square.and.arrow.up"), this);
+    header_->setMinimumWidth(sheetparts::kContentWidth);
 
     formatLabel_ = new QLabel(this);
     format_ = new QComboBox(this);
@@ -54,6 +55,7 @@ ExportSheet::ExportSheet(EditorViewModel& editor, QWidget* parent) : QDialog(par
     width_->setPlaceholderText(QStringLiteral("W"));
     width_->setValidator(wholeNumberValidator(width_));
     width_->setAlignment(Qt::AlignRight);
+    width_->setFixedWidth(kSizeFieldWidth);
     widthLabel_->setBuddy(width_);
     lock_ = new QToolButton(sizeRow_);
     lock_->setIconSize(QSize(16, 16));
@@ -63,15 +65,17 @@ ExportSheet::ExportSheet(EditorViewModel& editor, QWidget* parent) : QDialog(par
     height_->setPlaceholderText(QStringLiteral("H"));
     height_->setValidator(wholeNumberValidator(height_));
     height_->setAlignment(Qt::AlignRight);
+    height_->setFixedWidth(kSizeFieldWidth);
     heightLabel_->setBuddy(height_);
     auto* sizeLayout = new QHBoxLayout(sizeRow_);
     sizeLayout->setContentsMargins(24, 0, 0, 0);
     sizeLayout->setSpacing(theme::spacing);
     sizeLayout->addWidget(widthLabel_);
-    sizeLayout->addWidget(width_, 1);
+    sizeLayout->addWidget(width_);
     sizeLayout->addWidget(lock_);
     sizeLayout->addWidget(heightLabel_);
-    sizeLayout->addWidget(height_, 1);
+    sizeLayout->addWidget(height_);
+    sizeLayout->addStretch(1);
 
     strip_ = new QCheckBox(this);
 
@@ -164,14 +168,14 @@ QString ExportSheet::estimateText() const {
 void ExportSheet::retranslate() {
     setWindowTitle(S::exportTitle());
     header_->setTitle(S::exportTitle());
-    formatLabel_->setText(S::formatLabel());
+    formatLabel_->setText(sheetparts::buttonText(S::formatLabel()));
     quality_->setLabel(S::qualityLabel());
-    resize_->setText(S::resizeToggle());
-    widthLabel_->setText(S::widthLabel());
-    heightLabel_->setText(S::heightLabel());
-    strip_->setText(S::stripMetadataExport());
-    cancel_->setText(S::cancel());
-    save_->setText(S::exportSave());
+    resize_->setText(sheetparts::buttonText(S::resizeToggle()));
+    widthLabel_->setText(sheetparts::buttonText(S::widthLabel()));
+    heightLabel_->setText(sheetparts::buttonText(S::heightLabel()));
+    strip_->setText(sheetparts::buttonText(S::stripMetadataExport()));
+    cancel_->setText(sheetparts::buttonText(S::cancel()));
+    save_->setText(sheetparts::buttonText(S::exportSave()));
     showEstimate();
 }
 

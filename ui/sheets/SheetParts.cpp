@@ -20,12 +20,6 @@ void applySheetStyle(QDialog& sheet) {
         "  padding: 4px 6px; selection-background-color: #3d8bfd; }"
         "QLineEdit:focus { border-color: #3d8bfd; }"
         "QLineEdit:disabled { color: #6b6d74; }"
-        "QComboBox { background: #2e3036; border: 1px solid #3a3c42; border-radius: 6px;"
-        "  padding: 4px 8px; min-height: 18px; }"
-        "QComboBox:hover { border-color: #55585f; }"
-        "QComboBox:focus { border-color: #3d8bfd; }"
-        "QComboBox QAbstractItemView { background: #24262b; border: 1px solid #3a3c42;"
-        "  selection-background-color: #3d8bfd; }"
         "QPushButton { background: #2e3036; border: 1px solid #3a3c42; border-radius: 6px;"
         "  padding: 5px 14px; min-width: 64px; }"
         "QPushButton:hover { background: #383a41; }"
@@ -44,6 +38,11 @@ void applySheetStyle(QDialog& sheet) {
         "QCheckBox { spacing: 8px; }"
         "QCheckBox:disabled { color: #6b6d74; }"
         "QLabel[role=\"caption\"] { color: #9b9ca3; }"));
+}
+
+QString buttonText(const QString& text) {
+    QString escaped = text;
+    return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }
 
 } // namespace sheetparts

@@ -15,6 +15,13 @@ namespace sheetparts {
 // the hover and focus states of the sheet's controls.
 void applySheetStyle(QDialog& sheet);
 
+// A text for a button or switch: buttons read "&" as the mark of a shortcut letter, and the
+// table's "EXIF & GPS" must show its ampersand.
+QString buttonText(const QString& text);
+
+// The sheets' content width; the sheet grows only for a language whose texts need more.
+inline constexpr int kContentWidth = 400;
+
 } // namespace sheetparts
 
 // The symbol in the accent colour beside a title and a line of secondary text under it.
