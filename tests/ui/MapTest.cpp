@@ -1,10 +1,12 @@
 #include "ui/map/LocationMapView.h"
 #include "ui/map/MapPage.h"
 
+#include <QTest>
 #include <QUrlQuery>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <unistd.h>
 
 // Photos taken at the same spot (equal to five decimals, about a metre) share one page load;
 // any other place, or going back to the first, loads again.
@@ -51,4 +53,21 @@ TEST(MapView, ConstructionStartsNoWebEngine) {
     EXPECT_TRUE(view.isShowingLoadingOverlay());
     for (const QObject* child : view.findChildren<QObject*>())
         EXPECT_FALSE(QString::fromLatin1(child->metaObject()->className()).startsWith(QStringLiteral("QWebEngine")));
+}
+
+// The first position starts the engine under the overlay; the same place again loads nothing
+// more. Offline (as here) the overlay stays over the dark page.
+TEST(MapView, FirstPositionMakesTheWebEngineAndTheSamePlaceDoesNotReload) {
+    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    LocationMapView view;
+    view.resize(300, 180);
+    view.show();
+    view.showLocation(41.0082, 28.9784);
+    ASSERT_TRUE(view.hasWebEngine());
+    EXPECT_TRUE(view.isShowingLoadingOverlay());
+    view.showLocation(41.008204, 28.978396);
+    EXPECT_EQ(view.pageLoadCount(), 1);
+    view.showLocation(40.9923, 29.0244);
+    EXPECT_EQ(view.pageLoadCount(), 2);
+    QTest::qWait(300);
 }

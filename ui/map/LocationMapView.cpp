@@ -31,20 +31,17 @@ QString webChannelClientScript() {
 } // namespace
 
 LocationMapView::LocationMapView(QWidget* parent) : QWidget(parent) {
+    // Its own style sheet, so a panel's style sheet above never paints the page colour over.
+    setObjectName(QStringLiteral("locationMap"));
     setAttribute(Qt::WA_StyledBackground);
-    QPalette pagePalette = palette();
-    pagePalette.setColor(QPalette::Window, kPageColour);
-    setPalette(pagePalette);
-    setAutoFillBackground(true);
+    setStyleSheet(QStringLiteral("#locationMap, #locationMapOverlay { background: #14161a; }"
+                                 "#locationMapOverlay QLabel { background: transparent; color: #9b9ca3; }"));
 
     overlay_ = new QWidget(this);
-    overlay_->setAutoFillBackground(true);
-    overlay_->setPalette(pagePalette);
+    overlay_->setObjectName(QStringLiteral("locationMapOverlay"));
+    overlay_->setAttribute(Qt::WA_StyledBackground);
     auto* spinner = new BusySpinner(18, overlay_);
     overlayText_ = new QLabel(overlay_);
-    QPalette captionPalette = overlayText_->palette();
-    captionPalette.setColor(QPalette::WindowText, theme::secondaryText);
-    overlayText_->setPalette(captionPalette);
     QFont caption = overlayText_->font();
     caption.setPixelSize(theme::captionPixelSize);
     overlayText_->setFont(caption);
@@ -77,6 +74,7 @@ void LocationMapView::showLocation(double latitude, double longitude) {
     if (!webView_) createWebEngine();
     setOverlayShown(true);
     webView_->setHtml(mappage::html(latitude, longitude), mappage::baseUrl());
+    ++pageLoads_;
 }
 
 void LocationMapView::createWebEngine() {

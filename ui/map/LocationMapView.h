@@ -24,6 +24,8 @@ class LocationMapView : public QWidget {
     void showLocation(double latitude, double longitude);
 
     bool hasWebEngine() const { return webView_ != nullptr; }
+    // How many pages the view has loaded since it was made.
+    int pageLoadCount() const { return pageLoads_; }
     bool isShowingLoadingOverlay() const;
     QSize sizeHint() const override;
 
@@ -41,4 +43,5 @@ class LocationMapView : public QWidget {
     QWebEngineProfile* profile_ = nullptr;
     QWebEngineView* webView_ = nullptr;
     MapMessageHandler* handler_ = nullptr;
+    int pageLoads_ = 0;
 };
