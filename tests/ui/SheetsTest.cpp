@@ -114,6 +114,9 @@ TEST_F(SheetsExport, TypedSizesAreClampedAndFollowTheAspectLock) {
     QTest::keyClicks(sheet.heightField(), QStringLiteral("10"));
     QTest::keyClick(sheet.heightField(), Qt::Key_Return);
     EXPECT_EQ(sheet.heightField()->text(), QStringLiteral("16"));
+    // Return in a size field commits the size; it doesn't press "Save…".
+    EXPECT_FALSE(platform.calls.contains(QStringLiteral("runSavePanel")));
+    EXPECT_TRUE(sheet.isVisible());
 }
 
 TEST_F(SheetsExport, SaveWritesTheFileAndClosesTheSheetCancelOnlyCloses) {
@@ -178,7 +181,10 @@ TEST_F(SheetsBatch, RunNeedsImagesAndCancelStopsARunningBatch) {
 }
 
 TEST_F(SheetsBatch, BindsItsSettings) {
+    QTemporaryDir dir;
+    editor.openURLs(writeImages(dir, {"a.png", "b.png"}));
     BatchSheet sheet(editor);
+    sheet.show();
     QTest::keyClick(sheet.formatPicker(), Qt::Key_Down);
     EXPECT_EQ(editor.batchFormat(), ImageExportFormat::png);
     EXPECT_TRUE(sheet.qualityRow()->isHidden());
@@ -197,6 +203,7 @@ TEST_F(SheetsBatch, BindsItsSettings) {
     QTest::keyClicks(sheet.maxEdgeField(), QStringLiteral("2400"));
     QTest::keyClick(sheet.maxEdgeField(), Qt::Key_Return);
     EXPECT_EQ(editor.batchMaxEdge(), 2400);
+    EXPECT_FALSE(platform.calls.contains(QStringLiteral("runFolderPanel")));
 
     clickSwitch(sheet.watermarkToggle());
     EXPECT_TRUE(editor.batchApplyWatermark());

@@ -29,7 +29,6 @@ void setCheckedQuietly(QCheckBox* box, bool checked) {
 
 BatchSheet::BatchSheet(EditorViewModel& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
     setWindowModality(Qt::WindowModal);
-    setModal(true);
     sheetparts::applySheetStyle(*this);
 
     header_ = new SheetHeader(QStringLiteral("square.stack.3d.up.fill"), this);
@@ -115,6 +114,7 @@ BatchSheet::BatchSheet(EditorViewModel& editor, QWidget* parent) : QDialog(paren
     connect(quality_, &QualityRow::valueEdited, this, [this](double quality) { editor_.setBatchQuality(quality); });
     connect(resize_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchResizeEnabled(on); });
     connect(maxEdge_, &QLineEdit::editingFinished, this, &BatchSheet::commitMaxEdge);
+    sheetparts::commitOnReturn(*maxEdge_, [this] { commitMaxEdge(); });
     connect(strip_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchStripMetadata(on); });
     connect(watermark_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchApplyWatermark(on); });
     connect(favoritesOnly_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchFavoritesOnly(on); });

@@ -33,7 +33,6 @@ QValidator* wholeNumberValidator(QObject* parent) {
 
 ExportSheet::ExportSheet(EditorViewModel& editor, QWidget* parent) : QDialog(parent), editor_(editor) {
     setWindowModality(Qt::WindowModal);
-    setModal(true);
     sheetparts::applySheetStyle(*this);
 
     header_ = new SheetHeader(QStringLiteral("square.and.arrow.up"), this);
@@ -141,6 +140,8 @@ ExportSheet::ExportSheet(EditorViewModel& editor, QWidget* parent) : QDialog(par
     });
     connect(width_, &QLineEdit::editingFinished, this, &ExportSheet::commitWidth);
     connect(height_, &QLineEdit::editingFinished, this, &ExportSheet::commitHeight);
+    sheetparts::commitOnReturn(*width_, [this] { commitWidth(); });
+    sheetparts::commitOnReturn(*height_, [this] { commitHeight(); });
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
     connect(save_, &QPushButton::clicked, this, [this] {
         // The typed size counts even when the user goes straight from a field to "Save…".

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -12,6 +14,32 @@
 #include <cmath>
 
 namespace sheetparts {
+
+namespace {
+
+class ReturnCommits : public QObject {
+  public:
+    ReturnCommits(QLineEdit& field, std::function<void()> commit)
+        : QObject(&field), commit_(std::move(commit)) {}
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key != Qt::Key_Return && key != Qt::Key_Enter) return false;
+        commit_();
+        return true;
+    }
+
+  private:
+    std::function<void()> commit_;
+};
+
+} // namespace
+
+void commitOnReturn(QLineEdit& field, std::function<void()> commit) {
+    field.installEventFilter(new ReturnCommits(field, std::move(commit)));
+}
 
 void applySheetStyle(QDialog& sheet) {
     sheet.setStyleSheet(QStringLiteral(

@@ -2,8 +2,10 @@
 
 #include <QString>
 #include <QWidget>
+#include <functional>
 
 class QDialog;
+class QLineEdit;
 class QLabel;
 class QSlider;
 
@@ -18,6 +20,10 @@ void applySheetStyle(QDialog& sheet);
 // A text for a button or switch: buttons read "&" as the mark of a shortcut letter, and the
 // table's "EXIF & GPS" must show its ampersand.
 QString buttonText(const QString& text);
+
+// Return in a number field commits the number and stays in the sheet: without this the sheet's
+// default button would take the key and start the job with the user still typing sizes.
+void commitOnReturn(QLineEdit& field, std::function<void()> commit);
 
 // The sheets' content width; the sheet grows only for a language whose texts need more.
 inline constexpr int kContentWidth = 400;
