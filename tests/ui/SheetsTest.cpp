@@ -211,3 +211,14 @@ TEST_F(SheetsBatch, BindsItsSettings) {
     clickSwitch(sheet.stripToggle());
     EXPECT_EQ(editor.batchStripMetadata(), !strip);
 }
+
+TEST_F(SheetsExport, OpenSheetsFollowTheInterfaceLanguage) {
+    ExportSheet exportSheet(editor);
+    BatchSheet batchSheet(editor);
+    editor.setLanguage(AppLanguage::tr);
+    EXPECT_EQ(exportSheet.saveButton()->text(), QStringLiteral("Kaydet…"));
+    EXPECT_TRUE(exportSheet.estimateText().startsWith(QStringLiteral("Tahmini Boyut: ")));
+    EXPECT_EQ(batchSheet.runButton()->text(), QStringLiteral("Klasöre Dışa Aktar…"));
+    EXPECT_EQ(batchSheet.stripToggle()->text(), QStringLiteral("EXIF && GPS konum verilerini temizle"));
+    editor.setFollowSystemLanguage();
+}

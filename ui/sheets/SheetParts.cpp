@@ -127,8 +127,10 @@ QualityRow::QualityRow(double minimum, QWidget* parent) : QWidget(parent) {
     value_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     // Room for the widest value, so the row doesn't shift while the slider moves.
     value_->setMinimumWidth(value_->fontMetrics().horizontalAdvance(QStringLiteral("100%")) + 2);
+    // Secondary while enabled; a disabled row greys it like the rest of the sheet.
     QPalette valuePalette = value_->palette();
-    valuePalette.setColor(QPalette::WindowText, theme::secondaryText);
+    valuePalette.setColor(QPalette::Active, QPalette::WindowText, theme::secondaryText);
+    valuePalette.setColor(QPalette::Inactive, QPalette::WindowText, theme::secondaryText);
     value_->setPalette(valuePalette);
 
     slider_ = new QSlider(Qt::Horizontal, this);
