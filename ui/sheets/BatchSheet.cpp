@@ -159,14 +159,14 @@ void BatchSheet::reject() {
 void BatchSheet::retranslate() {
     setWindowTitle(S::batchTitle());
     header_->setTitle(S::batchTitle());
-    formatLabel_->setText(sheetparts::buttonText(S::formatLabel()));
+    formatLabel_->setText(sheetparts::literalText(S::formatLabel()));
     quality_->setLabel(S::qualityLabel());
-    resize_->setText(sheetparts::buttonText(S::resizeToggle()));
-    maxEdgeLabel_->setText(sheetparts::buttonText(S::maxEdgeLabel()));
-    strip_->setText(sheetparts::buttonText(S::stripMetadataExport()));
-    watermark_->setText(sheetparts::buttonText(S::applyWatermarkBatch()));
-    cancel_->setText(sheetparts::buttonText(S::cancel()));
-    run_->setText(sheetparts::buttonText(S::runBatch()));
+    resize_->setText(sheetparts::literalText(S::resizeToggle()));
+    maxEdgeLabel_->setText(sheetparts::literalText(S::maxEdgeLabel()));
+    strip_->setText(sheetparts::literalText(S::stripMetadataExport()));
+    watermark_->setText(sheetparts::literalText(S::applyWatermarkBatch()));
+    cancel_->setText(sheetparts::literalText(S::cancel()));
+    run_->setText(sheetparts::literalText(S::runBatch()));
     showFolder();
 }
 
@@ -189,7 +189,7 @@ void BatchSheet::showFolder() {
     header_->setSubtitle(QString::number(editor_.folderImages().size()) + QLatin1Char(' ') +
                          S::t(QStringLiteral("images"), QStringLiteral("görsel")));
     const int favourites = editor_.favoriteCountInFolder();
-    favoritesOnly_->setText(sheetparts::buttonText(S::favoritesOnly()) + QStringLiteral(" (") +
+    favoritesOnly_->setText(sheetparts::literalText(S::favoritesOnly()) + QStringLiteral(" (") +
                             QString::number(favourites) + QLatin1Char(')'));
     favoritesOnly_->setEnabled(favourites > 0);
     showRunState();

@@ -169,14 +169,14 @@ QString ExportSheet::estimateText() const {
 void ExportSheet::retranslate() {
     setWindowTitle(S::exportTitle());
     header_->setTitle(S::exportTitle());
-    formatLabel_->setText(sheetparts::buttonText(S::formatLabel()));
+    formatLabel_->setText(sheetparts::literalText(S::formatLabel()));
     quality_->setLabel(S::qualityLabel());
-    resize_->setText(sheetparts::buttonText(S::resizeToggle()));
-    widthLabel_->setText(sheetparts::buttonText(S::widthLabel()));
-    heightLabel_->setText(sheetparts::buttonText(S::heightLabel()));
-    strip_->setText(sheetparts::buttonText(S::stripMetadataExport()));
-    cancel_->setText(sheetparts::buttonText(S::cancel()));
-    save_->setText(sheetparts::buttonText(S::exportSave()));
+    resize_->setText(sheetparts::literalText(S::resizeToggle()));
+    widthLabel_->setText(sheetparts::literalText(S::widthLabel()));
+    heightLabel_->setText(sheetparts::literalText(S::heightLabel()));
+    strip_->setText(sheetparts::literalText(S::stripMetadataExport()));
+    cancel_->setText(sheetparts::literalText(S::cancel()));
+    save_->setText(sheetparts::literalText(S::exportSave()));
     showEstimate();
 }
 

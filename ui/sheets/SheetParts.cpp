@@ -68,7 +68,7 @@ void applySheetStyle(QDialog& sheet) {
         "QLabel[role=\"caption\"] { color: #9b9ca3; }"));
 }
 
-QString buttonText(const QString& text) {
+QString literalText(const QString& text) {
     QString escaped = text;
     return escaped.replace(QLatin1Char('&'), QStringLiteral("&&"));
 }

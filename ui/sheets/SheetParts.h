@@ -17,9 +17,9 @@ namespace sheetparts {
 // the hover and focus states of the sheet's controls.
 void applySheetStyle(QDialog& sheet);
 
-// A text for a button or switch: buttons read "&" as the mark of a shortcut letter, and the
-// table's "EXIF & GPS" must show its ampersand.
-QString buttonText(const QString& text);
+// A text for a button, a switch or a field's label: they read "&" as the mark of a shortcut
+// letter, and the table's "EXIF & GPS" must show its ampersand.
+QString literalText(const QString& text);
 
 // Return in a number field commits the number and stays in the sheet: without this the sheet's
 // default button would take the key and start the job with the user still typing sizes.
