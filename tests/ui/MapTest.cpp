@@ -38,8 +38,8 @@ TEST(MapPage, FrameShowsThePositionAtStreetZoomInADarkPage) {
 
     const QString page = mappage::html(-33.8688, 151.2093);
     EXPECT_TRUE(page.contains(QStringLiteral("background:#14161a")));
-    EXPECT_TRUE(page.contains(
-        QStringLiteral("src=\"https://maps.google.com/maps?q=-33.8688,151.2093&amp;z=15&amp;output=embed\"")));
+    EXPECT_TRUE(page.contains(QStringLiteral(
+        "src=\"https://maps.google.com/maps?q=-33.8688,151.2093&amp;z=15&amp;output=embed\"")));
     EXPECT_TRUE(page.contains(QStringLiteral("c.objects.mapLoaded")));
     EXPECT_TRUE(page.contains(QStringLiteral("postMessage('ok')")));
 }
@@ -52,7 +52,8 @@ TEST(MapView, ConstructionStartsNoWebEngine) {
     EXPECT_FALSE(view.hasWebEngine());
     EXPECT_TRUE(view.isShowingLoadingOverlay());
     for (const QObject* child : view.findChildren<QObject*>())
-        EXPECT_FALSE(QString::fromLatin1(child->metaObject()->className()).startsWith(QStringLiteral("QWebEngine")));
+        EXPECT_FALSE(
+            QString::fromLatin1(child->metaObject()->className()).startsWith(QStringLiteral("QWebEngine")));
 }
 
 // The first position starts the engine under the overlay; the same place again loads nothing

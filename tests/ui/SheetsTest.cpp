@@ -149,7 +149,8 @@ TEST_F(SheetsBatch, RunNeedsImagesAndCancelStopsARunningBatch) {
 
     QTemporaryDir dir, out;
     QStringList names;
-    for (int i = 0; i < 40; ++i) names << QStringLiteral("img%1.png").arg(i, 2, 10, QLatin1Char('0'));
+    for (int i = 0; i < 40; ++i)
+        names << QStringLiteral("img%1.png").arg(i, 2, 10, QLatin1Char('0'));
     writeImages(dir, names, QSize(200, 150));
     editor.openURLs({dir.path()});
     EXPECT_TRUE(sheet.runButton()->isEnabled());

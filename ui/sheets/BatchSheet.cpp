@@ -111,13 +111,15 @@ BatchSheet::BatchSheet(EditorViewModel& editor, QWidget* parent) : QDialog(paren
     connect(format_, &QComboBox::activated, this, [this](int index) {
         editor_.setBatchFormat(static_cast<ImageExportFormat>(format_->itemData(index).toInt()));
     });
-    connect(quality_, &QualityRow::valueEdited, this, [this](double quality) { editor_.setBatchQuality(quality); });
+    connect(quality_, &QualityRow::valueEdited, this,
+            [this](double quality) { editor_.setBatchQuality(quality); });
     connect(resize_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchResizeEnabled(on); });
     connect(maxEdge_, &QLineEdit::editingFinished, this, &BatchSheet::commitMaxEdge);
     sheetparts::commitOnReturn(*maxEdge_, [this] { commitMaxEdge(); });
     connect(strip_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchStripMetadata(on); });
     connect(watermark_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchApplyWatermark(on); });
-    connect(favoritesOnly_, &QCheckBox::toggled, this, [this](bool on) { editor_.setBatchFavoritesOnly(on); });
+    connect(favoritesOnly_, &QCheckBox::toggled, this,
+            [this](bool on) { editor_.setBatchFavoritesOnly(on); });
     connect(cancel_, &QPushButton::clicked, this, &BatchSheet::reject);
     connect(run_, &QPushButton::clicked, this, [this] {
         commitMaxEdge();
@@ -179,7 +181,8 @@ void BatchSheet::showSettings() {
     quality_->setValue(editor_.batchQuality());
     setCheckedQuietly(resize_, editor_.batchResizeEnabled());
     maxEdgeRow_->setVisible(editor_.batchResizeEnabled());
-    if (!maxEdge_->hasFocus() || !maxEdge_->isModified()) maxEdge_->setText(QString::number(editor_.batchMaxEdge()));
+    if (!maxEdge_->hasFocus() || !maxEdge_->isModified())
+        maxEdge_->setText(QString::number(editor_.batchMaxEdge()));
     setCheckedQuietly(strip_, editor_.batchStripMetadata());
     setCheckedQuietly(watermark_, editor_.batchApplyWatermark());
     setCheckedQuietly(favoritesOnly_, editor_.batchFavoritesOnly());

@@ -195,8 +195,10 @@ void ExportSheet::showOptions() {
     sizeRow_->setVisible(options.resizeEnabled);
     // A field the user is typing in keeps its text until it is committed.
     if (!width_->hasFocus() || !width_->isModified()) width_->setText(QString::number(options.targetWidth));
-    if (!height_->hasFocus() || !height_->isModified()) height_->setText(QString::number(options.targetHeight));
-    const QString lockSymbol = options.lockAspectRatio ? QStringLiteral("lock.fill") : QStringLiteral("lock.open");
+    if (!height_->hasFocus() || !height_->isModified())
+        height_->setText(QString::number(options.targetHeight));
+    const QString lockSymbol =
+        options.lockAspectRatio ? QStringLiteral("lock.fill") : QStringLiteral("lock.open");
     lock_->setIcon(symbols::icon(lockSymbol, options.lockAspectRatio ? theme::accent : theme::secondaryText));
     {
         const QSignalBlocker blockStrip(strip_);

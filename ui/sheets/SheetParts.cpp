@@ -6,8 +6,8 @@
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QSlider>
 #include <QVBoxLayout>
