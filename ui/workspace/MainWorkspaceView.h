@@ -1,11 +1,12 @@
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 
 class EditorViewModel;
 class PlatformServices;
-class QDialog;
+
 class QFrame;
 class QHBoxLayout;
 class QVBoxLayout;
