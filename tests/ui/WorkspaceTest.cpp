@@ -141,7 +141,7 @@ TEST_F(WorkspaceFixture, FeedbackNamesTheRunningSystemAndTheLanguagesPage) {
 
     bar.button(Item::feedback)->click();
     ASSERT_EQ(platform.calls.size(), 1);
-    const QUrl opened(platform.calls.first().section(u' ', 1));
+    const QUrl opened(platform.calls.first().section(u' ', 1, -1));
     const QString os = QUrlQuery(opened).queryItemValue(QStringLiteral("os"), QUrl::FullyDecoded);
     EXPECT_FALSE(os.isEmpty());
     EXPECT_FALSE(os.contains(QStringLiteral("macOS")));
