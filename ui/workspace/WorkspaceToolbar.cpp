@@ -64,6 +64,7 @@ WorkspaceToolbar::WorkspaceToolbar(EditorViewModel& editor, QWidget* parent)
     maker->setText(QStringLiteral("by Quellora"));
     maker->setCursor(Qt::PointingHandCursor);
     maker->setFixedHeight(kButtonSize);
+    maker->setFocusPolicy(Qt::NoFocus);
     connect(maker, &QToolButton::clicked, this, &WorkspaceToolbar::makerSiteRequested);
     buttons_.insert(Item::emblem, maker);
     row->addWidget(maker);
@@ -75,6 +76,8 @@ WorkspaceToolbar::WorkspaceToolbar(EditorViewModel& editor, QWidget* parent)
     open->setIconSize(QSize(17, 17));
     open->setFixedHeight(28);
     open->setCursor(Qt::PointingHandCursor);
+    // Toolbar items take clicks, not the keyboard: the keys belong to the photo.
+    open->setFocusPolicy(Qt::NoFocus);
     connect(open, &QPushButton::clicked, &editor_, &EditorViewModel::promptOpenFileOrFolder);
     buttons_.insert(Item::open, open);
     row->addWidget(open);
@@ -136,6 +139,7 @@ WorkspaceToolbar::WorkspaceToolbar(EditorViewModel& editor, QWidget* parent)
     language->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     language->setPopupMode(QToolButton::InstantPopup);
     language->setFixedHeight(kButtonSize);
+    language->setFocusPolicy(Qt::NoFocus);
     languageMenu_ = new LanguageMenu(editor_, language);
     language->setMenu(languageMenu_);
     buttons_.insert(Item::language, language);
@@ -169,7 +173,7 @@ QToolButton* WorkspaceToolbar::addIconButton(Item item, const QString& symbol) {
     b->setIconSize(QSize(kIconSize, kIconSize));
     b->setIcon(symbols::icon(symbol, theme::text));
     b->setAutoRaise(true);
-    b->setFocusPolicy(Qt::TabFocus);
+    b->setFocusPolicy(Qt::NoFocus);
     buttons_.insert(item, b);
     symbols_.insert(item, symbol);
     return b;
