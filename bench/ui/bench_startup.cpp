@@ -1,5 +1,5 @@
-#include "app/TaviViewAppDelegate.h"
 #include "editor/EditorViewModel.h"
+#include "ui/platform/QtPlatformServices.h"
 #include "ui/shell/MainWindow.h"
 
 #include <QApplication>
@@ -52,9 +52,14 @@ void startUp(benchmark::State& state, const QStringList& arguments) {
         timer.start();
         probe.armed = arguments.isEmpty();
         probe.paints = 0;
-        auto delegate = std::make_unique<TaviViewAppDelegate>();
-        delegate->launch(arguments, QDir::currentPath());
-        EditorViewModel& editor = delegate->viewModel();
+        // What the application's delegate does at launch: the editor first, then the window.
+        auto platform = std::make_unique<QtPlatformServices>();
+        auto editorOwner = std::make_unique<EditorViewModel>(*platform);
+        EditorViewModel& editor = *editorOwner;
+        auto window = std::make_unique<MainWindow>(editor, *platform);
+        platform->setMainWindow(window.get());
+        window->show();
+        if (!arguments.isEmpty()) editor.openURLs(arguments);
         const bool ok = runUntil([&] {
             if (!probe.armed && editor.hasImage()) {
                 // The photo is published; the next paint puts it on screen.
@@ -66,7 +71,8 @@ void startUp(benchmark::State& state, const QStringList& arguments) {
         state.SetIterationTime(timer.nsecsElapsed() / 1e9);
         if (!ok) state.SkipWithError("the window did not paint in 30 s");
         editor.waitForBackgroundWork();
-        delegate.reset();
+        window.reset();
+        editorOwner.reset();
         QApplication::processEvents();
     }
     qApp->removeEventFilter(&probe);
