@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QMimeData>
 #include <QMimeDatabase>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 
@@ -42,6 +43,13 @@ class FilesAndFoldersDialog : public QFileDialog {
         QDialog::accept();
     }
 };
+
+// Panels open where the user keeps photos (the working folder means nothing to someone who
+// started the application from a menu).
+QString startFolder() {
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
 
 QStringList localPaths(const QList<QUrl>& urls) {
     QStringList paths;
@@ -85,8 +93,11 @@ QStringList QtPlatformServices::runOpenPanel(const OpenPanelOptions& options) {
                                                            : QFileDialog::ExistingFile);
         dialog.setNameFilters(nameFiltersFor(options.allowedContentTypes));
     }
+    dialog.setDirectory(lastFolder_.isEmpty() ? startFolder() : lastFolder_);
     if (dialog.exec() != QDialog::Accepted) return {};
-    return dialog.chosen.isEmpty() ? dialog.selectedFiles() : dialog.chosen;
+    const QStringList chosen = dialog.chosen.isEmpty() ? dialog.selectedFiles() : dialog.chosen;
+    if (!chosen.isEmpty()) lastFolder_ = dialog.directory().absolutePath();
+    return chosen;
 }
 
 std::optional<QString> QtPlatformServices::runSavePanel(const SavePanelOptions& options) {
@@ -97,9 +108,7 @@ std::optional<QString> QtPlatformServices::runSavePanel(const SavePanelOptions& 
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::ReadOnly, !options.canCreateDirectories);
     if (!options.allowedContentTypes.isEmpty()) dialog.setMimeTypeFilters(options.allowedContentTypes);
-    const QString directory =
-        options.directory.isEmpty() ? QDir::homePath() : options.directory;
-    dialog.setDirectory(directory);
+    dialog.setDirectory(options.directory.isEmpty() ? startFolder() : options.directory);
     if (!options.suggestedFileName.isEmpty()) dialog.selectFile(options.suggestedFileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
@@ -112,6 +121,7 @@ std::optional<QString> QtPlatformServices::runFolderPanel(const QString& title, 
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setOption(QFileDialog::ReadOnly, !canCreateDirectories);
+    dialog.setDirectory(startFolder());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     return dialog.selectedFiles().first();
 }

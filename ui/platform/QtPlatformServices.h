@@ -45,4 +45,5 @@ class QtPlatformServices : public PlatformServices {
   private:
     QPointer<QWidget> mainWindow_;
     QList<QPointer<QWidget>> hiddenWindows_;
+    QString lastFolder_; // where the open panel was last used, for the next time
 };
