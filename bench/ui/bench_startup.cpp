@@ -78,7 +78,9 @@ void startUp(benchmark::State& state, const QStringList& arguments) {
     qApp->removeEventFilter(&probe);
 }
 
-void BM_StartToFirstPaintedWindow(benchmark::State& state) { startUp(state, {}); }
+void BM_StartToFirstPaintedWindow(benchmark::State& state) {
+    startUp(state, {});
+}
 BENCHMARK(BM_StartToFirstPaintedWindow)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(5);
 
 void BM_StartWith24MPPhotoToPhotoPainted(benchmark::State& state) {

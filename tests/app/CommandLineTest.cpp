@@ -12,11 +12,13 @@ TEST(CommandLine, SwitchesAndMissingPathsAreDroppedRelativePathsResolvedInOrder)
     QTemporaryDir dir;
     const QStringList paths = writeImages(dir, {QStringLiteral("b.png"), QStringLiteral("a.png")});
     QDir(dir.path()).mkdir(QStringLiteral("sub"));
-    const QStringList arguments{QStringLiteral("--verbose"), QStringLiteral("b.png"), QStringLiteral("nothing-here"),
-                                QStringLiteral("-"), QStringLiteral("sub/../a.png"), dir.filePath(QStringLiteral("sub"))};
+    const QStringList arguments{QStringLiteral("--verbose"),    QStringLiteral("b.png"),
+                                QStringLiteral("nothing-here"), QStringLiteral("-"),
+                                QStringLiteral("sub/../a.png"), dir.filePath(QStringLiteral("sub"))};
     EXPECT_EQ(commandLinePaths(arguments, dir.path()),
               (QStringList{paths[0], paths[1], QDir::cleanPath(dir.filePath(QStringLiteral("sub")))}));
-    EXPECT_TRUE(commandLinePaths({QStringLiteral("-platform"), QStringLiteral("missing.jpg")}, dir.path()).isEmpty());
+    EXPECT_TRUE(
+        commandLinePaths({QStringLiteral("-platform"), QStringLiteral("missing.jpg")}, dir.path()).isEmpty());
 }
 
 TEST(CommandLine, TheDelegateOpensOnlyThePhotoAndShowsTheWindow) {
@@ -25,7 +27,8 @@ TEST(CommandLine, TheDelegateOpensOnlyThePhotoAndShowsTheWindow) {
     TaviViewAppDelegate delegate;
     EditorViewModel& editor = delegate.viewModel(); // made before any window
     EXPECT_EQ(delegate.window(), nullptr);
-    delegate.launch({QStringLiteral("--flag"), QStringLiteral("no-such-word"), QStringLiteral("one.png")}, dir.path());
+    delegate.launch({QStringLiteral("--flag"), QStringLiteral("no-such-word"), QStringLiteral("one.png")},
+                    dir.path());
     ASSERT_TRUE(editor.waitForBackgroundWork());
     ASSERT_NE(delegate.window(), nullptr);
     EXPECT_TRUE(delegate.window()->isVisible());

@@ -67,8 +67,8 @@ struct MonitorFixture : ShellFixture {
         EditorFixture::TearDown();
     }
     void scroll(QPoint angle, Qt::KeyboardModifiers modifiers) {
-        QWheelEvent event(QPointF(10, 10), surface->mapToGlobal(QPointF(10, 10)), QPoint(), angle, Qt::NoButton,
-                          modifiers, Qt::NoScrollPhase, false);
+        QWheelEvent event(QPointF(10, 10), surface->mapToGlobal(QPointF(10, 10)), QPoint(), angle,
+                          Qt::NoButton, modifiers, Qt::NoScrollPhase, false);
         QApplication::sendEvent(surface, &event);
     }
 };
@@ -77,8 +77,8 @@ struct MonitorFixture : ShellFixture {
 
 TEST_F(MenuFixture, OneImageDisablesWhatNeedsTwoAndWhatNeedsAnEdit) {
     open(1);
-    for (const char* name : {"batch", "sideBySide", "previous", "next", "slideshow", "save", "undo", "redo",
-                             "pasteEdits"})
+    for (const char* name :
+         {"batch", "sideBySide", "previous", "next", "slideshow", "save", "undo", "redo", "pasteEdits"})
         EXPECT_FALSE(enabled(name)) << name;
     for (const char* name : {"open", "capture", "export", "moveToTrash", "copy", "paste", "copyEdits", "grid",
                              "fit", "rotateRight", "feedback"})

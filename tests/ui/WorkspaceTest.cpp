@@ -44,15 +44,15 @@ struct WorkspaceFixture : EditorFixture {
 TEST_F(WorkspaceFixture, WelcomeShowsOnlyTheItemsThatNeedNoPhoto) {
     EXPECT_TRUE(view.isShowingWelcome());
     EXPECT_EQ(view.modeView(), nullptr);
-    EXPECT_EQ(shownItems(), (QList<Item>{Item::emblem, Item::open, Item::capture, Item::filmstrip, Item::inspector,
-                                         Item::feedback, Item::language}));
+    EXPECT_EQ(shownItems(), (QList<Item>{Item::emblem, Item::open, Item::capture, Item::filmstrip,
+                                         Item::inspector, Item::feedback, Item::language}));
 }
 
 TEST_F(WorkspaceFixture, OneImageFolderDisablesBrowsingAndHidesBatch) {
     open(1);
     EXPECT_FALSE(view.isShowingWelcome());
-    for (Item item : {Item::previous, Item::next, Item::sideBySide, Item::slideshow, Item::save, Item::compare,
-                      Item::undo})
+    for (Item item : {Item::previous, Item::next, Item::sideBySide, Item::slideshow, Item::save,
+                      Item::compare, Item::undo})
         EXPECT_FALSE(bar.button(item)->isEnabled()) << int(item);
     for (Item item : {Item::grid, Item::rotate, Item::crop, Item::favorite, Item::copy, Item::exportImage})
         EXPECT_TRUE(bar.button(item)->isEnabled() && bar.button(item)->isVisibleTo(&bar)) << int(item);
@@ -95,9 +95,11 @@ TEST_F(WorkspaceFixture, GridAndComparisonHideFilmstripAndInspectorWhateverTheFl
 }
 
 TEST_F(WorkspaceFixture, DropOpensTheItemsThatArriveAndIgnoresADropOfFailures) {
-    const QStringList paths = writeImages(dir, {QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png")});
+    const QStringList paths =
+        writeImages(dir, {QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png")});
     QMimeData failures;
-    failures.setUrls({QUrl(QStringLiteral("https://example.com/x.jpg")), QUrl(), QUrl(QStringLiteral("file:"))});
+    failures.setUrls(
+        {QUrl(QStringLiteral("https://example.com/x.jpg")), QUrl(), QUrl(QStringLiteral("file:"))});
     view.handleFileDrop(failures);
     EXPECT_TRUE(editor.folderImages().isEmpty());
     EXPECT_FALSE(editor.toastMessage().has_value());
@@ -127,14 +129,16 @@ TEST_F(WorkspaceFixture, SheetsFollowTheirFlagsBothWays) {
 }
 
 TEST_F(WorkspaceFixture, FeedbackNamesTheRunningSystemAndTheLanguagesPage) {
-    const QUrl turkish = workspace::feedbackURL(AppLanguage::tr, QString(), QStringLiteral("Debian GNU/Linux 12"));
+    const QUrl turkish =
+        workspace::feedbackURL(AppLanguage::tr, QString(), QStringLiteral("Debian GNU/Linux 12"));
     EXPECT_EQ(turkish.path(), QStringLiteral("/tr/geri-bildirim"));
     const QUrlQuery query(turkish);
     const auto items = query.queryItems(QUrl::FullyDecoded);
     ASSERT_EQ(items.size(), 4);
     EXPECT_EQ(items[0], (QPair<QString, QString>{QStringLiteral("app"), QStringLiteral("taviview")}));
     EXPECT_EQ(items[1], (QPair<QString, QString>{QStringLiteral("version"), QStringLiteral("1.0.0")}));
-    EXPECT_EQ(items[2], (QPair<QString, QString>{QStringLiteral("os"), QStringLiteral("Debian GNU/Linux 12")}));
+    EXPECT_EQ(items[2],
+              (QPair<QString, QString>{QStringLiteral("os"), QStringLiteral("Debian GNU/Linux 12")}));
     EXPECT_EQ(items[3], (QPair<QString, QString>{QStringLiteral("source"), QStringLiteral("desktop_app")}));
     EXPECT_EQ(workspace::feedbackURL(AppLanguage::ptBR, QStringLiteral("2.1"), QString()).path(),
               QStringLiteral("/pt-BR/feedback"));

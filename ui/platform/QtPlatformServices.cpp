@@ -202,10 +202,11 @@ void QtPlatformServices::revealInFileManager(const QString& path) {
     // Asynchronous: a file manager that is slow to start must not freeze the window. Without one
     // (no service, an error) the folder opens in whatever handles folders.
     auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, 5000));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher, [folder](QDBusPendingCallWatcher* w) {
-        if (w->isError()) QDesktopServices::openUrl(folder);
-        w->deleteLater();
-    });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                     [folder](QDBusPendingCallWatcher* w) {
+                         if (w->isError()) QDesktopServices::openUrl(folder);
+                         w->deleteLater();
+                     });
 }
 
 bool QtPlatformServices::openURL(const QUrl& url) {

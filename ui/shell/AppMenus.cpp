@@ -35,7 +35,8 @@ AppMenus::AppMenus(EditorViewModel& editor, MainWorkspaceView& workspace, QMenuB
     };
     auto text = [](QString (*f)()) { return std::function<QString()>(f); };
     auto pair = [](const char* en, const char* tr) {
-        return std::function<QString()>([en, tr] { return S::t(QString::fromUtf8(en), QString::fromUtf8(tr)); });
+        return std::function<QString()>(
+            [en, tr] { return S::t(QString::fromUtf8(en), QString::fromUtf8(tr)); });
     };
     auto fixed = [](const QString& label) { return std::function<QString()>([label] { return label; }); };
     const auto never = std::function<bool()>();
@@ -49,25 +50,28 @@ AppMenus::AppMenus(EditorViewModel& editor, MainWorkspaceView& workspace, QMenuB
     add(file, QStringLiteral("capture"), text(&S::captureScreen), {key("Ctrl+Shift+A")}, never,
         [e] { e->captureInteractiveScreenshot(); });
     file->addSeparator();
-    add(file, QStringLiteral("save"), text(&S::saveOverwrite), {key("Ctrl+S")}, [e] { return e->hasUnsavedEdits(); },
-        [e] { e->saveInPlace(); });
+    add(
+        file, QStringLiteral("save"), text(&S::saveOverwrite), {key("Ctrl+S")},
+        [e] { return e->hasUnsavedEdits(); }, [e] { e->saveInPlace(); });
     add(file, QStringLiteral("export"), text(&S::exportAs), {key("Ctrl+Shift+E")}, hasImage,
         [e] { e->presentExportSheet(); });
     add(file, QStringLiteral("batch"), text(&S::batchProcess), {key("Ctrl+Shift+B")}, several,
         [e] { e->setShowBatchSheet(true); });
     file->addSeparator();
     // Plain Delete and Backspace remove the selected markup; with Ctrl the photo goes.
-    add(file, QStringLiteral("moveToTrash"), text(&S::moveToTrash), {key("Ctrl+Delete"), key("Ctrl+Backspace")},
-        hasImage, [e] { e->moveCurrentToTrash(); });
+    add(file, QStringLiteral("moveToTrash"), text(&S::moveToTrash),
+        {key("Ctrl+Delete"), key("Ctrl+Backspace")}, hasImage, [e] { e->moveCurrentToTrash(); });
     file->addSeparator();
     QAction* quit = add(file, QStringLiteral("quit"), pair("Quit TaviView", "TaviView'dan Çık"),
                         {QKeySequence(QKeySequence::Quit)}, never, [] { QApplication::closeAllWindows(); });
     quit->setMenuRole(QAction::QuitRole);
 
     QMenu* edit = menu(pair("Edit", "Düzen"));
-    add(edit, QStringLiteral("undo"), text(&S::undo), {key("Ctrl+Z")}, [e] { return e->canUndo(); },
+    add(
+        edit, QStringLiteral("undo"), text(&S::undo), {key("Ctrl+Z")}, [e] { return e->canUndo(); },
         [e] { e->undo(); });
-    add(edit, QStringLiteral("redo"), text(&S::redo), {key("Ctrl+Shift+Z")}, [e] { return e->canRedo(); },
+    add(
+        edit, QStringLiteral("redo"), text(&S::redo), {key("Ctrl+Shift+Z")}, [e] { return e->canRedo(); },
         [e] { e->redo(); });
     edit->addSeparator();
     add(edit, QStringLiteral("copy"), text(&S::copyImage), {key("Ctrl+C")}, never, [e] {
@@ -80,25 +84,29 @@ AppMenus::AppMenus(EditorViewModel& editor, MainWorkspaceView& workspace, QMenuB
     edit->addSeparator();
     add(edit, QStringLiteral("copyEdits"), text(&S::copyEdits), {key("Ctrl+Alt+C")}, hasImage,
         [e] { e->copyCurrentEdits(); });
-    add(edit, QStringLiteral("pasteEdits"), text(&S::pasteEdits), {key("Ctrl+Alt+V")},
+    add(
+        edit, QStringLiteral("pasteEdits"), text(&S::pasteEdits), {key("Ctrl+Alt+V")},
         [e] { return e->copiedAdjustments().has_value(); }, [e] { e->pasteCopiedEdits(); });
 
     QMenu* navigate = menu(pair("Navigate", "Görünüm"));
     // The plain arrows belong to the key monitor, which knows when they must pass (text fields,
     // the grid); the labels name them.
-    add(navigate, QStringLiteral("previous"), text(&S::previousPhoto), {}, several, [e] { e->navigatePrevious(); });
+    add(navigate, QStringLiteral("previous"), text(&S::previousPhoto), {}, several,
+        [e] { e->navigatePrevious(); });
     add(navigate, QStringLiteral("next"), text(&S::nextPhoto), {}, several, [e] { e->navigateNext(); });
     navigate->addSeparator();
-    add(navigate, QStringLiteral("grid"), text(&S::gridView), {key("Ctrl+G")}, never, [e] { e->toggleGridView(); });
+    add(navigate, QStringLiteral("grid"), text(&S::gridView), {key("Ctrl+G")}, never,
+        [e] { e->toggleGridView(); });
     add(navigate, QStringLiteral("sideBySide"), text(&S::sideBySide), {key("Ctrl+2")}, several,
         [e] { e->toggleSideBySideCompare(); });
-    add(navigate, QStringLiteral("slideshow"), text(&S::slideshow), {}, several, [e] { e->toggleSlideshow(); });
+    add(navigate, QStringLiteral("slideshow"), text(&S::slideshow), {}, several,
+        [e] { e->toggleSlideshow(); });
     navigate->addSeparator();
     add(navigate, QStringLiteral("fit"), text(&S::fitWindow), {key("Ctrl+0")}, never, [e] { e->zoomFit(); });
     add(navigate, QStringLiteral("actualSize"), text(&S::actualSize), {key("Ctrl+1")}, never,
         [e] { e->toggleActualSize(); });
-    add(navigate, QStringLiteral("zoomIn"), fixed(QStringLiteral("Zoom In")), {key("Ctrl++"), key("Ctrl+=")}, never,
-        [e] { e->zoomIn(1.25); });
+    add(navigate, QStringLiteral("zoomIn"), fixed(QStringLiteral("Zoom In")), {key("Ctrl++"), key("Ctrl+=")},
+        never, [e] { e->zoomIn(1.25); });
     add(navigate, QStringLiteral("zoomOut"), fixed(QStringLiteral("Zoom Out")), {key("Ctrl+-")}, never,
         [e] { e->zoomOut(1.25); });
     navigate->addSeparator();
@@ -109,10 +117,11 @@ AppMenus::AppMenus(EditorViewModel& editor, MainWorkspaceView& workspace, QMenuB
 
     QMenu* help = menu(pair("Help", "Yardım"));
     MainWorkspaceView* w = &workspace_;
-    add(help, QStringLiteral("feedback"), pair("Send Feedback & Ideas…", "Geri Bildirim & Fikir Gönder…"), {}, never,
-        [w] { w->openFeedbackPage(); });
+    add(help, QStringLiteral("feedback"), pair("Send Feedback & Ideas…", "Geri Bildirim & Fikir Gönder…"), {},
+        never, [w] { w->openFeedbackPage(); });
     help->addSeparator();
-    add(help, QStringLiteral("maker"), fixed(workspace::makerMenuLabel()), {}, never, [w] { w->openMakerSite(); });
+    add(help, QStringLiteral("maker"), fixed(workspace::makerMenuLabel()), {}, never,
+        [w] { w->openMakerSite(); });
 
     for (auto signal : {&EditorViewModel::folderImagesChanged, &EditorViewModel::currentIndexChanged,
                         &EditorViewModel::renderedDisplayImageChanged, &EditorViewModel::adjustmentsChanged,

@@ -9,7 +9,8 @@ namespace {
 constexpr double kWheelZoomFactor = 1.08;
 }
 
-ScrollZoomMonitor::ScrollZoomMonitor(EditorViewModel& editor, QObject* parent) : QObject(parent), editor_(editor) {}
+ScrollZoomMonitor::ScrollZoomMonitor(EditorViewModel& editor, QObject* parent)
+    : QObject(parent), editor_(editor) {}
 
 bool ScrollZoomMonitor::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::Wheel) return QObject::eventFilter(watched, event);
@@ -21,7 +22,9 @@ bool ScrollZoomMonitor::eventFilter(QObject* watched, QEvent* event) {
     QPoint delta = wheel->angleDelta();
     if (delta.isNull()) delta = wheel->pixelDelta();
     const int step = delta.y() != 0 ? delta.y() : delta.x();
-    if (step > 0) editor_.zoomIn(kWheelZoomFactor);
-    else if (step < 0) editor_.zoomOut(kWheelZoomFactor);
+    if (step > 0)
+        editor_.zoomIn(kWheelZoomFactor);
+    else if (step < 0)
+        editor_.zoomOut(kWheelZoomFactor);
     return true;
 }

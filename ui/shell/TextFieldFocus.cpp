@@ -31,18 +31,24 @@ QWidget* focused() {
 bool copy() {
     QWidget* w = focused();
     if (!w) return false;
-    if (QLineEdit* line = innerLineEdit(w)) line->copy();
-    else if (auto* text = qobject_cast<QTextEdit*>(w)) text->copy();
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) plain->copy();
+    if (QLineEdit* line = innerLineEdit(w))
+        line->copy();
+    else if (auto* text = qobject_cast<QTextEdit*>(w))
+        text->copy();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+        plain->copy();
     return true;
 }
 
 bool paste() {
     QWidget* w = focused();
     if (!w) return false;
-    if (QLineEdit* line = innerLineEdit(w)) line->paste();
-    else if (auto* text = qobject_cast<QTextEdit*>(w)) text->paste();
-    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) plain->paste();
+    if (QLineEdit* line = innerLineEdit(w))
+        line->paste();
+    else if (auto* text = qobject_cast<QTextEdit*>(w))
+        text->paste();
+    else if (auto* plain = qobject_cast<QPlainTextEdit*>(w))
+        plain->paste();
     return true;
 }
 

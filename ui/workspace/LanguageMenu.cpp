@@ -15,9 +15,9 @@ void LanguageMenu::rebuild() {
     setTitle(S::t(QStringLiteral("Language"), QStringLiteral("Dil")));
     auto* group = new QActionGroup(this);
     const bool following = editor_.isFollowingSystemLanguage();
-    QAction* system = addAction(S::t(QStringLiteral("System Language"), QStringLiteral("Sistem Dili")) +
-                                QStringLiteral(" (") + AppLanguage::systemResolved().nativeName() +
-                                QStringLiteral(")"));
+    QAction* system =
+        addAction(S::t(QStringLiteral("System Language"), QStringLiteral("Sistem Dili")) +
+                  QStringLiteral(" (") + AppLanguage::systemResolved().nativeName() + QStringLiteral(")"));
     system->setCheckable(true);
     system->setChecked(following);
     group->addAction(system);

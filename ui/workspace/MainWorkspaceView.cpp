@@ -28,8 +28,10 @@ QFrame* hairline(QWidget* parent, bool vertical) {
     auto* line = new QFrame(parent);
     line->setAttribute(Qt::WA_StyledBackground, true);
     line->setStyleSheet(QStringLiteral("background: #3a3c42; border: none;"));
-    if (vertical) line->setFixedWidth(1);
-    else line->setFixedHeight(1);
+    if (vertical)
+        line->setFixedWidth(1);
+    else
+        line->setFixedHeight(1);
     return line;
 }
 
@@ -82,7 +84,9 @@ MainWorkspaceView::MainWorkspaceView(EditorViewModel& editor, PlatformServices& 
     updateLayout();
 }
 
-bool MainWorkspaceView::isShowingWelcome() const { return pages_->currentWidget() == welcome_; }
+bool MainWorkspaceView::isShowingWelcome() const {
+    return pages_->currentWidget() == welcome_;
+}
 
 QWidget* MainWorkspaceView::modeView() const {
     return isShowingWelcome() ? nullptr : modeStack_->currentWidget();
@@ -194,7 +198,9 @@ void MainWorkspaceView::openFeedbackPage() {
     if (url.isValid()) platform_.openURL(url);
 }
 
-void MainWorkspaceView::openMakerSite() { platform_.openURL(workspace::makerSiteURL()); }
+void MainWorkspaceView::openMakerSite() {
+    platform_.openURL(workspace::makerSiteURL());
+}
 
 void MainWorkspaceView::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls()) event->acceptProposedAction();

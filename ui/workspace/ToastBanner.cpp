@@ -71,13 +71,15 @@ void ToastBanner::reposition(int top) {
         text_->setWordWrap(true);
         hint = QSize(maxWidth, heightForWidth(maxWidth) > 0 ? heightForWidth(maxWidth) : sizeHint().height());
     }
-    setGeometry((parentWidget()->width() - hint.width()) / 2, top - kShadowRoom / 2, hint.width(), hint.height());
+    setGeometry((parentWidget()->width() - hint.width()) / 2, top - kShadowRoom / 2, hint.width(),
+                hint.height());
 }
 
 void ToastBanner::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF capsule = QRectF(rect()).adjusted(kShadowRoom, kShadowRoom / 2.0, -kShadowRoom, -kShadowRoom * 1.5);
+    const QRectF capsule =
+        QRectF(rect()).adjusted(kShadowRoom, kShadowRoom / 2.0, -kShadowRoom, -kShadowRoom * 1.5);
     const qreal radius = qMin(capsule.height() / 2.0, 22.0);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 0, 0, int(0.84 * 255)));

@@ -8,9 +8,13 @@
 
 namespace workspace {
 
-QUrl makerSiteURL() { return QUrl(QStringLiteral("https://quellora.com")); }
+QUrl makerSiteURL() {
+    return QUrl(QStringLiteral("https://quellora.com"));
+}
 
-QString makerMenuLabel() { return QStringLiteral("Quellora (quellora.com)"); }
+QString makerMenuLabel() {
+    return QStringLiteral("Quellora (quellora.com)");
+}
 
 QString runningSystemName() {
     QString name = QSysInfo::prettyProductName();
@@ -27,7 +31,8 @@ QUrl feedbackURL(AppLanguage language, const QString& appVersion, const QString&
                                             : u'/' + language.rawValue() + QStringLiteral("/feedback"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("app"), QStringLiteral("taviview"));
-    query.addQueryItem(QStringLiteral("version"), appVersion.isEmpty() ? QStringLiteral("1.0.0") : appVersion);
+    query.addQueryItem(QStringLiteral("version"),
+                       appVersion.isEmpty() ? QStringLiteral("1.0.0") : appVersion);
     query.addQueryItem(QStringLiteral("os"), osName);
     query.addQueryItem(QStringLiteral("source"), QStringLiteral("desktop_app"));
     url.setQuery(query);

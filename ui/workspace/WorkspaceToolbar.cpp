@@ -113,19 +113,24 @@ WorkspaceToolbar::WorkspaceToolbar(EditorViewModel& editor, QWidget* parent)
     addCommand(Item::redo, QStringLiteral("arrow.uturn.forward"), [this] { editor_.redo(); });
     addCommand(Item::favorite, QStringLiteral("heart"), [this] { editor_.toggleCurrentFavorite(); });
     addDocumentItem(groupGap(this));
-    addCommand(Item::batch, QStringLiteral("square.stack.3d.up"), [this] { editor_.setShowBatchSheet(true); });
+    addCommand(Item::batch, QStringLiteral("square.stack.3d.up"),
+               [this] { editor_.setShowBatchSheet(true); });
     documentItems_.removeLast(); // Batch has its own rule (two or more photos)
     addCommand(Item::copy, QStringLiteral("doc.on.doc"), [this] { editor_.copyCurrentImageToClipboard(); });
     addCommand(Item::save, QStringLiteral("square.and.arrow.down"), [this] { editor_.saveInPlace(); });
-    addCommand(Item::exportImage, QStringLiteral("square.and.arrow.up"), [this] { editor_.presentExportSheet(); });
+    addCommand(Item::exportImage, QStringLiteral("square.and.arrow.up"),
+               [this] { editor_.presentExportSheet(); });
 
     row->addStretch(1);
 
-    QToolButton* filmstrip = addIconButton(Item::filmstrip, QStringLiteral("rectangle.bottomthird.inset.filled"));
-    connect(filmstrip, &QToolButton::clicked, this, [this] { editor_.setShowFilmstrip(!editor_.showFilmstrip()); });
+    QToolButton* filmstrip =
+        addIconButton(Item::filmstrip, QStringLiteral("rectangle.bottomthird.inset.filled"));
+    connect(filmstrip, &QToolButton::clicked, this,
+            [this] { editor_.setShowFilmstrip(!editor_.showFilmstrip()); });
     row->addWidget(filmstrip);
     QToolButton* inspector = addIconButton(Item::inspector, QStringLiteral("sidebar.right"));
-    connect(inspector, &QToolButton::clicked, this, [this] { editor_.setShowInspector(!editor_.showInspector()); });
+    connect(inspector, &QToolButton::clicked, this,
+            [this] { editor_.setShowInspector(!editor_.showInspector()); });
     row->addWidget(inspector);
     QToolButton* feedback =
         addIconButton(Item::feedback, QStringLiteral("bubble.left.and.exclamationmark.bubble.right"));
@@ -188,7 +193,8 @@ void WorkspaceToolbar::setActive(Item item, bool active, const QString& symbol) 
     QAbstractButton* b = buttons_.value(item);
     b->setCheckable(true);
     b->setChecked(active);
-    if (symbols_.value(item) != symbol || b->property("taviActive").toBool() != active || b->icon().isNull()) {
+    if (symbols_.value(item) != symbol || b->property("taviActive").toBool() != active ||
+        b->icon().isNull()) {
         b->setIcon(symbols::icon(symbol, active ? theme::accent : theme::text));
         b->setProperty("taviActive", active);
         symbols_.insert(item, symbol);
@@ -196,7 +202,9 @@ void WorkspaceToolbar::setActive(Item item, bool active, const QString& symbol) 
 }
 
 void WorkspaceToolbar::retranslate() {
-    auto tip = [this](Item item, const QString& text) { buttons_[item]->setToolTip(withPlatformKeyNames(text)); };
+    auto tip = [this](Item item, const QString& text) {
+        buttons_[item]->setToolTip(withPlatformKeyNames(text));
+    };
     buttons_[Item::emblem]->setToolTip(QStringLiteral("quellora.com"));
     buttons_[Item::open]->setText(S::openPhotoOrFolder());
     tip(Item::capture, S::captureScreen() + QStringLiteral(" (⇧⌘A)"));

@@ -17,8 +17,28 @@ class WorkspaceToolbar : public QWidget {
     Q_OBJECT
   public:
     enum class Item {
-        emblem, open, capture, previous, next, grid, sideBySide, slideshow, rotate, crop, compare,
-        undo, redo, favorite, batch, copy, save, exportImage, filmstrip, inspector, feedback, language,
+        emblem,
+        open,
+        capture,
+        previous,
+        next,
+        grid,
+        sideBySide,
+        slideshow,
+        rotate,
+        crop,
+        compare,
+        undo,
+        redo,
+        favorite,
+        batch,
+        copy,
+        save,
+        exportImage,
+        filmstrip,
+        inspector,
+        feedback,
+        language,
     };
 
     explicit WorkspaceToolbar(EditorViewModel& editor, QWidget* parent = nullptr);
