@@ -3,6 +3,7 @@
 #include "ui/platform/QtPlatformServices.h"
 
 #include <QFileInfo>
+#include <QStandardPaths>
 
 using namespace editortest;
 
@@ -12,6 +13,10 @@ TEST(ShellPlatformServices, TrashMovesTheFileAndAMissingFileIsAnErrorWithAReason
     QtPlatformServices platform;
     ASSERT_NO_THROW(platform.moveToTrash(path));
     EXPECT_FALSE(QFileInfo::exists(path));
+    // In the user's Trash, even when the data folder did not exist yet (the test's home has none).
+    const QString trash = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                          QStringLiteral("/Trash/files/gone.png");
+    EXPECT_TRUE(QFileInfo::exists(trash)) << trash.toStdString();
     try {
         platform.moveToTrash(path);
         ADD_FAILURE() << "a file that is not there went to the Trash";

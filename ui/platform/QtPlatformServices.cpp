@@ -180,6 +180,10 @@ void QtPlatformServices::moveToTrash(const QString& path) {
     if (!file.exists())
         throw TaviError(QStringLiteral("FileSystem"), int(QFileDevice::RemoveError),
                         QStringLiteral("“%1” does not exist.").arg(QFileInfo(path).fileName()));
+    // Qt puts the home Trash under the data folder only when that folder exists; without it
+    // the file would land in a "files" folder beside the working directory.
+    const QString dataHome = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (!dataHome.isEmpty()) QDir().mkpath(dataHome);
     if (!file.moveToTrash()) {
         QString reason = file.errorString();
         if (reason.isEmpty()) reason = QStringLiteral("The file could not be moved to the Trash.");
