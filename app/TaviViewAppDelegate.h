@@ -1,10 +1,37 @@
 #pragma once
 
 #include <QObject>
+#include <QStringList>
+#include <memory>
 
-// Owns the one editor and the application-wide key and scroll monitors; opens the command line's paths.
+class EditorViewModel;
+class KeyMonitor;
+class MainWindow;
+class QtPlatformServices;
+class ScrollZoomMonitor;
+
+// Owns the one editor (made before any window, living as long as the process), the window and
+// the application-wide key and scroll monitors; opens what the command line names.
 class TaviViewAppDelegate : public QObject {
     Q_OBJECT
   public:
     explicit TaviViewAppDelegate(QObject* parent = nullptr);
+    ~TaviViewAppDelegate() override;
+
+    // Shows the window, installs the monitors (once) and opens the paths among `arguments`
+    // (the program's arguments without the program) taken against `workingDirectory`.
+    void launch(const QStringList& arguments, const QString& workingDirectory);
+    // Files handed to the running application: opened, and the window brought to the front.
+    void openFiles(const QStringList& paths);
+
+    EditorViewModel& viewModel() const { return *viewModel_; }
+    MainWindow* window() const { return window_.get(); }
+    bool monitorsInstalled() const { return keyMonitor_ != nullptr; }
+
+  private:
+    std::unique_ptr<QtPlatformServices> platform_;
+    std::unique_ptr<EditorViewModel> viewModel_;
+    std::unique_ptr<MainWindow> window_;
+    KeyMonitor* keyMonitor_ = nullptr;
+    ScrollZoomMonitor* scrollMonitor_ = nullptr;
 };
