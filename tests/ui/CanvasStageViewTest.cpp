@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QNativeGestureEvent>
+#include <QPointingDevice>
 #include <QPainter>
 #include <QTest>
 
@@ -227,4 +229,29 @@ TEST_F(CanvasFixture, SurfacesTakeDragsOneAtATime) {
     ASSERT_TRUE(editor.sampledColor().has_value());
     EXPECT_LT(editor.sampledColor()->r, 50); // the dark square
     EXPECT_TRUE(editor.annotations().isEmpty());
+}
+
+TEST_F(CanvasFixture, APinchSetsTheZoomToItsMagnificationWithinBounds) {
+    open();
+    editor.toggleActualSize();
+    const QPointF at = view->stageRect().center();
+    const auto gesture = [&](Qt::NativeGestureType type, double value) {
+        QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, at, at, view->mapToGlobal(at),
+                                  value, QPointF());
+        QApplication::sendEvent(view.get(), &event);
+    };
+    gesture(Qt::BeginNativeGesture, 0);
+    gesture(Qt::ZoomNativeGesture, 0.005); // under the gesture's minimum change
+    EXPECT_TRUE(editor.isActualSizeMode());
+    gesture(Qt::ZoomNativeGesture, 0.5);
+    EXPECT_FALSE(editor.isActualSizeMode());
+    EXPECT_NEAR(editor.zoomScale(), 1.005 * 1.5, 1e-9);
+    gesture(Qt::ZoomNativeGesture, 12.0);
+    EXPECT_DOUBLE_EQ(editor.zoomScale(), 12);
+    gesture(Qt::EndNativeGesture, 0);
+    // A new pinch starts from its own magnification, not from the zoom it finds.
+    gesture(Qt::BeginNativeGesture, 0);
+    gesture(Qt::ZoomNativeGesture, -0.95);
+    EXPECT_DOUBLE_EQ(editor.zoomScale(), 0.15);
+    gesture(Qt::EndNativeGesture, 0);
 }

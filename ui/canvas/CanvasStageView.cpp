@@ -246,23 +246,23 @@ void CanvasStageView::layoutControls() {
     nextButton_->move(w - 16 - nextButton_->width(), (h - nextButton_->height()) / 2);
 
     for (Capsule* banner : {cropBar_, eyedropperBanner_}) {
-        if (!banner->isVisible()) continue;
+        if (banner->isHidden()) continue;
         banner->adjustSize();
         banner->move((w - banner->width()) / 2, 12);
     }
 
     zoomBar_->adjustSize();
     int total = zoomBar_->width();
-    if (animationBar_->isVisible()) {
+    if (!animationBar_->isHidden()) {
         animationBar_->adjustSize();
         total += theme::spacing + animationBar_->width();
     }
     const int left = (w - total) / 2;
     zoomBar_->move(left, h - 8 - zoomBar_->height());
-    if (animationBar_->isVisible())
+    if (!animationBar_->isHidden())
         animationBar_->move(left + zoomBar_->width() + theme::spacing, h - 8 - animationBar_->height());
 
-    if (busyOverlay_->isVisible()) {
+    if (!busyOverlay_->isHidden()) {
         busyOverlay_->resize(busyOverlay_->sizeHint());
         busyOverlay_->move((w - busyOverlay_->width()) / 2, (h - busyOverlay_->height()) / 2);
         busyOverlay_->raise();
