@@ -40,20 +40,20 @@ TEST(CanvasGeometry, SplitPinchAndPointerAreClamped) {
     EXPECT_EQ(unitPoint({0.5, 0.25}, {0.2, 0.5}), (NormalizedPoint{0.5, 0.25}));
 }
 
+void expectCrop(const NormalizedCropRect& r, double x, double y, double w, double h) {
+    EXPECT_NEAR(r.x, x, 1e-12);
+    EXPECT_NEAR(r.y, y, 1e-12);
+    EXPECT_NEAR(r.width, w, 1e-12);
+    EXPECT_NEAR(r.height, h, 1e-12);
+}
+
 TEST(CanvasGeometry, CropHandlesStopShortOfTheOppositeEdges) {
     const NormalizedCropRect r(0.2, 0.2, 0.6, 0.6);
-    const NormalizedCropRect pastCorner = dragCropHandle(CropHandle::topLeft, r, {0.95, 0.95});
-    EXPECT_NEAR(pastCorner.x, 0.75, 1e-12);
-    EXPECT_NEAR(pastCorner.y, 0.75, 1e-12);
-    EXPECT_NEAR(pastCorner.width, 0.05, 1e-12);
-    EXPECT_NEAR(pastCorner.height, 0.05, 1e-12);
+    expectCrop(dragCropHandle(CropHandle::topLeft, r, {0.95, 0.95}), 0.75, 0.75, 0.05, 0.05);
     // An edge handle moves its edge only; the opposite edge stays where it was.
-    const NormalizedCropRect right = dragCropHandle(CropHandle::right, r, {0.1, 0.5});
-    EXPECT_EQ(right, NormalizedCropRect(0.2, 0.2, 0.05, 0.6));
-    const NormalizedCropRect top = dragCropHandle(CropHandle::top, r, {0.9, 0.1});
-    EXPECT_EQ(top, NormalizedCropRect(0.2, 0.1, 0.6, 0.7));
-    const NormalizedCropRect bottomLeft = dragCropHandle(CropHandle::bottomLeft, r, {0.0, 1.0});
-    EXPECT_EQ(bottomLeft, NormalizedCropRect(0.0, 0.2, 0.8, 0.8));
+    expectCrop(dragCropHandle(CropHandle::right, r, {0.1, 0.5}), 0.2, 0.2, 0.05, 0.6);
+    expectCrop(dragCropHandle(CropHandle::top, r, {0.9, 0.1}), 0.2, 0.1, 0.6, 0.7);
+    expectCrop(dragCropHandle(CropHandle::bottomLeft, r, {0.0, 1.0}), 0.0, 0.2, 0.8, 0.8);
 }
 
 TEST(CanvasGeometry, CheckerboardSquaresAreTwelvePointsAndTheLastIsCut) {
