@@ -1,7 +1,5 @@
 #include "ui/canvas/DisplayBitmapCache.h"
 
-#include "imagecodec/LanczosScaler.h"
-
 namespace {
 
 QImage painterFormat(const QImage& image) {
@@ -16,10 +14,7 @@ QImage painterFormat(const QImage& image) {
 
 QImage highQualityReduction(const QImage& source, QSize size) {
     if (source.isNull() || size.isEmpty()) return {};
-    if (std::optional<QImage> scaled = lanczosScaled(source, size.width(), size.height()))
-        return painterFormat(*scaled);
-    // Qt's smooth scale averages the covered area when it reduces, so it doesn't shimmer either.
-    return painterFormat(source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return painterFormat(painterFormat(source).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
 }
 
 bool DisplayBitmapCache::update(const QImage& source, QSize devicePixels, double devicePixelRatio) {
@@ -31,7 +26,6 @@ bool DisplayBitmapCache::update(const QImage& source, QSize devicePixels, double
     if (source.cacheKey() != sourceKey_ || source.size() != sourceSize_ || paintSource_.isNull()) {
         sourceKey_ = source.cacheKey();
         sourceSize_ = source.size();
-        source_ = source;
         paintSource_ = painterFormat(source);
         reduced_ = QImage();
         devicePixels_ = QSize();
@@ -46,7 +40,7 @@ bool DisplayBitmapCache::update(const QImage& source, QSize devicePixels, double
         return made;
     }
     if (devicePixels == devicePixels_ && devicePixelRatio == ratio_ && !reduced_.isNull()) return made;
-    reduced_ = highQualityReduction(source_, devicePixels);
+    reduced_ = highQualityReduction(paintSource_, devicePixels);
     reduced_.setDevicePixelRatio(devicePixelRatio);
     devicePixels_ = devicePixels;
     ratio_ = devicePixelRatio;
@@ -58,7 +52,6 @@ void DisplayBitmapCache::clear() {
     sourceKey_ = 0;
     sourceSize_ = QSize();
     devicePixels_ = QSize();
-    source_ = QImage();
     paintSource_ = QImage();
     reduced_ = QImage();
 }

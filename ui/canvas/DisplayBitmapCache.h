@@ -31,12 +31,13 @@ class DisplayBitmapCache {
     QSize sourceSize_;
     QSize devicePixels_;
     double ratio_ = 1;
-    QImage source_;
     QImage paintSource_;
     QImage reduced_;
     int rebuilds_ = 0;
 };
 
-// A reduction that keeps detail without shimmer: Lanczos-3 (the resampler the exports use), else
-// Qt's area-averaging smooth scale. Exactly `size`, premultiplied ARGB32.
+// A reduction that keeps detail without shimmer: every output pixel is the average of the source
+// area it covers (Qt's smooth scale reduces that way, on several threads). Lanczos would be a
+// touch crisper but costs ten times as much, and the canvas makes a new bitmap for every slider
+// step and markup stroke. Exactly `size`, in the painter's premultiplied format.
 QImage highQualityReduction(const QImage& source, QSize size);
