@@ -18,9 +18,9 @@ class DisplayBitmapCache {
     // The reduced bitmap (its device pixel ratio set), or a null image when the photo is shown
     // at or above its size.
     const QImage& reduced() const { return reduced_; }
-    // The source in the painter's native premultiplied format, for magnified drawing.
+    // The source in the painter's native premultiplied format, for magnified drawing (a null
+    // image while the photo is reduced).
     const QImage& paintSource() const { return paintSource_; }
-    bool isEmpty() const { return paintSource_.isNull(); }
 
     // How many bitmaps (reductions and conversions) the cache has made; tests count them to
     // prove that a pan or a repaint makes none.
@@ -31,13 +31,14 @@ class DisplayBitmapCache {
     QSize sourceSize_;
     QSize devicePixels_;
     double ratio_ = 1;
+    QImage source_;
     QImage paintSource_;
     QImage reduced_;
     int rebuilds_ = 0;
 };
 
-// A reduction that keeps detail without shimmer: every output pixel is the average of the source
-// area it covers (Qt's smooth scale reduces that way, on several threads). Lanczos would be a
-// touch crisper but costs ten times as much, and the canvas makes a new bitmap for every slider
-// step and markup stroke. Exactly `size`, in the painter's premultiplied format.
+// A reduction that keeps detail without shimmer: 2 x 2 means down to under twice the size (a
+// mipmap), then the exact area average of Qt's smooth scale. Lanczos would be a touch crisper
+// but costs ten times as much, and the canvas makes a new bitmap for every slider step and markup
+// stroke. Exactly `size`, in the painter's premultiplied format.
 QImage highQualityReduction(const QImage& source, QSize size);
