@@ -1,14 +1,14 @@
+#include "ui/canvas/CanvasStageView.h"
 #include "../editor/EditorTestSupport.h"
 #include "ui/canvas/CanvasGeometry.h"
 #include "ui/canvas/CanvasLayers.h"
-#include "ui/canvas/CanvasStageView.h"
 #include "ui/canvas/DisplayBitmapCache.h"
 
 #include <QApplication>
 #include <QMouseEvent>
 #include <QNativeGestureEvent>
-#include <QPointingDevice>
 #include <QPainter>
+#include <QPointingDevice>
 #include <QTest>
 
 using namespace canvasgeometry;
@@ -79,10 +79,12 @@ TEST(CanvasGeometry, ReductionAveragesFinePatternsInsteadOfAliasing) {
     // black or white bands, an area or Lanczos reduction an even grey.
     QImage stripes(400, 40, QImage::Format_RGB32);
     for (int y = 0; y < stripes.height(); ++y)
-        for (int x = 0; x < stripes.width(); ++x) stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
+        for (int x = 0; x < stripes.width(); ++x)
+            stripes.setPixel(x, y, x % 2 ? qRgb(255, 255, 255) : qRgb(0, 0, 0));
     const QImage reduced = highQualityReduction(stripes, QSize(173, 17));
     ASSERT_EQ(reduced.size(), QSize(173, 17));
-    for (int x = 2; x < 171; ++x) EXPECT_NEAR(qGray(reduced.pixel(x, 8)), 128, 40) << x;
+    for (int x = 2; x < 171; ++x)
+        EXPECT_NEAR(qGray(reduced.pixel(x, 8)), 128, 40) << x;
 
     // Each channel is its own mean, with nothing carried into its neighbour.
     QImage block(2, 2, QImage::Format_ARGB32_Premultiplied);
@@ -108,7 +110,8 @@ void send(QWidget& w, QEvent::Type type, QPointF at, Qt::MouseButtons buttons) {
 
 void drag(QWidget& w, QPointF from, QPointF to, int steps = 8) {
     send(w, QEvent::MouseButtonPress, from, Qt::LeftButton);
-    for (int i = 1; i <= steps; ++i) send(w, QEvent::MouseMove, from + (to - from) * i / steps, Qt::LeftButton);
+    for (int i = 1; i <= steps; ++i)
+        send(w, QEvent::MouseMove, from + (to - from) * i / steps, Qt::LeftButton);
     send(w, QEvent::MouseButtonRelease, to, Qt::NoButton);
 }
 
@@ -124,7 +127,8 @@ struct CanvasFixture : editortest::EditorFixture {
     std::unique_ptr<CanvasStageView> view;
 
     void open(QSize size = QSize(1600, 1200)) {
-        editor.openURLs(editortest::writeImages(dir, {QStringLiteral("a.png"), QStringLiteral("b.png")}, size));
+        editor.openURLs(
+            editortest::writeImages(dir, {QStringLiteral("a.png"), QStringLiteral("b.png")}, size));
         ASSERT_TRUE(editor.hasImage());
         view = std::make_unique<CanvasStageView>(editor);
         view->resize(1000, 800);
@@ -144,7 +148,8 @@ TEST_F(CanvasFixture, ThePhotoIsFittedAndPainted) {
     EXPECT_NEAR(stage.center().y(), 400, 1);
     const QImage shot = view->grab().toImage();
     // The sample image's dark square sits in the second quarter of the photo.
-    const QPoint inSquare = (stage.topLeft() + QPointF(stage.width() * 0.35, stage.height() * 0.35)).toPoint();
+    const QPoint inSquare =
+        (stage.topLeft() + QPointF(stage.width() * 0.35, stage.height() * 0.35)).toPoint();
     EXPECT_LT(qGray(shot.pixel(inSquare)), 40);
     const QPoint corner = (stage.topLeft() + QPointF(3, 3)).toPoint();
     EXPECT_GT(qGray(shot.pixel(corner)), 60);
@@ -234,8 +239,8 @@ TEST_F(CanvasFixture, SurfacesTakeDragsOneAtATime) {
     // The eyedropper samples at the first contact and wins over the markup tab.
     editor.setSelectedTab(InspectorTab::annotate);
     editor.startEyedropper(EyedropperPurpose::sampleColor);
-    send(*view, QEvent::MouseButtonPress, stage.topLeft() + QPointF(stage.width() * 0.35, stage.height() * 0.35),
-         Qt::LeftButton);
+    send(*view, QEvent::MouseButtonPress,
+         stage.topLeft() + QPointF(stage.width() * 0.35, stage.height() * 0.35), Qt::LeftButton);
     send(*view, QEvent::MouseButtonRelease, stage.center(), Qt::NoButton);
     ASSERT_TRUE(editor.sampledColor().has_value());
     EXPECT_LT(editor.sampledColor()->r, 50); // the dark square
@@ -247,8 +252,8 @@ TEST_F(CanvasFixture, APinchSetsTheZoomToItsMagnificationWithinBounds) {
     editor.toggleActualSize();
     const QPointF at = view->stageRect().center();
     const auto gesture = [&](Qt::NativeGestureType type, double value) {
-        QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, at, at, view->mapToGlobal(at),
-                                  value, QPointF());
+        QNativeGestureEvent event(type, QPointingDevice::primaryPointingDevice(), 2, at, at,
+                                  view->mapToGlobal(at), value, QPointF());
         QApplication::sendEvent(view.get(), &event);
     };
     gesture(Qt::BeginNativeGesture, 0);

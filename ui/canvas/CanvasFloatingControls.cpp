@@ -56,9 +56,9 @@ QToolButton* capsuleButton(QWidget* parent, const QString& symbol, const QString
         button->setIconSize(QSize(16, 16));
     }
     if (!text.isEmpty()) button->setText(text);
-    button->setToolButtonStyle(symbol.isEmpty()   ? Qt::ToolButtonTextOnly
-                               : text.isEmpty()   ? Qt::ToolButtonIconOnly
-                                                  : Qt::ToolButtonTextBesideIcon);
+    button->setToolButtonStyle(symbol.isEmpty() ? Qt::ToolButtonTextOnly
+                               : text.isEmpty() ? Qt::ToolButtonIconOnly
+                                                : Qt::ToolButtonTextBesideIcon);
     return button;
 }
 
@@ -71,7 +71,8 @@ QWidget* capsuleDivider(QWidget* parent) {
 
 QLabel* symbolLabel(QWidget* parent, const QString& symbol, const QColor& color, int pixelSize) {
     auto* label = new QLabel(parent);
-    label->setPixmap(symbols::icon(symbol, color).pixmap(QSize(pixelSize, pixelSize), parent->devicePixelRatioF()));
+    label->setPixmap(
+        symbols::icon(symbol, color).pixmap(QSize(pixelSize, pixelSize), parent->devicePixelRatioF()));
     label->setFixedSize(pixelSize + 2, pixelSize + 2);
     label->setAlignment(Qt::AlignCenter);
     return label;

@@ -68,7 +68,8 @@ int checkerboardCount(double length) {
     return static_cast<int>(std::ceil(length / kCheckerSquare));
 }
 
-NormalizedCropRect dragCropHandle(CropHandle handle, const NormalizedCropRect& crop, NormalizedPoint pointer) {
+NormalizedCropRect dragCropHandle(CropHandle handle, const NormalizedCropRect& crop,
+                                  NormalizedPoint pointer) {
     const double x = crop.x, y = crop.y, rw = crop.width, rh = crop.height;
     const double px = pointer.x, py = pointer.y;
     const double left = std::min(px, x + rw - kMinimumCropSide);
@@ -105,14 +106,30 @@ QRectF cropHandleRect(CropHandle handle, const QRectF& r) {
     QPointF centre;
     bool corner = true;
     switch (handle) {
-    case CropHandle::topLeft: centre = r.topLeft(); break;
-    case CropHandle::topRight: centre = r.topRight(); break;
-    case CropHandle::bottomLeft: centre = r.bottomLeft(); break;
-    case CropHandle::bottomRight: centre = r.bottomRight(); break;
-    case CropHandle::top: centre = {r.center().x(), r.top()}, corner = false; break;
-    case CropHandle::bottom: centre = {r.center().x(), r.bottom()}, corner = false; break;
-    case CropHandle::left: centre = {r.left(), r.center().y()}, corner = false; break;
-    case CropHandle::right: centre = {r.right(), r.center().y()}, corner = false; break;
+    case CropHandle::topLeft:
+        centre = r.topLeft();
+        break;
+    case CropHandle::topRight:
+        centre = r.topRight();
+        break;
+    case CropHandle::bottomLeft:
+        centre = r.bottomLeft();
+        break;
+    case CropHandle::bottomRight:
+        centre = r.bottomRight();
+        break;
+    case CropHandle::top:
+        centre = {r.center().x(), r.top()}, corner = false;
+        break;
+    case CropHandle::bottom:
+        centre = {r.center().x(), r.bottom()}, corner = false;
+        break;
+    case CropHandle::left:
+        centre = {r.left(), r.center().y()}, corner = false;
+        break;
+    case CropHandle::right:
+        centre = {r.right(), r.center().y()}, corner = false;
+        break;
     }
     const double side = corner ? 16 : 12;
     return {centre.x() - side / 2, centre.y() - side / 2, side, side};

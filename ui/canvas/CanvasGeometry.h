@@ -53,9 +53,9 @@ double pinchZoom(double magnification);
 int checkerboardCount(double length);
 
 enum class CropHandle { topLeft, top, topRight, right, bottomRight, bottom, bottomLeft, left };
-inline constexpr std::array kCropHandles{CropHandle::topLeft,     CropHandle::top,    CropHandle::topRight,
-                                         CropHandle::right,       CropHandle::bottomRight,
-                                         CropHandle::bottom,      CropHandle::bottomLeft, CropHandle::left};
+inline constexpr std::array kCropHandles{
+    CropHandle::topLeft,     CropHandle::top,    CropHandle::topRight,   CropHandle::right,
+    CropHandle::bottomRight, CropHandle::bottom, CropHandle::bottomLeft, CropHandle::left};
 
 // The crop after dragging a handle to the unit point: the dragged edges follow the pointer but
 // stop 0.05 short of the opposite edges; the result goes through the clamping constructor.

@@ -15,9 +15,13 @@ constexpr double kShadowOpacity = 0.45;
 constexpr double kShadowBlurRadius = 18;
 constexpr double kShadowOffset = 8;
 
-QColor grey(double level) { return QColor::fromRgbF(float(level), float(level), float(level)); }
+QColor grey(double level) {
+    return QColor::fromRgbF(float(level), float(level), float(level));
+}
 
-double gaussianCdf(double t) { return 0.5 * std::erfc(-t / std::sqrt(2.0)); }
+double gaussianCdf(double t) {
+    return 0.5 * std::erfc(-t / std::sqrt(2.0));
+}
 
 // A rounded white label on translucent black, top-left corner at `at`.
 QRectF labelRect(const QFontMetricsF& m, const QString& text, QPointF at) {

@@ -64,18 +64,18 @@ QFont captionFont(int weight) {
 
 } // namespace
 
-CanvasStageView::CanvasStageView(EditorViewModel& editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+CanvasStageView::CanvasStageView(EditorViewModel& editor, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
-    setMinimumSize(200, 160);
     grabGesture(Qt::PinchGesture);
     buildControls();
 
     EditorViewModel* e = &editor_;
     // Pixels or displayed size: the display bitmaps follow.
-    for (auto signal : {&EditorViewModel::renderedDisplayImageChanged, &EditorViewModel::originalDisplayImageChanged,
-                        &EditorViewModel::zoomScaleChanged, &EditorViewModel::isActualSizeModeChanged,
-                        &EditorViewModel::isCompareModeChanged})
+    for (auto signal : {&EditorViewModel::renderedDisplayImageChanged,
+                        &EditorViewModel::originalDisplayImageChanged, &EditorViewModel::zoomScaleChanged,
+                        &EditorViewModel::isActualSizeModeChanged, &EditorViewModel::isCompareModeChanged})
         connect(e, signal, this, &CanvasStageView::invalidateDisplay);
     // Only where things are drawn.
     for (auto signal : {&EditorViewModel::panOffsetChanged, &EditorViewModel::backdropChanged,
@@ -130,8 +130,8 @@ void CanvasStageView::buildControls() {
     eyedropperBanner_ = new Capsule(0.75, this);
     eyedropperBanner_->row()->setContentsMargins(14, 8, 16, 8);
     eyedropperBanner_->row()->setSpacing(8);
-    eyedropperBanner_->row()->addWidget(
-        canvascontrols::symbolLabel(eyedropperBanner_, QStringLiteral("eyedropper.halffull"), kEyedropperYellow));
+    eyedropperBanner_->row()->addWidget(canvascontrols::symbolLabel(
+        eyedropperBanner_, QStringLiteral("eyedropper.halffull"), kEyedropperYellow));
     eyedropperHint_ = new QLabel(eyedropperBanner_);
     eyedropperHint_->setFont(captionFont(QFont::DemiBold));
     eyedropperBanner_->row()->addWidget(eyedropperHint_);
@@ -166,7 +166,8 @@ void CanvasStageView::buildControls() {
     });
 
     animationBar_ = new Capsule(0.7, this);
-    previousFrameButton_ = canvascontrols::capsuleButton(animationBar_, QStringLiteral("backward.frame.fill"));
+    previousFrameButton_ =
+        canvascontrols::capsuleButton(animationBar_, QStringLiteral("backward.frame.fill"));
     playButton_ = canvascontrols::capsuleButton(animationBar_, QStringLiteral("play.fill"));
     nextFrameButton_ = canvascontrols::capsuleButton(animationBar_, QStringLiteral("forward.frame.fill"));
     frameCounter_ = new QLabel(animationBar_);
@@ -215,10 +216,11 @@ void CanvasStageView::syncControls() {
     const bool eyedropperBanner = !editor_.isCropMode() && editor_.isEyedropperActive();
     eyedropperBanner_->setVisible(eyedropperBanner);
     if (eyedropperBanner)
-        eyedropperHint_->setText(editor_.eyedropperPurpose() == EyedropperPurpose::pickBackgroundKeyColor
-                                     ? S::t(QStringLiteral("Click the background color to remove"),
-                                            QStringLiteral("Silmek istedi\u011finiz arka plan rengine t\u0131klay\u0131n"))
-                                     : S::eyedropperActiveHint());
+        eyedropperHint_->setText(
+            editor_.eyedropperPurpose() == EyedropperPurpose::pickBackgroundKeyColor
+                ? S::t(QStringLiteral("Click the background color to remove"),
+                       QStringLiteral("Silmek istedi\u011finiz arka plan rengine t\u0131klay\u0131n"))
+                : S::eyedropperActiveHint());
 
     zoomBar_->setVisible(hasImage);
     zoomPercent_->setText(QString::number(std::lround(editor_.zoomScale() * 100)) + QLatin1Char('%'));
@@ -230,9 +232,8 @@ void CanvasStageView::syncControls() {
         const bool playing = editor_.isPlayingAnimation();
         playButton_->setIcon(playing ? symbols::icon(QStringLiteral("pause.fill"), theme::success)
                                      : symbols::icon(QStringLiteral("play.fill"), Qt::white));
-        frameCounter_->setText(QStringLiteral("%1 / %2")
-                                   .arg(editor_.currentFrameIndex() + 1)
-                                   .arg(editor_.totalFrameCount()));
+        frameCounter_->setText(
+            QStringLiteral("%1 / %2").arg(editor_.currentFrameIndex() + 1).arg(editor_.totalFrameCount()));
     }
 
     busyOverlay_->setVisible(editor_.isProcessingAI());
@@ -347,8 +348,12 @@ void CanvasStageView::paintEvent(QPaintEvent*) {
     const double dpr = devicePixelRatioF();
     const QRectF canvas(rect());
     switch (editor_.backdrop()) {
-    case CanvasBackdrop::dark: p.fillRect(canvas, kDarkBackdrop); break;
-    case CanvasBackdrop::light: p.fillRect(canvas, kLightBackdrop); break;
+    case CanvasBackdrop::dark:
+        p.fillRect(canvas, kDarkBackdrop);
+        break;
+    case CanvasBackdrop::light:
+        p.fillRect(canvas, kLightBackdrop);
+        break;
     case CanvasBackdrop::checkerboard:
         canvaslayers::paintCheckerboard(p, canvas, QPointF(0, 0), false, dpr);
         break;
@@ -378,7 +383,8 @@ void CanvasStageView::paintEvent(QPaintEvent*) {
         paintPhoto(p, rendered_, stage, dpr);
     }
 
-    if (editor_.isCropMode()) canvaslayers::paintCropOverlay(p, stage, editor_.adjustments().cropRect.clamped());
+    if (editor_.isCropMode())
+        canvaslayers::paintCropOverlay(p, stage, editor_.adjustments().cropRect.clamped());
 }
 
 // ---- Surfaces and gestures ----
@@ -392,7 +398,9 @@ bool CanvasStageView::markupSurfaceShown() const {
            !editor_.isEyedropperActive() && !editor_.isCompareMode();
 }
 
-bool CanvasStageView::eyedropperSurfaceShown() const { return editor_.isEyedropperActive(); }
+bool CanvasStageView::eyedropperSurfaceShown() const {
+    return editor_.isEyedropperActive();
+}
 
 QPointF CanvasStageView::stageLocation(QPointF widgetPosition) const {
     return widgetPosition - stageRect().topLeft();
@@ -434,15 +442,22 @@ void CanvasStageView::continueDrag(QPointF position) {
     const QRectF stage = stageRect();
     const QPointF local = position - stage.topLeft();
     switch (drag_) {
-    case Drag::none: return;
+    case Drag::none:
+        return;
     case Drag::split: {
         const double w = stage.width() >= 1 ? stage.width() : 1;
         editor_.setCompareSplit(clampedSplit(local.x() / w));
         return;
     }
-    case Drag::crop: setCropFromHandle(position); return;
-    case Drag::eyedropper: editor_.sampleColorAt(unitPoint(local, stage.size())); return;
-    case Drag::markup: editor_.handleMarkupDragChanged(unitPoint(local, stage.size())); return;
+    case Drag::crop:
+        setCropFromHandle(position);
+        return;
+    case Drag::eyedropper:
+        editor_.sampleColorAt(unitPoint(local, stage.size()));
+        return;
+    case Drag::markup:
+        editor_.handleMarkupDragChanged(unitPoint(local, stage.size()));
+        return;
     case Drag::pan: {
         const QPointF translation = position - pressPosition_;
         if (!panStarted_ && std::hypot(translation.x(), translation.y()) < kPanThreshold) return;
@@ -523,13 +538,21 @@ void CanvasStageView::updateCursor(QPointF position) {
             if (std::optional<CropHandle> handle = cropHandleAt(local, crop)) {
                 switch (*handle) {
                 case CropHandle::topLeft:
-                case CropHandle::bottomRight: shape = Qt::SizeFDiagCursor; break;
+                case CropHandle::bottomRight:
+                    shape = Qt::SizeFDiagCursor;
+                    break;
                 case CropHandle::topRight:
-                case CropHandle::bottomLeft: shape = Qt::SizeBDiagCursor; break;
+                case CropHandle::bottomLeft:
+                    shape = Qt::SizeBDiagCursor;
+                    break;
                 case CropHandle::top:
-                case CropHandle::bottom: shape = Qt::SizeVerCursor; break;
+                case CropHandle::bottom:
+                    shape = Qt::SizeVerCursor;
+                    break;
                 case CropHandle::left:
-                case CropHandle::right: shape = Qt::SizeHorCursor; break;
+                case CropHandle::right:
+                    shape = Qt::SizeHorCursor;
+                    break;
                 }
             }
         } else if (stage.contains(position)) {
@@ -551,15 +574,20 @@ void CanvasStageView::applyPinch(double magnification) {
 
 bool CanvasStageView::handleNativeGesture(QNativeGestureEvent* event) {
     switch (event->gestureType()) {
-    case Qt::BeginNativeGesture: pinchMagnification_ = 1.0; return true;
+    case Qt::BeginNativeGesture:
+        pinchMagnification_ = 1.0;
+        return true;
     case Qt::ZoomNativeGesture: {
         if (!pinchMagnification_) pinchMagnification_ = 1.0;
         *pinchMagnification_ *= 1.0 + event->value();
         if (std::abs(*pinchMagnification_ - 1.0) >= 0.01) applyPinch(*pinchMagnification_);
         return true;
     }
-    case Qt::EndNativeGesture: pinchMagnification_.reset(); return true;
-    default: return false;
+    case Qt::EndNativeGesture:
+        pinchMagnification_.reset();
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -577,7 +605,8 @@ bool CanvasStageView::handleGesture(QGestureEvent* event) {
 bool CanvasStageView::event(QEvent* event) {
     // Moving to a screen of another pixel ratio changes the device size of the photo.
     if (event->type() == QEvent::ScreenChangeInternal) invalidateDisplay();
-    if (event->type() == QEvent::NativeGesture && handleNativeGesture(static_cast<QNativeGestureEvent*>(event)))
+    if (event->type() == QEvent::NativeGesture &&
+        handleNativeGesture(static_cast<QNativeGestureEvent*>(event)))
         return true;
     if (event->type() == QEvent::Gesture && handleGesture(static_cast<QGestureEvent*>(event))) return true;
     return QWidget::event(event);

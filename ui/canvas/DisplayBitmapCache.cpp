@@ -17,8 +17,10 @@ bool averagesBytewise(QImage::Format format) {
     case QImage::Format_RGB32:
     case QImage::Format_ARGB32_Premultiplied:
     case QImage::Format_RGBX8888:
-    case QImage::Format_RGBA8888_Premultiplied: return true;
-    default: return false;
+    case QImage::Format_RGBA8888_Premultiplied:
+        return true;
+    default:
+        return false;
     }
 }
 
