@@ -54,7 +54,9 @@ void AdaptiveGridListView::layoutColumns() {
     const int used = columns_ * cardWidth_ + (columns_ - 1) * cardSpacing;
     // Each cell carries half the spacing on every side; the rest of the width centres the grid.
     const int left = outerPadding - cardSpacing / 2 + (available - used) / 2;
-    const int cellsWidth = columns_ * (cardWidth_ + cardSpacing);
+    // The view wraps a line a little before its last cell would touch the edge: half a cell of
+    // slack keeps every column, and can never make room for one more.
+    const int cellsWidth = columns_ * (cardWidth_ + cardSpacing) + (cardWidth_ + cardSpacing) / 2;
     const int right = std::max(0, width() - scrollBar - left - cellsWidth);
     setViewportMargins(left, outerPadding - cardSpacing / 2, right, 0);
     const QSize cell(cardWidth_ + cardSpacing, GridCardDelegate::cardHeight + cardSpacing);

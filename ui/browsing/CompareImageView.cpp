@@ -11,6 +11,8 @@
 
 namespace {
 constexpr double kPanThreshold = 1.01;
+// Fitted photos keep a little air from the pane's edges and from each other.
+constexpr int kInset = 12;
 const QColor kBackdrop{0x16, 0x17, 0x1a};
 } // namespace
 
@@ -35,8 +37,9 @@ void CompareImageView::setImage(const std::optional<QImage>& image) {
 }
 
 QSizeF CompareImageView::fittedSize() const {
-    if (image_.isNull() || width() <= 0 || height() <= 0) return {};
-    return QSizeF(image_.size()).scaled(QSizeF(size()), Qt::KeepAspectRatio);
+    const QSizeF room(width() - 2 * kInset, height() - 2 * kInset);
+    if (image_.isNull() || room.isEmpty()) return {};
+    return QSizeF(image_.size()).scaled(room, Qt::KeepAspectRatio);
 }
 
 QRectF CompareImageView::imageRect() const {

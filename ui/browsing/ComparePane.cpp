@@ -5,6 +5,7 @@
 #include "ui/theme/Theme.h"
 
 #include <QHBoxLayout>
+#include <QEvent>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -60,6 +61,7 @@ ComparePane::ComparePane(EditorViewModel& editor, QWidget* parent) : QWidget(par
     column->addWidget(header);
     column->addWidget(image_, 1);
 
+    title_->installEventFilter(this);
     connect(previous_, &QToolButton::clicked, this, &ComparePane::previousClicked);
     connect(next_, &QToolButton::clicked, this, &ComparePane::nextClicked);
 }
@@ -75,9 +77,10 @@ void ComparePane::setButtonTips(const QString& previous, const QString& next) {
     next_->setToolTip(next);
 }
 
-void ComparePane::resizeEvent(QResizeEvent* event) {
-    QWidget::resizeEvent(event);
-    elideTitle();
+bool ComparePane::eventFilter(QObject* watched, QEvent* event) {
+    // The label learns its width from the header's layout after the pane's own resize.
+    if (watched == title_ && event->type() == QEvent::Resize) elideTitle();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ComparePane::elideTitle() {

@@ -27,7 +27,7 @@ class ComparePane : public QWidget {
     void nextClicked();
 
   protected:
-    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void elideTitle();

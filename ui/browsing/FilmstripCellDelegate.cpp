@@ -26,13 +26,11 @@ void FilmstripCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     shape.addRoundedRect(cell, cornerRadius, cornerRadius);
 
     const QImage thumbnail = index.data(FolderImagesModel::ThumbnailRole).value<QImage>();
-    const QPixmap pixmap = pixmaps_.filled(thumbnail, cell.size().toSize(), painter->device()->devicePixelRatioF());
+    const QPixmap pixmap =
+        pixmaps_.filled(thumbnail, cell.size().toSize(), painter->device()->devicePixelRatioF(), cornerRadius);
     if (!pixmap.isNull()) {
-        painter->save();
-        painter->setClipPath(shape);
         painter->drawPixmap(cell.topLeft(), pixmap);
         if (!current && !hovered) painter->fillPath(shape, QColor(0, 0, 0, 40)); // the current one stands out
-        painter->restore();
     } else {
         thumbnailbadges::paintPlaceholder(painter, shape, cell, 22);
     }

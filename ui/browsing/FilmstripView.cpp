@@ -15,6 +15,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <cstdlib>
 
 namespace {
 
@@ -31,7 +32,8 @@ class HorizontalStrip : public QListView {
         if (std::abs(delta.y()) > std::abs(delta.x())) {
             QScrollBar* bar = horizontalScrollBar();
             const QPoint pixels = event->pixelDelta();
-            const int step = !pixels.isNull() ? pixels.y() : delta.y() / 120 * (FilmstripCellDelegate::cellSize + kCellGap);
+            const int step = !pixels.isNull() ? pixels.y()
+                                               : delta.y() * (FilmstripCellDelegate::cellSize + kCellGap) / 120;
             bar->setValue(bar->value() - step);
             event->accept();
             return;
@@ -158,10 +160,9 @@ void FilmstripView::updateTexts() {
 }
 
 void FilmstripView::updateInfo() {
-    const bool hasImage = editor_.hasImage() || !editor_.folderImages().isEmpty();
-    reveal_->setEnabled(hasImage);
-    trash_->setEnabled(hasImage);
     const std::optional<QString> url = editor_.currentURL();
+    reveal_->setEnabled(url.has_value());
+    trash_->setEnabled(url.has_value());
     const QString fileName = url ? url->section(u'/', -1) : QString();
     name_->setText(name_->fontMetrics().elidedText(fileName, Qt::ElideMiddle, infoWidth));
     name_->setToolTip(fileName);

@@ -38,12 +38,9 @@ void GridCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     clip.addRoundedRect(frame, theme::controlRadius, theme::controlRadius);
     const QImage thumbnail = index.data(FolderImagesModel::ThumbnailRole).value<QImage>();
     const qreal dpr = painter->device()->devicePixelRatioF();
-    const QPixmap pixmap = pixmaps_.filled(thumbnail, frame.size().toSize(), dpr);
+    const QPixmap pixmap = pixmaps_.filled(thumbnail, frame.size().toSize(), dpr, theme::controlRadius);
     if (!pixmap.isNull()) {
-        painter->save();
-        painter->setClipPath(clip);
         painter->drawPixmap(frame.topLeft(), pixmap);
-        painter->restore();
     } else {
         thumbnailbadges::paintPlaceholder(painter, clip, frame, 30);
     }

@@ -13,8 +13,9 @@ class ThumbnailPixmapCache {
     explicit ThumbnailPixmapCache(int maxCells = 600) : cache_(maxCells) {}
 
     // `thumbnail` aspect-filled into `logicalSize` at `devicePixelRatio`, centred and cropped,
-    // downscaled with a high-quality filter. A null thumbnail gives a null pixmap.
-    QPixmap filled(const QImage& thumbnail, QSize logicalSize, qreal devicePixelRatio);
+    // downscaled with a high-quality filter, its corners rounded by `cornerRadius` (transparent
+    // outside, so a paint needs no clipping). A null thumbnail gives a null pixmap.
+    QPixmap filled(const QImage& thumbnail, QSize logicalSize, qreal devicePixelRatio, qreal cornerRadius);
 
     static QImage aspectFill(const QImage& image, QSize devicePixels);
 
@@ -23,10 +24,11 @@ class ThumbnailPixmapCache {
         qint64 image;
         int width;
         int height;
+        int radius;
         bool operator==(const Key&) const = default;
     };
     friend size_t qHash(const Key& key, size_t seed) noexcept {
-        return qHashMulti(seed, key.image, key.width, key.height);
+        return qHashMulti(seed, key.image, key.width, key.height, key.radius);
     }
     QCache<Key, QPixmap> cache_;
 };
