@@ -24,7 +24,7 @@ AdaptiveGridListView::AdaptiveGridListView(GridCardDelegate* delegate, QWidget* 
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setFrameShape(QFrame::NoFrame);
     setFocusPolicy(Qt::NoFocus); // the arrow keys keep stepping through the folder
     setMouseTracking(true);
@@ -45,8 +45,8 @@ AdaptiveGridListView::AdaptiveGridListView(GridCardDelegate* delegate, QWidget* 
 }
 
 void AdaptiveGridListView::layoutColumns() {
-    // The scroll bar's width is always kept free, so a folder that starts to scroll never
-    // changes the column count under the pointer.
+    // The scroll bar's width is always kept free, shown or not, so a folder that starts to
+    // scroll never changes the column count under the pointer.
     const int scrollBar = verticalScrollBar()->sizeHint().width();
     const int available = std::max(1, width() - scrollBar - 2 * outerPadding);
     columns_ = std::max(1, (available + cardSpacing) / (minimumCardWidth + cardSpacing));
