@@ -46,7 +46,9 @@ QString benchFolder(int count) {
     for (int i = 0; i < count; ++i) {
         const QString link = linked + QStringLiteral("/photo_%1.jpg").arg(i, 5, 10, QChar('0'));
         if (!QFileInfo::exists(link))
-            ::link(QFile::encodeName(originals + QStringLiteral("/photo_%1.jpg").arg(i % 2000, 5, 10, QChar('0'))).constData(),
+            ::link(QFile::encodeName(originals +
+                                     QStringLiteral("/photo_%1.jpg").arg(i % 2000, 5, 10, QChar('0')))
+                       .constData(),
                    QFile::encodeName(link).constData());
     }
     return linked;
@@ -67,7 +69,8 @@ bool firstScreenHasThumbnails(GridGalleryView& grid) {
     const auto [first, last] = grid.listView()->visibleRows();
     if (first > last) return false;
     for (int row = first; row <= last; ++row)
-        if (grid.model()->index(row).data(FolderImagesModel::ThumbnailRole).value<QImage>().isNull()) return false;
+        if (grid.model()->index(row).data(FolderImagesModel::ThumbnailRole).value<QImage>().isNull())
+            return false;
     return true;
 }
 
@@ -102,7 +105,12 @@ void BM_GridOpenToFirstScreenOfThumbnails(benchmark::State& state) {
     }
     state.counters["cards"] = cards;
 }
-BENCHMARK(BM_GridOpenToFirstScreenOfThumbnails)->Arg(2000)->Arg(10000)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_GridOpenToFirstScreenOfThumbnails)
+    ->Arg(2000)
+    ->Arg(10000)
+    ->Iterations(3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 // One wheel step down the grid and its repaint, thumbnails loading as they come into view the
 // way a user scrolling sees them; the folder wraps around to the top at its end.

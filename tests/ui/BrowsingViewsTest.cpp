@@ -13,8 +13,8 @@
 #include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 using namespace editortest;
 
@@ -100,7 +100,8 @@ TEST_F(BrowsingViews, FilmstripClickKeepsTheModeAndAGridClickReturnsToSingle) {
     EXPECT_EQ(editor.currentIndex(), 2);
     EXPECT_EQ(editor.viewMode(), WorkspaceViewMode::sideBySide);
     EXPECT_EQ(strip.nameLabel()->text(), QStringLiteral("forest.png"));
-    EXPECT_TRUE(strip.detailLabel()->text().startsWith(QStringLiteral("3 / 3 · 64 × 48 · "))) << strip.detailLabel()->text().toStdString();
+    EXPECT_TRUE(strip.detailLabel()->text().startsWith(QStringLiteral("3 / 3 · 64 × 48 · ")))
+        << strip.detailLabel()->text().toStdString();
 
     editor.toggleGridView();
     ASSERT_EQ(editor.viewMode(), WorkspaceViewMode::grid);
@@ -125,7 +126,8 @@ TEST_F(BrowsingViews, ArrivingThumbnailsRepaintTheirCardsWithoutResettingTheGrid
     EXPECT_EQ(resets.count(), 1); // the new folder itself
     EXPECT_EQ(grid.model()->rowCount(), 4);
     for (int row = 0; row < 4; ++row)
-        EXPECT_FALSE(grid.model()->index(row).data(FolderImagesModel::ThumbnailRole).value<QImage>().isNull()) << row;
+        EXPECT_FALSE(grid.model()->index(row).data(FolderImagesModel::ThumbnailRole).value<QImage>().isNull())
+            << row;
     EXPECT_GE(changes.count(), 4);
 }
 

@@ -31,14 +31,15 @@ AdaptiveGridListView::AdaptiveGridListView(GridCardDelegate* delegate, QWidget* 
     viewport()->setAttribute(Qt::WA_Hover);
     viewport()->setCursor(Qt::PointingHandCursor);
     verticalScrollBar()->setSingleStep(48);
-    setStyleSheet(QStringLiteral(
-        "QListView { background: %1; border: none; }"
-        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
-        "QScrollBar::handle:vertical { background: %2; border-radius: 4px; min-height: 36px; }"
-        "QScrollBar::handle:vertical:hover { background: %3; }"
-        "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
-        "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
-                      .arg(theme::window.name(), theme::hairline.name(), theme::secondaryText.darker(130).name()));
+    setStyleSheet(
+        QStringLiteral(
+            "QListView { background: %1; border: none; }"
+            "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
+            "QScrollBar::handle:vertical { background: %2; border-radius: 4px; min-height: 36px; }"
+            "QScrollBar::handle:vertical:hover { background: %3; }"
+            "QScrollBar::add-line:vertical, QScrollBar::sub-line:vertical { height: 0; }"
+            "QScrollBar::add-page:vertical, QScrollBar::sub-page:vertical { background: transparent; }")
+            .arg(theme::window.name(), theme::hairline.name(), theme::secondaryText.darker(130).name()));
 
     connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &AdaptiveGridListView::visibleRangeChanged);
     layoutColumns();

@@ -16,7 +16,8 @@ constexpr int kInset = 12;
 const QColor kBackdrop{0x16, 0x17, 0x1a};
 } // namespace
 
-CompareImageView::CompareImageView(EditorViewModel& editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+CompareImageView::CompareImageView(EditorViewModel& editor, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(120, 120);
     connect(&editor_, &EditorViewModel::zoomScaleChanged, this, [this] {
@@ -48,7 +49,8 @@ QRectF CompareImageView::imageRect() const {
     const QSizeF shown = fitted * editor_.zoomScale();
     const QSizeF pan = editor_.panOffset();
     const QPointF centre = QRectF(rect()).center() + QPointF(pan.width(), pan.height());
-    return QRectF(centre.x() - shown.width() / 2, centre.y() - shown.height() / 2, shown.width(), shown.height());
+    return QRectF(centre.x() - shown.width() / 2, centre.y() - shown.height() / 2, shown.width(),
+                  shown.height());
 }
 
 void CompareImageView::rebuildDisplay() {
@@ -62,12 +64,13 @@ void CompareImageView::rebuildDisplay() {
     const qreal dpr = devicePixelRatioF();
     displayRatio_ = dpr;
     // Never more pixels than the image has: beyond that the paint stretches the bitmap.
-    QSize pixels(static_cast<int>(std::lround(shown.width() * dpr)), static_cast<int>(std::lround(shown.height() * dpr)));
+    QSize pixels(static_cast<int>(std::lround(shown.width() * dpr)),
+                 static_cast<int>(std::lround(shown.height() * dpr)));
     if (pixels.width() >= image_.width() || pixels.height() >= image_.height()) pixels = image_.size();
     if (displayKey_ == image_.cacheKey() && displayPixels_ == pixels && !display_.isNull()) return;
-    display_ = QPixmap::fromImage(pixels == image_.size()
-                                      ? image_
-                                      : image_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    display_ = QPixmap::fromImage(
+        pixels == image_.size() ? image_
+                                : image_.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     displayKey_ = image_.cacheKey();
     displayPixels_ = pixels;
 }

@@ -4,8 +4,8 @@
 #include "ui/theme/SymbolIcons.h"
 #include "ui/theme/Theme.h"
 
-#include <QHBoxLayout>
 #include <QEvent>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -18,13 +18,14 @@ QToolButton* makeChevron(QWidget* parent, const QString& symbol) {
     button->setIconSize(QSize(16, 16));
     button->setFixedSize(28, 24);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QToolButton { background: %1; border: 1px solid %2; border-radius: %3px; }"
-                                         "QToolButton:hover { border-color: %4; }"
-                                         "QToolButton:pressed { background: %2; }"
-                                         "QToolButton:focus { border-color: %5; }")
-                              .arg(theme::raised.name(), theme::hairline.name())
-                              .arg(theme::controlRadius)
-                              .arg(theme::hairline.lighter(150).name(), theme::accent.name()));
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { background: %1; border: 1px solid %2; border-radius: %3px; }"
+                       "QToolButton:hover { border-color: %4; }"
+                       "QToolButton:pressed { background: %2; }"
+                       "QToolButton:focus { border-color: %5; }")
+            .arg(theme::raised.name(), theme::hairline.name())
+            .arg(theme::controlRadius)
+            .arg(theme::hairline.lighter(150).name(), theme::accent.name()));
     return button;
 }
 
@@ -34,8 +35,9 @@ ComparePane::ComparePane(EditorViewModel& editor, QWidget* parent) : QWidget(par
     auto* header = new QWidget(this);
     header->setObjectName(QStringLiteral("comparePaneHeader"));
     header->setAttribute(Qt::WA_StyledBackground);
-    header->setStyleSheet(QStringLiteral("#comparePaneHeader { background: %1; border-bottom: 1px solid %2; }")
-                              .arg(theme::panel.name(), theme::hairline.name()));
+    header->setStyleSheet(
+        QStringLiteral("#comparePaneHeader { background: %1; border-bottom: 1px solid %2; }")
+            .arg(theme::panel.name(), theme::hairline.name()));
     header->setFixedHeight(40);
     auto* row = new QHBoxLayout(header);
     row->setContentsMargins(10, 0, 10, 0);
@@ -85,5 +87,6 @@ bool ComparePane::eventFilter(QObject* watched, QEvent* event) {
 
 void ComparePane::elideTitle() {
     // One line, shortened in the middle so both the start of the name and its extension show.
-    title_->setText(title_->fontMetrics().elidedText(fullTitle_, Qt::ElideMiddle, std::max(0, title_->width() - 4)));
+    title_->setText(
+        title_->fontMetrics().elidedText(fullTitle_, Qt::ElideMiddle, std::max(0, title_->width() - 4)));
 }

@@ -26,8 +26,8 @@ void FilmstripCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem&
     shape.addRoundedRect(cell, cornerRadius, cornerRadius);
 
     const QImage thumbnail = index.data(FolderImagesModel::ThumbnailRole).value<QImage>();
-    const QPixmap pixmap =
-        pixmaps_.filled(thumbnail, cell.size().toSize(), painter->device()->devicePixelRatioF(), cornerRadius);
+    const QPixmap pixmap = pixmaps_.filled(thumbnail, cell.size().toSize(),
+                                           painter->device()->devicePixelRatioF(), cornerRadius);
     if (!pixmap.isNull()) {
         painter->drawPixmap(cell.topLeft(), pixmap);
         if (!current && !hovered) painter->fillPath(shape, QColor(0, 0, 0, 40)); // the current one stands out

@@ -32,8 +32,9 @@ class HorizontalStrip : public QListView {
         if (std::abs(delta.y()) > std::abs(delta.x())) {
             QScrollBar* bar = horizontalScrollBar();
             const QPoint pixels = event->pixelDelta();
-            const int step = !pixels.isNull() ? pixels.y()
-                                               : delta.y() * (FilmstripCellDelegate::cellSize + kCellGap) / 120;
+            const int step = !pixels.isNull()
+                                 ? pixels.y()
+                                 : delta.y() * (FilmstripCellDelegate::cellSize + kCellGap) / 120;
             bar->setValue(bar->value() - step);
             event->accept();
             return;
@@ -42,19 +43,21 @@ class HorizontalStrip : public QListView {
     }
 };
 
-QToolButton* makeIconButton(QWidget* parent, const QString& symbol, const QColor& color, const QString& name) {
+QToolButton* makeIconButton(QWidget* parent, const QString& symbol, const QColor& color,
+                            const QString& name) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setIcon(symbols::icon(symbol, color));
     button->setIconSize(QSize(17, 17));
     button->setFixedSize(30, 30);
     button->setCursor(Qt::PointingHandCursor);
-    button->setStyleSheet(QStringLiteral("QToolButton { border: none; border-radius: %1px; background: transparent; }"
-                                         "QToolButton:hover { background: %2; }"
-                                         "QToolButton:pressed { background: %3; }"
-                                         "QToolButton:disabled { background: transparent; }")
-                              .arg(theme::controlRadius)
-                              .arg(theme::raised.name(), theme::hairline.name()));
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; border-radius: %1px; background: transparent; }"
+                       "QToolButton:hover { background: %2; }"
+                       "QToolButton:pressed { background: %3; }"
+                       "QToolButton:disabled { background: transparent; }")
+            .arg(theme::controlRadius)
+            .arg(theme::raised.name(), theme::hairline.name()));
     return button;
 }
 
@@ -114,11 +117,13 @@ FilmstripView::FilmstripView(EditorViewModel& editor, QWidget* parent) : QWidget
     strip_->viewport()->setAttribute(Qt::WA_Hover);
     strip_->viewport()->setCursor(Qt::PointingHandCursor);
     strip_->setFixedHeight(FilmstripCellDelegate::cellSize + kCellGap);
-    strip_->setStyleSheet(QStringLiteral("QListView { background: %1; border: none; }").arg(theme::panel.name()));
+    strip_->setStyleSheet(
+        QStringLiteral("QListView { background: %1; border: none; }").arg(theme::panel.name()));
     strip_->setModel(model_);
 
     reveal_ = makeIconButton(this, QStringLiteral("folder"), theme::text, QStringLiteral("filmstripReveal"));
-    trash_ = makeIconButton(this, QStringLiteral("trash"), theme::destructive, QStringLiteral("filmstripTrash"));
+    trash_ =
+        makeIconButton(this, QStringLiteral("trash"), theme::destructive, QStringLiteral("filmstripTrash"));
 
     row->addWidget(info);
     row->addWidget(strip_, 1, Qt::AlignVCenter);
@@ -135,7 +140,8 @@ FilmstripView::FilmstripView(EditorViewModel& editor, QWidget* parent) : QWidget
     requestTimer_.setSingleShot(true);
     requestTimer_.setInterval(30);
     connect(&requestTimer_, &QTimer::timeout, this, &FilmstripView::requestVisibleThumbnails);
-    connect(strip_->horizontalScrollBar(), &QScrollBar::valueChanged, &requestTimer_, qOverload<>(&QTimer::start));
+    connect(strip_->horizontalScrollBar(), &QScrollBar::valueChanged, &requestTimer_,
+            qOverload<>(&QTimer::start));
     connect(&editor_, &EditorViewModel::thumbnailsChanged, this, [this] {
         if (!isVisible()) return;
         const auto [first, last] = visibleRows();
@@ -170,9 +176,11 @@ void FilmstripView::updateInfo() {
         detail_->clear();
         return;
     }
-    QString detail = QStringLiteral("%1 / %2").arg(editor_.currentIndex() + 1).arg(editor_.folderImages().size());
+    QString detail =
+        QStringLiteral("%1 / %2").arg(editor_.currentIndex() + 1).arg(editor_.folderImages().size());
     if (const std::optional<ImageDocumentInfo>& info = editor_.documentInfo(); info && info->url == *url)
-        detail += QStringLiteral(" · ") + info->dimensionsText() + QStringLiteral(" · ") + info->formattedFileSize();
+        detail += QStringLiteral(" · ") + info->dimensionsText() + QStringLiteral(" · ") +
+                  info->formattedFileSize();
     detail_->setText(detail_->fontMetrics().elidedText(detail, Qt::ElideRight, infoWidth));
 }
 
@@ -192,7 +200,8 @@ std::pair<int, int> FilmstripView::visibleRows() const {
     if (count == 0) return {0, -1};
     const int pitch = FilmstripCellDelegate::cellSize + kCellGap;
     const int left = strip_->horizontalScrollBar()->value();
-    return {std::min(count - 1, left / pitch), std::min(count - 1, (left + strip_->viewport()->width()) / pitch)};
+    return {std::min(count - 1, left / pitch),
+            std::min(count - 1, (left + strip_->viewport()->width()) / pitch)};
 }
 
 void FilmstripView::requestVisibleThumbnails() {

@@ -127,5 +127,6 @@ void FolderImagesModel::favoritesChanged() {
         refilter();
         return;
     }
-    if (!rows_.isEmpty()) Q_EMIT dataChanged(index(0), index(static_cast<int>(rows_.size()) - 1), {IsFavoriteRole});
+    if (!rows_.isEmpty())
+        Q_EMIT dataChanged(index(0), index(static_cast<int>(rows_.size()) - 1), {IsFavoriteRole});
 }

@@ -44,7 +44,7 @@ class FolderImagesModel : public QAbstractListModel {
 
     EditorViewModel& editor_;
     Rows mode_;
-    QList<int> rows_;           // folder positions, ascending
+    QList<int> rows_;                 // folder positions, ascending
     mutable QList<qint64> shownKeys_; // per row: the thumbnail last handed out (0: none)
     int shownCurrent_ = -1;
 };

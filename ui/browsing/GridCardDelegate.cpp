@@ -14,7 +14,9 @@ void GridCardDelegate::setCellSize(QSize cell, int spacing) {
     spacing_ = spacing;
 }
 
-QSize GridCardDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const { return cell_; }
+QSize GridCardDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    return cell_;
+}
 
 void GridCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const {
@@ -33,7 +35,8 @@ void GridCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->drawRoundedRect(card, theme::panelRadius, theme::panelRadius);
 
     // The thumbnail, filling its frame.
-    const QRectF frame(card.left() + padding, card.top() + padding, card.width() - 2 * padding, thumbnailHeight);
+    const QRectF frame(card.left() + padding, card.top() + padding, card.width() - 2 * padding,
+                       thumbnailHeight);
     QPainterPath clip;
     clip.addRoundedRect(frame, theme::controlRadius, theme::controlRadius);
     const QImage thumbnail = index.data(FolderImagesModel::ThumbnailRole).value<QImage>();
@@ -53,8 +56,8 @@ void GridCardDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     painter->setFont(nameFont);
     painter->setPen(current ? theme::text : theme::text.darker(112));
     const QRectF nameRect(frame.left() + 2, frame.bottom() + 6, frame.width() - 4, nameHeight);
-    const QString name = painter->fontMetrics().elidedText(index.data(Qt::DisplayRole).toString(),
-                                                            Qt::ElideMiddle, static_cast<int>(nameRect.width()));
+    const QString name = painter->fontMetrics().elidedText(
+        index.data(Qt::DisplayRole).toString(), Qt::ElideMiddle, static_cast<int>(nameRect.width()));
     painter->drawText(nameRect, Qt::AlignHCenter | Qt::AlignVCenter, name);
 
     // The border: the accent on the current photo, a hairline otherwise.

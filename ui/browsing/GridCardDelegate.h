@@ -22,7 +22,8 @@ class GridCardDelegate : public QStyledItemDelegate {
     void setCellSize(QSize cell, int spacing);
     QSize cellSize() const { return cell_; }
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
   private:

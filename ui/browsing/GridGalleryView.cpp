@@ -8,12 +8,12 @@
 #include "ui/theme/SymbolIcons.h"
 #include "ui/theme/Theme.h"
 
+#include <QAction>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QAction>
 #include <QVBoxLayout>
 
 namespace {
@@ -21,7 +21,8 @@ namespace {
 constexpr int kLinesAhead = 2;
 } // namespace
 
-GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent) : QWidget(parent), editor_(editor) {
+GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent)
+    : QWidget(parent), editor_(editor) {
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, theme::window);
@@ -45,14 +46,15 @@ GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent) : QWi
     search_->setMinimumWidth(220);
     search_->setMaximumWidth(340);
     search_->setFixedHeight(30);
-    search_->setStyleSheet(QStringLiteral(
-        "QLineEdit { background: %1; border: 1px solid %2; border-radius: %3px; padding: 0 2px;"
-        " color: %4; selection-background-color: %5; }"
-        "QLineEdit:hover { border-color: %6; }"
-        "QLineEdit:focus { border-color: %5; }")
-                               .arg(theme::raised.name(), theme::hairline.name())
-                               .arg(theme::controlRadius)
-                               .arg(theme::text.name(), theme::accent.name(), theme::hairline.lighter(140).name()));
+    search_->setStyleSheet(
+        QStringLiteral(
+            "QLineEdit { background: %1; border: 1px solid %2; border-radius: %3px; padding: 0 2px;"
+            " color: %4; selection-background-color: %5; }"
+            "QLineEdit:hover { border-color: %6; }"
+            "QLineEdit:focus { border-color: %5; }")
+            .arg(theme::raised.name(), theme::hairline.name())
+            .arg(theme::controlRadius)
+            .arg(theme::text.name(), theme::accent.name(), theme::hairline.lighter(140).name()));
 
     clear_ = search_->addAction(symbols::icon(QStringLiteral("xmark.circle.fill"), theme::secondaryText),
                                 QLineEdit::TrailingPosition);
@@ -71,17 +73,18 @@ GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent) : QWi
     favorites_->setCheckable(true);
     favorites_->setCursor(Qt::PointingHandCursor);
     favorites_->setFixedHeight(30);
-    favorites_->setStyleSheet(QStringLiteral(
-        "QPushButton { background: %1; border: 1px solid %2; border-radius: %3px; padding: 0 12px; color: %4; }"
-        "QPushButton:hover { border-color: %5; }"
-        "QPushButton:pressed { background: %2; }"
-        "QPushButton:checked { background: %6; border-color: %6; color: white; }"
-        "QPushButton:checked:hover { background: %7; }"
-        "QPushButton:focus { outline: none; border-color: %6; }")
-                                  .arg(theme::raised.name(), theme::hairline.name())
-                                  .arg(theme::controlRadius)
-                                  .arg(theme::text.name(), theme::hairline.lighter(140).name(),
-                                       theme::accent.name(), theme::accent.lighter(112).name()));
+    favorites_->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; border: 1px solid %2; border-radius: %3px; padding: 0 "
+                       "12px; color: %4; }"
+                       "QPushButton:hover { border-color: %5; }"
+                       "QPushButton:pressed { background: %2; }"
+                       "QPushButton:checked { background: %6; border-color: %6; color: white; }"
+                       "QPushButton:checked:hover { background: %7; }"
+                       "QPushButton:focus { outline: none; border-color: %6; }")
+            .arg(theme::raised.name(), theme::hairline.name())
+            .arg(theme::controlRadius)
+            .arg(theme::text.name(), theme::hairline.lighter(140).name(), theme::accent.name(),
+                 theme::accent.lighter(112).name()));
 
     headerRow->addWidget(search_, 1);
     headerRow->addWidget(count_);
@@ -105,7 +108,8 @@ GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent) : QWi
     connect(&requestTimer_, &QTimer::timeout, this, &GridGalleryView::requestVisibleThumbnails);
 
     // The field and the editor's search text follow each other both ways.
-    connect(search_, &QLineEdit::textEdited, this, [this](const QString& text) { editor_.setGridSearchText(text); });
+    connect(search_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { editor_.setGridSearchText(text); });
     connect(clear_, &QAction::triggered, this, [this] {
         editor_.setGridSearchText(QString());
         search_->setFocus();
@@ -136,7 +140,8 @@ void GridGalleryView::updateSearchField() {
 }
 
 void GridGalleryView::updateHeader() {
-    search_->setPlaceholderText(S::t(QStringLiteral("Filter folder by filename…"), QStringLiteral("Klasörde ara…")));
+    search_->setPlaceholderText(
+        S::t(QStringLiteral("Filter folder by filename…"), QStringLiteral("Klasörde ara…")));
     count_->setText(QStringLiteral("%1 / %2").arg(model_->rowCount()).arg(editor_.folderImages().size()));
     favorites_->setText(S::favoritesOnly() + QStringLiteral(" (%1)").arg(editor_.favoriteCountInFolder()));
     if (favorites_->isChecked() != editor_.showFavoritesOnly()) {

@@ -32,7 +32,8 @@ SideBySideCompareView::SideBySideCompareView(EditorViewModel& editor, QWidget* p
     for (auto signal : {&EditorViewModel::renderedDisplayImageChanged, &EditorViewModel::currentIndexChanged,
                         &EditorViewModel::folderImagesChanged})
         connect(&editor_, signal, this, &SideBySideCompareView::updateLeft);
-    for (auto signal : {&EditorViewModel::secondaryCompareImageChanged, &EditorViewModel::secondaryCompareNameChanged})
+    for (auto signal :
+         {&EditorViewModel::secondaryCompareImageChanged, &EditorViewModel::secondaryCompareNameChanged})
         connect(&editor_, signal, this, &SideBySideCompareView::updateRight);
     connect(&editor_, &EditorViewModel::languageChanged, this, &SideBySideCompareView::updateTexts);
 

@@ -11,9 +11,9 @@ QImage ThumbnailPixmapCache::aspectFill(const QImage& image, QSize devicePixels)
     QImage scaled = image.size() == covered
                         ? image
                         : image.scaled(covered, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QRect crop(QPoint((covered.width() - devicePixels.width()) / 2,
-                            (covered.height() - devicePixels.height()) / 2),
-                     devicePixels);
+    const QRect crop(
+        QPoint((covered.width() - devicePixels.width()) / 2, (covered.height() - devicePixels.height()) / 2),
+        devicePixels);
     return scaled.copy(crop);
 }
 
