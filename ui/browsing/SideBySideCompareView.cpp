@@ -55,5 +55,6 @@ void SideBySideCompareView::updateRight() {
 
 void SideBySideCompareView::updateTexts() {
     left_->setButtonTips(S::previousPhoto(), S::nextPhoto());
-    right_->setButtonTips(S::previousPhoto(), S::nextPhoto());
+    // The arrow keys named in those tips step the current photo, not the right-hand one.
+    right_->setButtonTips(QString(), QString());
 }
