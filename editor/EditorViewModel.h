@@ -178,8 +178,11 @@ class EditorViewModel : public QObject {
     // when the folder is larger than the thumbnail budget).
     void preloadThumbnails();
     // Loads the thumbnails of folder positions first...last that are not in the map (the grid
-    // asks for what scrolls into view after far ones were dropped to bound memory).
+    // asks for what scrolls into view after far ones were dropped to bound memory). The
+    // requested positions become the place the memory bound keeps thumbnails around.
     void requestThumbnails(int first, int last);
+    // The same for positions that need not be neighbours (the cards a filtered grid shows).
+    void requestThumbnails(const QList<int>& positions);
     void navigateNext();
     void navigatePrevious();
     void selectImage(int index, bool switchToSingle);
@@ -423,6 +426,9 @@ class EditorViewModel : public QObject {
     int thumbnailWindow_ = 400;
     qint64 thumbnailBudgetBytes_ = 96ll * 1024 * 1024;
     QHash<QString, int> folderPositions_;
+    // The folder position the memory bound measures from: the current image, or the middle of
+    // what a view last asked for (a grid scrolled far from the current image).
+    int thumbnailFocus_ = 0;
 
     // The last full-resolution render and what it was made from.
     struct FullResolutionKey {

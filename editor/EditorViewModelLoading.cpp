@@ -334,6 +334,7 @@ void EditorViewModel::loadAnimationIfPresent(const QString& path) {
 void EditorViewModel::preloadThumbnails() {
     thumbnailCancel_.cancel();
     thumbnailCancel_ = CancellationFlag();
+    thumbnailFocus_ = currentIndex();
     QStringList paths = folderImages();
     if (paths.size() > thumbnailWindow_) {
         const int first = std::clamp(currentIndex() - thumbnailWindow_ / 2, 0,
@@ -344,12 +345,25 @@ void EditorViewModel::preloadThumbnails() {
 }
 
 void EditorViewModel::requestThumbnails(int first, int last) {
-    const QStringList& images = folderImages();
     first = std::max(first, 0);
-    last = std::min(last, static_cast<int>(images.size()) - 1);
+    last = std::min(last, static_cast<int>(folderImages().size()) - 1);
+    QList<int> positions;
+    for (int i = first; i <= last; ++i) positions.append(i);
+    requestThumbnails(positions);
+}
+
+void EditorViewModel::requestThumbnails(const QList<int>& positions) {
+    const QStringList& images = folderImages();
     QStringList missing;
-    for (int i = first; i <= last; ++i)
+    QList<int> valid;
+    for (int i : positions) {
+        if (i < 0 || i >= images.size()) continue;
+        valid.append(i);
         if (!thumbnails().contains(images[i])) missing.append(images[i]);
+    }
+    // What the view shows now is what must stay: measured from the current image, a grid
+    // scrolled far away would see each new thumbnail dropped as the farthest one.
+    if (!valid.isEmpty()) thumbnailFocus_ = valid.at(valid.size() / 2);
     thumbnailRequestCancel_.cancel();
     thumbnailRequestCancel_ = CancellationFlag();
     if (!missing.isEmpty()) startThumbnailLoader(missing, thumbnailRequestCancel_);
@@ -376,7 +390,7 @@ void EditorViewModel::storeThumbnail(const QString& path, const QImage& image) {
     if (existing != thumbnails_.cend()) thumbnailBytes_ -= existing->sizeInBytes();
     thumbnails_.insert(path, image);
     thumbnailBytes_ += image.sizeInBytes();
-    // Over budget: drop the thumbnails farthest from the current image (those of other
+    // Over budget: drop the thumbnails farthest from the focus (those of other
     // folders first, and the new one itself if it is the farthest); the grid asks for them
     // again if it shows them.
     while (thumbnailBytes_ > thumbnailBudgetBytes_ && !thumbnails_.isEmpty()) {
@@ -385,7 +399,7 @@ void EditorViewModel::storeThumbnail(const QString& path, const QImage& image) {
         for (auto it = thumbnails_.begin(); it != thumbnails_.end(); ++it) {
             const auto position = folderPositions_.constFind(it.key());
             const int distance =
-                position == folderPositions_.cend() ? INT_MAX : std::abs(*position - currentIndex());
+                position == folderPositions_.cend() ? INT_MAX : std::abs(*position - thumbnailFocus_);
             if (distance > farthestDistance) {
                 farthestDistance = distance;
                 farthest = it;

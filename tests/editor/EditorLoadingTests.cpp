@@ -384,6 +384,28 @@ TEST_F(EditorGrid, ThumbnailMemoryIsBoundedAroundTheCurrentImage) {
     EXPECT_FALSE(editor.thumbnails().contains(editor.folderImages()[0]));
 }
 
+// A grid scrolled far from the current image keeps what it shows: measured from the current
+// image, each thumbnail it asks for would be the farthest one and dropped at once.
+TEST_F(EditorGrid, ThumbnailsAGridAsksForFarFromTheCurrentImageAreKept) {
+    QTemporaryDir dir;
+    QStringList names;
+    for (int i = 0; i < 12; ++i)
+        names << QStringLiteral("p%1.png").arg(i, 2, 10, QChar('0'));
+    const QStringList paths = writeImages(dir, names, QSize(100, 100));
+    const qint64 oneThumb = FolderBrowserService().loadOrientedCGImage(paths[0], 220)->sizeInBytes();
+    editor.setThumbnailLimits(4, 4 * oneThumb);
+    editor.openURLs({dir.filePath("p00.png")});
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+
+    editor.requestThumbnails({7, 9, 11}); // a filtered grid's cards, far from the current p00
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    EXPECT_EQ(editor.currentIndex(), 0);
+    EXPECT_LE(editor.thumbnailBytes(), 4 * oneThumb);
+    for (int i : {7, 9, 11})
+        EXPECT_TRUE(editor.thumbnails().contains(editor.folderImages()[i])) << i;
+    EXPECT_FALSE(editor.thumbnails().contains(editor.folderImages()[8])); // not asked for
+}
+
 TEST(EditorToast, ASecondToastReplacesTheFirstAndRestartsTheTimer) {
     FakePlatformServices platform;
     EditorViewModel editor(platform);
