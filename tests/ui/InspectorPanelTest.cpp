@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCursor>
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
@@ -307,6 +308,10 @@ TEST_F(InspectorPanelTest, DISABLED_Shots) {
     const QString folder = qEnvironmentVariable("TAVI_INSPECTOR_SHOTS", QDir::tempPath());
     openPhoto(testsupport::fixture(QStringLiteral("photos/DSCN0010.jpg")));
     showPanel();
+    // The window gives the keyboard to the canvas; alone, the panel would show its first tab focused
+    // (and hovered, under the offscreen pointer).
+    if (QWidget* focused = QApplication::focusWidget()) focused->clearFocus();
+    QCursor::setPos(4000, 4000);
     for (AppLanguage language : {AppLanguage(AppLanguage::en), AppLanguage(AppLanguage::tr)}) {
         editor.setLanguage(language);
         for (int tab = 0; tab < 5; ++tab) {
@@ -318,6 +323,32 @@ TEST_F(InspectorPanelTest, DISABLED_Shots) {
             QApplication::processEvents();
             panel->grab().save(name + QStringLiteral("-full.png"));
             panel->resize(inspector::panelWidth, kMinimumWindowHeight);
+        }
+    }
+
+    // The states the controls appear in: crop mode with a crop, saved presets, the colour key
+    // with a replaced background, a sampled colour.
+    editor.startEyedropper(EyedropperPurpose::sampleColor);
+    editor.sampleColorAt({0.5, 0.5});
+    editor.toggleCropMode();
+    EditAdjustments a = editor.adjustments();
+    a.cropRect = NormalizedCropRect(0.1, 0.1, 0.7, 0.7);
+    a.exposure = 0.8;
+    editor.setAdjustments(a);
+    editor.setNewPresetName(QStringLiteral("Warm evening with a very long name for a preset"));
+    editor.saveCurrentAsCustomPreset();
+    BackgroundStudioSettings bg = editor.bgSettings();
+    bg.enabled = true;
+    bg.engine = BackgroundCutoutEngine::colorKeyMagic;
+    bg.fillStyle = BackgroundFillStyle::customColor;
+    editor.setBgSettings(bg);
+    for (AppLanguage language : {AppLanguage(AppLanguage::en), AppLanguage(AppLanguage::tr)}) {
+        editor.setLanguage(language);
+        for (int tab : {0, 2}) {
+            editor.setSelectedTab(EnumCases<InspectorTab>::cases[tab].first);
+            panel->resize(inspector::panelWidth, panel->page(tab)->sizeHint().height() + 80);
+            QApplication::processEvents();
+            panel->grab().save(QStringLiteral("%1/inspector-%2-%3-states.png").arg(folder, language.rawValue()).arg(tab));
         }
     }
 }

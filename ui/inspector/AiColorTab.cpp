@@ -159,7 +159,8 @@ void AiColorTab::buildBackgroundStudio(QVBoxLayout* stack) {
 }
 
 void AiColorTab::buildRecognition(QVBoxLayout* stack) {
-    QVBoxLayout* ocrColumn = addSection(stack, texts_, QStringLiteral("text.viewfinder"), &S::extractTextOCR);
+    // The action is the section's title: a header above it would only repeat it.
+    QVBoxLayout* ocrColumn = addActionSection(stack);
     ocr_ = pill(QStringLiteral("text.viewfinder"));
     ocr_->setObjectName(QStringLiteral("runOCR"));
     texts_.text(ocr_, &S::extractTextOCR);
@@ -185,7 +186,7 @@ void AiColorTab::buildRecognition(QVBoxLayout* stack) {
     resultColumn->addWidget(copy);
     ocrColumn->addWidget(ocrBox_);
 
-    QVBoxLayout* scanColumn = addSection(stack, texts_, QStringLiteral("qrcode"), &S::scanBarcodes);
+    QVBoxLayout* scanColumn = addActionSection(stack);
     scan_ = pill(QStringLiteral("qrcode"));
     scan_->setObjectName(QStringLiteral("scanBarcodes"));
     texts_.text(scan_, &S::scanBarcodes);

@@ -20,6 +20,22 @@ constexpr int kMapHeight = 200;
 
 QWidget* sectionOf(QVBoxLayout* column) { return column->parentWidget(); }
 
+// The report names its rows in English; they read in the interface language here.
+QString rowLabel(const QString& label) {
+    static const std::pair<const char*, const char*> names[] = {
+        {"Make", "Marka"},          {"Model", "Model"},
+        {"Lens", "Objektif"},       {"Software", "Yazılım"},
+        {"Captured", "Çekim Tarihi"}, {"Focal Length", "Odak Uzaklığı"},
+        {"Aperture", "Diyafram"},   {"Shutter", "Enstantane"},
+        {"ISO", "ISO"},             {"Coordinates", "Koordinatlar"},
+        {"Altitude", "Yükseklik"},  {"Author", "Yazar"},
+        {"Copyright", "Telif Hakkı"},
+    };
+    for (const auto& [en, tr] : names)
+        if (label == QLatin1String(en)) return S::t(label, QString::fromUtf8(tr));
+    return label;
+}
+
 // The place in the browser's Google Maps, the coordinates in their shortest exact form.
 QUrl googleMapsURL(double latitude, double longitude) {
     QUrl url(QStringLiteral("https://www.google.com/maps/search/"));
@@ -124,7 +140,7 @@ void InfoTab::syncMetadata() {
     clearLayout(exifRows_);
     for (const ExifMetadataReport::Entry& entry : report.entries) {
         auto* r = new InfoRow(false);
-        r->setLabel(entry.label);
+        r->setLabel(rowLabel(entry.label));
         r->setValue(entry.value);
         exifRows_->addWidget(r);
     }

@@ -84,6 +84,16 @@ QVBoxLayout* addSection(QVBoxLayout* stack, LocalizedTexts& texts, const QString
     return column;
 }
 
+QVBoxLayout* addActionSection(QVBoxLayout* stack) {
+    auto* section = new QWidget;
+    section->setProperty("role", QStringLiteral("section"));
+    auto* column = new QVBoxLayout(section);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(theme::spacing);
+    stack->addWidget(section);
+    return column;
+}
+
 QLabel* caption(LocalizedTexts& texts, std::function<QString()> text, QWidget* parent) {
     auto* label = new QLabel(parent);
     label->setProperty("role", QStringLiteral("caption"));
@@ -271,14 +281,14 @@ InfoRow::InfoRow(bool copyable, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(theme::spacing);
     label_->setProperty("role", QStringLiteral("rowLabel"));
-    label_->setWordWrap(true);
+    // Labels are short names; the value takes the rest of the row and wraps when it must.
     label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     value_->setWordWrap(true);
     value_->setAlignment(Qt::AlignRight | Qt::AlignTop);
     value_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     value_->setTextFormat(Qt::PlainText);
-    layout->addWidget(label_, 2);
-    layout->addWidget(value_, 3);
+    layout->addWidget(label_, 0);
+    layout->addWidget(value_, 1);
     if (copyable) {
         copy_ = iconButton(QStringLiteral("doc.on.doc"), this);
         layout->addWidget(copy_, 0, Qt::AlignVCenter);

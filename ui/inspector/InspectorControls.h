@@ -52,6 +52,9 @@ QVBoxLayout* sectionStack(QWidget* tab);
 QVBoxLayout* addSection(QVBoxLayout* stack, LocalizedTexts& texts, const QString& symbol,
                         std::function<QString()> title, QWidget* trailing = nullptr);
 
+// A section without a header whose one action names it (a pill the caller adds first).
+QVBoxLayout* addActionSection(QVBoxLayout* stack);
+
 // A small caption above a group of controls.
 QLabel* caption(LocalizedTexts& texts, std::function<QString()> text, QWidget* parent = nullptr);
 // A hint in the secondary colour that wraps inside the column.

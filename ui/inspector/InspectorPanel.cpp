@@ -64,6 +64,8 @@ InspectorPanel::InspectorPanel(EditorViewModel& editor, QWidget* parent)
         button->setIconSize(QSize(18, 18));
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
         button->setCursor(Qt::PointingHandCursor);
+        // Reached with the Tab key; a click leaves the keyboard where it was.
+        button->setFocusPolicy(Qt::TabFocus);
         QIcon icon = symbols::icon(QString::fromLatin1(kTabs[i].symbol), theme::secondaryText);
         icon.addPixmap(symbols::icon(QString::fromLatin1(kTabs[i].symbol), theme::accent).pixmap(QSize(18, 18), 2.0),
                        QIcon::Normal, QIcon::On);

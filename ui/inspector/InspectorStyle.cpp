@@ -30,6 +30,7 @@ QString inspectorStyleSheet() {
     border: none; border-radius: 6px; padding: 4px 0px 3px 0px; font-size: 11px; color: @secondary; }
 #inspector QToolButton[role="tab"]:hover { background: @raised; color: @text; }
 #inspector QToolButton[role="tab"]:checked { background: @accentSoft; color: @text; font-weight: 600; }
+#inspector QToolButton[role="tab"]:focus { border: 1px solid @accent; }
 
 #inspector QPushButton[role="chip"] {
     background: @raised; border: 1px solid @hairline; border-radius: 6px; padding: 4px 6px;
@@ -67,13 +68,11 @@ QString inspectorStyleSheet() {
 #inspector QPushButton[role="sliderValue"]:hover { background: @raised; border-radius: 4px; }
 
 #inspector QSlider::groove:horizontal { height: 4px; background: @hairline; border-radius: 2px; }
-#inspector QSlider::sub-page:horizontal { background: @accent; border-radius: 2px; }
 #inspector QSlider::handle:horizontal {
     width: 14px; height: 14px; margin: -5px 0px; border-radius: 7px; background: @text; }
 #inspector QSlider::handle:horizontal:hover { background: white; }
-#inspector QSlider::sub-page:horizontal:disabled { background: @hairline; }
 #inspector QSlider::handle:horizontal:disabled { background: @disabled; }
-#inspector QSlider:focus { outline: none; }
+#inspector QSlider::handle:horizontal:focus { border: 2px solid @accent; }
 
 #inspector QLineEdit, #inspector QSpinBox {
     background: @window; border: 1px solid @hairline; border-radius: 6px; padding: 4px 6px; color: @text;
