@@ -27,9 +27,9 @@ AdjustTab::AdjustTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
             [this] { histogram_->setHistogram(editor_.histogram()); });
     for (auto signal : {&EditorViewModel::adjustmentsChanged, &EditorViewModel::isCropModeChanged,
                         &EditorViewModel::selectedAspectRatioChanged, &EditorViewModel::copiedAdjustmentsChanged,
-                        &EditorViewModel::renderedDisplayImageChanged, &EditorViewModel::annotationsChanged,
-                        &EditorViewModel::bgSettingsChanged, &EditorViewModel::folderImagesChanged})
+                        &EditorViewModel::annotationsChanged, &EditorViewModel::bgSettingsChanged})
         connect(&editor_, signal, this, &AdjustTab::syncRecipe);
+    onImagePresenceChanged([this] { syncRecipe(); });
     connect(&editor_, &EditorViewModel::customPresetsChanged, this, &AdjustTab::syncCustomPresets);
     connect(&editor_, &EditorViewModel::newPresetNameChanged, this, [this] {
         if (presetName_->text() != editor_.newPresetName()) presetName_->setText(editor_.newPresetName());

@@ -120,10 +120,15 @@ QString AdjustmentSliderRow::valueText() const { return format(value_, unit_); }
 
 void AdjustmentSliderRow::showValue() {
     valueButton_->setText(valueText());
-    const bool changed = std::abs(value_ - default_) > 0.01;
+    // A new palette polishes the button again: only when the colour really changes, since a drag
+    // comes through here for every pointer move.
+    const QColor color = std::abs(value_ - default_) > 0.01 ? theme::accent : theme::secondaryText;
+    if (valueButton_->palette().color(QPalette::ButtonText) == color && valueButton_->property("colored").toBool())
+        return;
     QPalette palette = valueButton_->palette();
-    palette.setColor(QPalette::ButtonText, changed ? theme::accent : theme::secondaryText);
+    palette.setColor(QPalette::ButtonText, color);
     valueButton_->setPalette(palette);
+    valueButton_->setProperty("colored", true);
 }
 
 } // namespace inspector

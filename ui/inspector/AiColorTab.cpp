@@ -41,18 +41,20 @@ AiColorTab::AiColorTab(EditorViewModel& editor, QWidget* parent) : TabPage(edito
     buildBackdrop(stack);
     stack->addStretch(1);
 
-    for (auto signal : {&EditorViewModel::bgSettingsChanged, &EditorViewModel::renderedDisplayImageChanged,
-                        &EditorViewModel::folderImagesChanged, &EditorViewModel::isProcessingAIChanged})
+    for (auto signal : {&EditorViewModel::bgSettingsChanged, &EditorViewModel::isProcessingAIChanged})
         connect(&editor_, signal, this, &AiColorTab::syncBackground);
     for (auto signal : {&EditorViewModel::extractedOCRTextChanged, &EditorViewModel::extractedOCRLineCountChanged,
-                        &EditorViewModel::renderedDisplayImageChanged, &EditorViewModel::folderImagesChanged,
                         &EditorViewModel::isProcessingAIChanged})
         connect(&editor_, signal, this, &AiColorTab::syncRecognition);
     connect(&editor_, &EditorViewModel::detectedBarcodesChanged, this, &AiColorTab::syncBarcodes);
     for (auto signal : {&EditorViewModel::isEyedropperActiveChanged, &EditorViewModel::eyedropperPurposeChanged,
-                        &EditorViewModel::sampledColorChanged, &EditorViewModel::renderedDisplayImageChanged,
-                        &EditorViewModel::folderImagesChanged})
+                        &EditorViewModel::sampledColorChanged})
         connect(&editor_, signal, this, &AiColorTab::syncEyedropper);
+    onImagePresenceChanged([this] {
+        syncBackground();
+        syncRecognition();
+        syncEyedropper();
+    });
     connect(&editor_, &EditorViewModel::backdropChanged, this,
             [this] { backdrops_->setSelectedIndex(caseIndex(editor_.backdrop())); });
     sync();
@@ -267,7 +269,10 @@ void AiColorTab::syncBackground() {
     }
     pickKey_->setEnabled(hasImage);
     // Shown in the key colour it would remove, so the user sees what was picked.
-    pickKey_->setIcon(symbols::icon(QStringLiteral("eyedropper"), s.colorKeyTarget.cgColor()));
+    if (pickKey_->property("keyColor").value<QColor>() != s.colorKeyTarget.cgColor()) {
+        pickKey_->setProperty("keyColor", s.colorKeyTarget.cgColor());
+        pickKey_->setIcon(symbols::icon(QStringLiteral("eyedropper"), s.colorKeyTarget.cgColor()));
+    }
 
     applyBackground_->setText(buttonTitle(s.enabled ? S::reapplyBackground() : S::removeBackground()));
     setAccented(applyBackground_, !s.enabled);

@@ -16,6 +16,9 @@ constexpr int kPadding = 6;
 HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     setFixedHeight(sizeHint().height());
+    // It repaints with every preview refresh: painting every pixel itself spares the panel
+    // behind it a repaint each time.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void HistogramView::setHistogram(const ImageHistogram& histogram) {
@@ -43,6 +46,7 @@ QPainterPath HistogramView::areaPath(const QList<double>& values, QSizeF size) {
 void HistogramView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
+    p.fillRect(rect(), theme::panel);
     p.setPen(Qt::NoPen);
     p.setBrush(theme::window);
     p.drawRoundedRect(QRectF(rect()), theme::controlRadius, theme::controlRadius);

@@ -107,9 +107,8 @@ InfoTab::InfoTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor, par
     gps->addWidget(open);
     stack->addStretch(1);
 
-    for (auto signal : {&EditorViewModel::documentInfoChanged, &EditorViewModel::renderedDisplayImageChanged,
-                        &EditorViewModel::folderImagesChanged})
-        connect(&editor_, signal, this, &InfoTab::syncFile);
+    connect(&editor_, &EditorViewModel::documentInfoChanged, this, &InfoTab::syncFile);
+    onImagePresenceChanged([this] { syncFile(); });
     connect(&editor_, &EditorViewModel::metadataChanged, this, &InfoTab::syncMetadata);
     sync();
 }

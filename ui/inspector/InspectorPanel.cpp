@@ -102,6 +102,8 @@ InspectorPanel::InspectorPanel(EditorViewModel& editor, QWidget* parent)
 }
 
 void InspectorPanel::showSelectedTab() {
+    // The canvas outlines the selected markup only while the markup tab is open.
+    if (editor_.selectedAnnotationID() && editor_.hasImage()) editor_.refreshAnnotationsOnly();
     for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) {
         if (kTabs[i].tab != editor_.selectedTab()) continue;
         tabButtons_[i]->setChecked(true);

@@ -3,6 +3,7 @@
 #include "ui/inspector/InspectorControls.h"
 
 #include <QWidget>
+#include <functional>
 
 class EditorViewModel;
 
@@ -20,6 +21,9 @@ class TabPage : public QWidget {
   protected:
     // Texts made from the editor's state (counts, lists) in the current language.
     virtual void sync() = 0;
+    // Calls `slot` when a photo comes or goes. Every preview refresh republishes the image; the
+    // controls only care whether there is one.
+    void onImagePresenceChanged(std::function<void()> slot);
 
     EditorViewModel& editor_;
     LocalizedTexts texts_;
