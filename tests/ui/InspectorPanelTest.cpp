@@ -2,6 +2,7 @@
 
 #include "core/localization/AppLanguage.h"
 #include "ui/inspector/AdjustmentSliderRow.h"
+#include "ui/inspector/HistogramView.h"
 #include "ui/inspector/InspectorControls.h"
 #include "ui/inspector/InspectorPanel.h"
 #include "ui/inspector/TabPage.h"
@@ -42,7 +43,9 @@ struct InspectorPanelTest : EditorFixture {
         EditorFixture::TearDown();
     }
     void openPhoto(const QString& path = {}) {
-        editor.openURLs({path.isEmpty() ? writeImages(dir, {QStringLiteral("photo.png")}, QSize(320, 240)).first() : path});
+        editor.openURLs({path.isEmpty()
+                             ? writeImages(dir, {QStringLiteral("photo.png")}, QSize(320, 240)).first()
+                             : path});
         ASSERT_TRUE(editor.waitForBackgroundWork());
         ASSERT_TRUE(editor.hasImage());
     }
@@ -72,7 +75,9 @@ QPoint handleCenter(QSlider* slider) {
     option.sliderPosition = slider->sliderPosition();
     option.sliderValue = slider->value();
     option.orientation = slider->orientation();
-    return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider).center();
+    return slider->style()
+        ->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider)
+        .center();
 }
 
 // Pixels of the value text drawn in the accent blue (the secondary grey has none).
@@ -102,7 +107,8 @@ TEST_F(InspectorPanelTest, ASliderDragAndAValueClickAreOneUndoStepEach) {
     const int rendersBefore = editor.previewRecipeRenderCount();
     const QPoint start = handleCenter(slider);
     QTest::mousePress(slider, Qt::LeftButton, {}, start);
-    for (int dx = 10; dx <= 60; dx += 10) QTest::mouseMove(slider, start + QPoint(dx, 0));
+    for (int dx = 10; dx <= 60; dx += 10)
+        QTest::mouseMove(slider, start + QPoint(dx, 0));
     QTest::mouseRelease(slider, Qt::LeftButton, {}, start + QPoint(60, 0));
     const double dragged = editor.adjustments().exposure;
     EXPECT_GT(dragged, 0.3);
@@ -173,7 +179,8 @@ TEST_F(InspectorPanelTest, TheMarkupTabShowsTheOptionsOfTheChosenToolOnly) {
     };
     for (const Expect& e : expectations) {
         int index = 0;
-        while (EnumCases<AnnotationTool>::cases[index].first != e.tool) ++index;
+        while (EnumCases<AnnotationTool>::cases[index].first != e.tool)
+            ++index;
         QPushButton* chip = tools->chips()[index];
         reveal(chip, 1);
         QTest::mouseClick(chip, Qt::LeftButton);
@@ -203,12 +210,14 @@ TEST_F(InspectorPanelTest, TheAiActionsWaitForAnImage) {
     editor.setSelectedTab(InspectorTab::aiColor);
     showPanel();
     const char* actions[] = {"applyBackground", "runOCR", "scanBarcodes", "eyedropper"};
-    for (const char* name : actions) EXPECT_FALSE(find(name)->isEnabled()) << name;
+    for (const char* name : actions)
+        EXPECT_FALSE(find(name)->isEnabled()) << name;
     QTest::mouseClick(find<QPushButton>("applyBackground"), Qt::LeftButton);
     EXPECT_FALSE(editor.isProcessingAI());
 
     openPhoto();
-    for (const char* name : actions) EXPECT_TRUE(find(name)->isEnabled()) << name;
+    for (const char* name : actions)
+        EXPECT_TRUE(find(name)->isEnabled()) << name;
 }
 
 // The open tab is the editor's: clicks set it, the editor's value shows it, and nothing a tab
@@ -274,7 +283,8 @@ TEST_F(InspectorPanelTest, NoTextIsCutInEnglishOrTurkish) {
             for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
                 if (!button->isVisibleTo(page) || button->text().isEmpty()) continue;
                 EXPECT_GE(button->width(), button->sizeHint().width())
-                    << language.rawValue().toStdString() << " tab " << tab << ": " << button->text().toStdString();
+                    << language.rawValue().toStdString() << " tab " << tab << ": "
+                    << button->text().toStdString();
             }
             for (QLabel* label : page->findChildren<QLabel*>()) {
                 if (!label->isVisibleTo(page) || label->wordWrap() || label->text().isEmpty()) continue;
@@ -287,12 +297,32 @@ TEST_F(InspectorPanelTest, NoTextIsCutInEnglishOrTurkish) {
 
 TEST_F(InspectorPanelTest, EverySymbolOfThePanelIsAGlyphOfTheIconFont) {
     ASSERT_TRUE(symbols::fontAvailable());
-    QStringList names = {"slider.horizontal.3", "pencil.tip", "sparkles", "macwindow", "info.circle",
-                         "chart.bar.xaxis", "crop.rotate", "camera.filters", "sun.max", "wand.and.stars",
-                         "text.viewfinder", "qrcode", "eyedropper.halffull", "checkerboard.rectangle",
-                         "signature", "doc.text", "camera", "location.fill", "arrow.up.right.square",
-                         "eye.slash", "scissors", "map", "doc.on.clipboard", "arrow.uturn.backward"};
-    for (const auto& [tool, name] : EnumCases<AnnotationTool>::cases) names << symbolName(tool);
+    QStringList names = {"slider.horizontal.3",
+                         "pencil.tip",
+                         "sparkles",
+                         "macwindow",
+                         "info.circle",
+                         "chart.bar.xaxis",
+                         "crop.rotate",
+                         "camera.filters",
+                         "sun.max",
+                         "wand.and.stars",
+                         "text.viewfinder",
+                         "qrcode",
+                         "eyedropper.halffull",
+                         "checkerboard.rectangle",
+                         "signature",
+                         "doc.text",
+                         "camera",
+                         "location.fill",
+                         "arrow.up.right.square",
+                         "eye.slash",
+                         "scissors",
+                         "map",
+                         "doc.on.clipboard",
+                         "arrow.uturn.backward"};
+    for (const auto& [tool, name] : EnumCases<AnnotationTool>::cases)
+        names << symbolName(tool);
     const QRawFont raw = QRawFont::fromFont(symbols::font(24));
     for (const QString& name : names) {
         const QString glyph = symbols::glyph(name);
@@ -317,7 +347,8 @@ TEST_F(InspectorPanelTest, DISABLED_Shots) {
         for (int tab = 0; tab < 5; ++tab) {
             editor.setSelectedTab(EnumCases<InspectorTab>::cases[tab].first);
             QApplication::processEvents();
-            const QString name = QStringLiteral("%1/inspector-%2-%3").arg(folder, language.rawValue()).arg(tab);
+            const QString name =
+                QStringLiteral("%1/inspector-%2-%3").arg(folder, language.rawValue()).arg(tab);
             panel->grab().save(name + QStringLiteral(".png"));
             panel->resize(inspector::panelWidth, panel->page(tab)->sizeHint().height() + 80);
             QApplication::processEvents();
@@ -348,7 +379,19 @@ TEST_F(InspectorPanelTest, DISABLED_Shots) {
             editor.setSelectedTab(EnumCases<InspectorTab>::cases[tab].first);
             panel->resize(inspector::panelWidth, panel->page(tab)->sizeHint().height() + 80);
             QApplication::processEvents();
-            panel->grab().save(QStringLiteral("%1/inspector-%2-%3-states.png").arg(folder, language.rawValue()).arg(tab));
+            panel->grab().save(
+                QStringLiteral("%1/inspector-%2-%3-states.png").arg(folder, language.rawValue()).arg(tab));
         }
     }
+}
+
+// Each list is one closed area from the bottom-left corner through its values to the
+// bottom-right corner, values held to 0…1 and the top 4 points kept free.
+TEST(InspectorHistogram, AreasRunThroughTheClampedValuesAndNeedTwoOfThem) {
+    const QPainterPath path = inspector::HistogramView::areaPath({0.5, -0.5, 2.0}, QSizeF(100, 50));
+    const QList<QPointF> expected = {{0, 50}, {0, 27}, {50, 50}, {100, 4}, {100, 50}, {0, 50}};
+    ASSERT_EQ(path.elementCount(), expected.size());
+    for (int i = 0; i < expected.size(); ++i)
+        EXPECT_EQ(QPointF(path.elementAt(i)), expected[i]) << i;
+    EXPECT_TRUE(inspector::HistogramView::areaPath({0.7}, QSizeF(100, 50)).isEmpty());
 }

@@ -25,9 +25,10 @@ AdjustTab::AdjustTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
 
     connect(&editor_, &EditorViewModel::histogramChanged, this,
             [this] { histogram_->setHistogram(editor_.histogram()); });
-    for (auto signal : {&EditorViewModel::adjustmentsChanged, &EditorViewModel::isCropModeChanged,
-                        &EditorViewModel::selectedAspectRatioChanged, &EditorViewModel::copiedAdjustmentsChanged,
-                        &EditorViewModel::annotationsChanged, &EditorViewModel::bgSettingsChanged})
+    for (auto signal :
+         {&EditorViewModel::adjustmentsChanged, &EditorViewModel::isCropModeChanged,
+          &EditorViewModel::selectedAspectRatioChanged, &EditorViewModel::copiedAdjustmentsChanged,
+          &EditorViewModel::annotationsChanged, &EditorViewModel::bgSettingsChanged})
         connect(&editor_, signal, this, &AdjustTab::syncRecipe);
     onImagePresenceChanged([this] { syncRecipe(); });
     connect(&editor_, &EditorViewModel::customPresetsChanged, this, &AdjustTab::syncCustomPresets);
@@ -59,7 +60,8 @@ void AdjustTab::buildTransform(QVBoxLayout* stack) {
         {"rotate.right", &S::rotateRight, &EditorViewModel::rotateRight},
         {"arrow.left.and.right.righttriangle.left.righttriangle.right", &S::flipH,
          &EditorViewModel::toggleFlipHorizontal},
-        {"arrow.up.and.down.righttriangle.up.righttriangle.down", &S::flipV, &EditorViewModel::toggleFlipVertical},
+        {"arrow.up.and.down.righttriangle.up.righttriangle.down", &S::flipV,
+         &EditorViewModel::toggleFlipVertical},
     };
     auto* compactRow = new QWidget;
     auto* compactLayout = new QHBoxLayout(compactRow);
@@ -95,9 +97,8 @@ void AdjustTab::buildTransform(QVBoxLayout* stack) {
         QPushButton* c = ratioGrid_->addChip();
         c->setText(shortLabel(ratio));
     }
-    connect(ratioGrid_, &ChipGrid::chipClicked, this, [this](int index) {
-        editor_.applyAspectRatio(EnumCases<CropAspectRatio>::cases[index].first);
-    });
+    connect(ratioGrid_, &ChipGrid::chipClicked, this,
+            [this](int index) { editor_.applyAspectRatio(EnumCases<CropAspectRatio>::cases[index].first); });
     ratioColumn->addWidget(ratioGrid_);
     column->addWidget(ratioBox_);
 
@@ -130,9 +131,8 @@ void AdjustTab::buildFilters(QVBoxLayout* stack) {
         QPushButton* c = presetGrid_->addChip();
         texts_.text(c, [preset] { return S::presetName(preset); });
     }
-    connect(presetGrid_, &ChipGrid::chipClicked, this, [this](int index) {
-        editor_.selectPreset(EnumCases<PhotoFilterPreset>::cases[index].first);
-    });
+    connect(presetGrid_, &ChipGrid::chipClicked, this,
+            [this](int index) { editor_.selectPreset(EnumCases<PhotoFilterPreset>::cases[index].first); });
     column->addWidget(presetGrid_);
 
     QPushButton* copyEdits = pill(QStringLiteral("doc.on.doc"));
@@ -148,9 +148,11 @@ void AdjustTab::buildFilters(QVBoxLayout* stack) {
     presetName_->setObjectName(QStringLiteral("presetName"));
     presetName_->setText(editor_.newPresetName());
     texts_.add([this] {
-        presetName_->setPlaceholderText(S::t(QStringLiteral("Preset name\u2026"), QStringLiteral("Ön ayar adı\u2026")));
+        presetName_->setPlaceholderText(
+            S::t(QStringLiteral("Preset name\u2026"), QStringLiteral("Ön ayar adı\u2026")));
     });
-    connect(presetName_, &QLineEdit::textEdited, this, [this](const QString& text) { editor_.setNewPresetName(text); });
+    connect(presetName_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { editor_.setNewPresetName(text); });
     connect(presetName_, &QLineEdit::returnPressed, this, [this] { editor_.saveCurrentAsCustomPreset(); });
     QToolButton* save = iconButton(QStringLiteral("plus"));
     save->setObjectName(QStringLiteral("savePreset"));
@@ -203,9 +205,10 @@ void AdjustTab::buildLight(QVBoxLayout* stack) {
     addRecipeSlider(column, "grain", &S::grain, &EditAdjustments::grain, 0, 1);
 }
 
-AdjustmentSliderRow* AdjustTab::addRecipeSlider(QVBoxLayout* column, const char* name, std::function<QString()> label,
-                                               double EditAdjustments::*field, double minimum, double maximum,
-                                               const QString& unit) {
+AdjustmentSliderRow* AdjustTab::addRecipeSlider(QVBoxLayout* column, const char* name,
+                                                std::function<QString()> label,
+                                                double EditAdjustments::*field, double minimum,
+                                                double maximum, const QString& unit) {
     auto* slider = new AdjustmentSliderRow(minimum, maximum, EditAdjustments{}.*field, unit);
     slider->setObjectName(QStringLiteral("slider_") + QLatin1String(name));
     texts_.add([slider, label] { slider->setLabel(label()); });
@@ -243,9 +246,11 @@ void AdjustTab::syncRecipe() {
     ratioBox_->setVisible(cropping);
     int ratioIndex = 0;
     for (std::size_t i = 0; i < EnumCases<CropAspectRatio>::cases.size(); ++i)
-        if (EnumCases<CropAspectRatio>::cases[i].first == editor_.selectedAspectRatio()) ratioIndex = static_cast<int>(i);
+        if (EnumCases<CropAspectRatio>::cases[i].first == editor_.selectedAspectRatio())
+            ratioIndex = static_cast<int>(i);
     ratioGrid_->setSelectedIndex(ratioIndex);
-    for (QToolButton* button : findChild<QWidget*>(QStringLiteral("transformButtons"))->findChildren<QToolButton*>())
+    for (QToolButton* button :
+         findChild<QWidget*>(QStringLiteral("transformButtons"))->findChildren<QToolButton*>())
         button->setEnabled(hasImage);
 
     setAccented(autoEnhance_, a.autoEnhanced);
@@ -276,7 +281,8 @@ void AdjustTab::syncCustomPresets() {
         QToolButton* remove = iconButton(QStringLiteral("xmark"));
         remove->setObjectName(QStringLiteral("deletePreset"));
         remove->setToolTip(S::t(QStringLiteral("Delete"), QStringLiteral("Sil")));
-        connect(remove, &QToolButton::clicked, this, [this, id = preset.id] { editor_.deleteCustomPreset(id); });
+        connect(remove, &QToolButton::clicked, this,
+                [this, id = preset.id] { editor_.deleteCustomPreset(id); });
         auto* line = new QWidget;
         auto* layout = new QHBoxLayout(line);
         layout->setContentsMargins(0, 0, 0, 0);

@@ -31,9 +31,9 @@ class AdjustTab : public TabPage {
     void buildTransform(QVBoxLayout* stack);
     void buildFilters(QVBoxLayout* stack);
     void buildLight(QVBoxLayout* stack);
-    AdjustmentSliderRow* addRecipeSlider(QVBoxLayout* column, const char* name, std::function<QString()> label,
-                                         double EditAdjustments::*field, double minimum, double maximum,
-                                         const QString& unit = {});
+    AdjustmentSliderRow* addRecipeSlider(QVBoxLayout* column, const char* name,
+                                         std::function<QString()> label, double EditAdjustments::*field,
+                                         double minimum, double maximum, const QString& unit = {});
     void syncRecipe();
     void syncCustomPresets();
 

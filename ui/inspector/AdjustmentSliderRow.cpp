@@ -40,7 +40,8 @@ void ContinuousSlider::mousePressEvent(QMouseEvent* event) {
     const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     const QPoint at = event->position().toPoint();
     if (!handle.contains(at)) {
-        const QRect groove = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+        const QRect groove =
+            style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
         const int span = groove.width() - handle.width();
         const int offset = at.x() - groove.x() - handle.width() / 2;
         setValue(QStyle::sliderValueFromPosition(minimum(), maximum(), offset, std::max(1, span),
@@ -55,7 +56,9 @@ void ContinuousSlider::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) pressed_ = false;
 }
 
-void ContinuousSlider::wheelEvent(QWheelEvent* event) { event->ignore(); }
+void ContinuousSlider::wheelEvent(QWheelEvent* event) {
+    event->ignore();
+}
 
 AdjustmentSliderRow::AdjustmentSliderRow(double minimum, double maximum, double defaultValue, QString unit,
                                          QWidget* parent)
@@ -93,7 +96,9 @@ AdjustmentSliderRow::AdjustmentSliderRow(double minimum, double maximum, double 
     setValue(defaultValue);
 }
 
-void AdjustmentSliderRow::setLabel(const QString& label) { label_->setText(label); }
+void AdjustmentSliderRow::setLabel(const QString& label) {
+    label_->setText(label);
+}
 
 int AdjustmentSliderRow::position(double value) const {
     if (maximum_ <= minimum_) return 0;
@@ -116,14 +121,17 @@ QString AdjustmentSliderRow::format(double value, const QString& unit) {
     return QString::number(shown, 'f', 2) + unit;
 }
 
-QString AdjustmentSliderRow::valueText() const { return format(value_, unit_); }
+QString AdjustmentSliderRow::valueText() const {
+    return format(value_, unit_);
+}
 
 void AdjustmentSliderRow::showValue() {
     valueButton_->setText(valueText());
     // A new palette polishes the button again: only when the colour really changes, since a drag
     // comes through here for every pointer move.
     const QColor color = std::abs(value_ - default_) > 0.01 ? theme::accent : theme::secondaryText;
-    if (valueButton_->palette().color(QPalette::ButtonText) == color && valueButton_->property("colored").toBool())
+    if (valueButton_->palette().color(QPalette::ButtonText) == color &&
+        valueButton_->property("colored").toBool())
         return;
     QPalette palette = valueButton_->palette();
     palette.setColor(QPalette::ButtonText, color);

@@ -43,12 +43,13 @@ AiColorTab::AiColorTab(EditorViewModel& editor, QWidget* parent) : TabPage(edito
 
     for (auto signal : {&EditorViewModel::bgSettingsChanged, &EditorViewModel::isProcessingAIChanged})
         connect(&editor_, signal, this, &AiColorTab::syncBackground);
-    for (auto signal : {&EditorViewModel::extractedOCRTextChanged, &EditorViewModel::extractedOCRLineCountChanged,
-                        &EditorViewModel::isProcessingAIChanged})
+    for (auto signal :
+         {&EditorViewModel::extractedOCRTextChanged, &EditorViewModel::extractedOCRLineCountChanged,
+          &EditorViewModel::isProcessingAIChanged})
         connect(&editor_, signal, this, &AiColorTab::syncRecognition);
     connect(&editor_, &EditorViewModel::detectedBarcodesChanged, this, &AiColorTab::syncBarcodes);
-    for (auto signal : {&EditorViewModel::isEyedropperActiveChanged, &EditorViewModel::eyedropperPurposeChanged,
-                        &EditorViewModel::sampledColorChanged})
+    for (auto signal : {&EditorViewModel::isEyedropperActiveChanged,
+                        &EditorViewModel::eyedropperPurposeChanged, &EditorViewModel::sampledColorChanged})
         connect(&editor_, signal, this, &AiColorTab::syncEyedropper);
     onImagePresenceChanged([this] {
         syncBackground();
@@ -104,7 +105,8 @@ void AiColorTab::buildBackgroundStudio(QVBoxLayout* stack) {
 
     applyBackground_ = pill(QStringLiteral("scissors"));
     applyBackground_->setObjectName(QStringLiteral("applyBackground"));
-    connect(applyBackground_, &QPushButton::clicked, this, [this] { editor_.applyOrRecomputeBackgroundStudio(); });
+    connect(applyBackground_, &QPushButton::clicked, this,
+            [this] { editor_.applyOrRecomputeBackgroundStudio(); });
     column->addWidget(applyBackground_);
     restoreBackground_ = pill(QStringLiteral("arrow.counterclockwise"));
     restoreBackground_->setObjectName(QStringLiteral("restoreBackground"));
@@ -200,7 +202,8 @@ void AiColorTab::buildRecognition(QVBoxLayout* stack) {
 }
 
 void AiColorTab::buildEyedropper(QVBoxLayout* stack) {
-    QVBoxLayout* column = addSection(stack, texts_, QStringLiteral("eyedropper.halffull"), &S::colorPickerTitle);
+    QVBoxLayout* column =
+        addSection(stack, texts_, QStringLiteral("eyedropper.halffull"), &S::colorPickerTitle);
     eyedropper_ = pill(QStringLiteral("eyedropper"));
     eyedropper_->setObjectName(QStringLiteral("eyedropper"));
     texts_.text(eyedropper_, &S::activateEyedropper);
@@ -229,7 +232,8 @@ void AiColorTab::buildEyedropper(QVBoxLayout* stack) {
         hsl_->setLabel(S::t(QStringLiteral("HSL"), QStringLiteral("HSL")));
     });
     for (InfoRow* r : {hex_, rgb_, hsl_}) {
-        connect(r, &InfoRow::copyRequested, this, [this](const QString& v) { editor_.copyStringToClipboard(v); });
+        connect(r, &InfoRow::copyRequested, this,
+                [this](const QString& v) { editor_.copyStringToClipboard(v); });
         rows->addWidget(r);
     }
     sampleLayout->addLayout(rows, 1);
@@ -237,7 +241,8 @@ void AiColorTab::buildEyedropper(QVBoxLayout* stack) {
 }
 
 void AiColorTab::buildBackdrop(QVBoxLayout* stack) {
-    QVBoxLayout* column = addSection(stack, texts_, QStringLiteral("checkerboard.rectangle"), &S::canvasBackdrop);
+    QVBoxLayout* column =
+        addSection(stack, texts_, QStringLiteral("checkerboard.rectangle"), &S::canvasBackdrop);
     backdrops_ = new ChipGrid(3);
     backdrops_->setObjectName(QStringLiteral("backdrops"));
     texts_.text(backdrops_->addChip(), [] { return S::t(QStringLiteral("Dark"), QStringLiteral("Koyu")); });
@@ -298,7 +303,8 @@ void AiColorTab::syncRecognition() {
     const QString& text = editor_.extractedOCRText();
     ocrBox_->setVisible(!text.isEmpty());
     ocrText_->setText(text);
-    ocrLines_->setText(S::t(QStringLiteral("Lines: %1"), QStringLiteral("Satır: %1")).arg(editor_.extractedOCRLineCount()));
+    ocrLines_->setText(
+        S::t(QStringLiteral("Lines: %1"), QStringLiteral("Satır: %1")).arg(editor_.extractedOCRLineCount()));
 }
 
 void AiColorTab::syncBarcodes() {

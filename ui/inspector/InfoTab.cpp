@@ -18,17 +18,25 @@ namespace {
 
 constexpr int kMapHeight = 200;
 
-QWidget* sectionOf(QVBoxLayout* column) { return column->parentWidget(); }
+QWidget* sectionOf(QVBoxLayout* column) {
+    return column->parentWidget();
+}
 
 // The report names its rows in English; they read in the interface language here.
 QString rowLabel(const QString& label) {
     static const std::pair<const char*, const char*> names[] = {
-        {"Make", "Marka"},          {"Model", "Model"},
-        {"Lens", "Objektif"},       {"Software", "Yazılım"},
-        {"Captured", "Çekim Tarihi"}, {"Focal Length", "Odak Uzaklığı"},
-        {"Aperture", "Diyafram"},   {"Shutter", "Enstantane"},
-        {"ISO", "ISO"},             {"Coordinates", "Koordinatlar"},
-        {"Altitude", "Yükseklik"},  {"Author", "Yazar"},
+        {"Make", "Marka"},
+        {"Model", "Model"},
+        {"Lens", "Objektif"},
+        {"Software", "Yazılım"},
+        {"Captured", "Çekim Tarihi"},
+        {"Focal Length", "Odak Uzaklığı"},
+        {"Aperture", "Diyafram"},
+        {"Shutter", "Enstantane"},
+        {"ISO", "ISO"},
+        {"Coordinates", "Koordinatlar"},
+        {"Altitude", "Yükseklik"},
+        {"Author", "Yazar"},
         {"Copyright", "Telif Hakkı"},
     };
     for (const auto& [en, tr] : names)
@@ -41,9 +49,9 @@ QUrl googleMapsURL(double latitude, double longitude) {
     QUrl url(QStringLiteral("https://www.google.com/maps/search/"));
     QUrlQuery query;
     query.addQueryItem(QStringLiteral("api"), QStringLiteral("1"));
-    query.addQueryItem(QStringLiteral("query"), QString::number(latitude, 'g', QLocale::FloatingPointShortest) +
-                                                    u',' +
-                                                    QString::number(longitude, 'g', QLocale::FloatingPointShortest));
+    query.addQueryItem(QStringLiteral("query"),
+                       QString::number(latitude, 'g', QLocale::FloatingPointShortest) + u',' +
+                           QString::number(longitude, 'g', QLocale::FloatingPointShortest));
     url.setQuery(query);
     return url;
 }
@@ -75,7 +83,8 @@ InfoTab::InfoTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor, par
         profile_->setLabel(S::t(QStringLiteral("Profile"), QStringLiteral("Profil")));
         resolution_->setLabel(S::t(QStringLiteral("Resolution"), QStringLiteral("Çözünürlük")));
     });
-    for (InfoRow* r : {file_, dimensions_, size_, profile_, resolution_}) file->addWidget(r);
+    for (InfoRow* r : {file_, dimensions_, size_, profile_, resolution_})
+        file->addWidget(r);
 
     QVBoxLayout* exif = addSection(stack, texts_, QStringLiteral("camera"), &S::cameraExifTitle);
     exifSection_ = sectionOf(exif);

@@ -47,7 +47,8 @@ void LocalizedTexts::tooltip(QWidget* widget, std::function<QString()> text) {
 }
 
 void LocalizedTexts::apply() const {
-    for (const auto& apply : appliers_) apply();
+    for (const auto& apply : appliers_)
+        apply();
 }
 
 QVBoxLayout* sectionStack(QWidget* tab) {
@@ -163,7 +164,8 @@ ButtonRow::ButtonRow(std::initializer_list<QWidget*> widgets, QWidget* parent)
     : QWidget(parent), layout_(new QBoxLayout(QBoxLayout::LeftToRight, this)) {
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(theme::spacing);
-    for (QWidget* widget : widgets) layout_->addWidget(widget, 1);
+    for (QWidget* widget : widgets)
+        layout_->addWidget(widget, 1);
     relayout();
 }
 
@@ -180,7 +182,9 @@ void ButtonRow::relayout() {
     layout_->setDirection(needed > contentWidth - 4 ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
 }
 
-QWidget* row(std::initializer_list<QWidget*> widgets, QWidget* parent) { return new ButtonRow(widgets, parent); }
+QWidget* row(std::initializer_list<QWidget*> widgets, QWidget* parent) {
+    return new ButtonRow(widgets, parent);
+}
 
 ChipGrid::ChipGrid(int maxColumns, QWidget* parent)
     : QWidget(parent), grid_(new QGridLayout(this)), maxColumns_(std::max(1, maxColumns)) {
@@ -199,7 +203,8 @@ QPushButton* ChipGrid::addChip() {
 }
 
 void ChipGrid::setSelectedIndex(int index) {
-    for (int i = 0; i < chips_.size(); ++i) chips_[i]->setChecked(i == index);
+    for (int i = 0; i < chips_.size(); ++i)
+        chips_[i]->setChecked(i == index);
 }
 
 void ChipGrid::relayout() {
@@ -211,12 +216,16 @@ void ChipGrid::relayout() {
     }
     const int spacing = grid_->horizontalSpacing();
     int columns = maxColumns_;
-    while (columns > 1 && columns * widest + (columns - 1) * spacing > contentWidth - 2 * 4) --columns;
+    while (columns > 1 && columns * widest + (columns - 1) * spacing > contentWidth - 2 * 4)
+        --columns;
     if (columns == columns_) return;
     columns_ = columns;
-    for (QPushButton* button : chips_) grid_->removeWidget(button);
-    for (int i = 0; i < chips_.size(); ++i) grid_->addWidget(chips_[i], i / columns, i % columns);
-    for (int c = 0; c < maxColumns_; ++c) grid_->setColumnStretch(c, c < columns ? 1 : 0);
+    for (QPushButton* button : chips_)
+        grid_->removeWidget(button);
+    for (int i = 0; i < chips_.size(); ++i)
+        grid_->addWidget(chips_[i], i / columns, i % columns);
+    for (int c = 0; c < maxColumns_; ++c)
+        grid_->setColumnStretch(c, c < columns ? 1 : 0);
 }
 
 ColorSwatchRow::ColorSwatchRow(QWidget* parent) : QWidget(parent) {
@@ -296,7 +305,9 @@ InfoRow::InfoRow(bool copyable, QWidget* parent)
     }
 }
 
-void InfoRow::setLabel(const QString& label) { label_->setText(label); }
+void InfoRow::setLabel(const QString& label) {
+    label_->setText(label);
+}
 
 void InfoRow::setValue(const QString& value) {
     raw_ = value;

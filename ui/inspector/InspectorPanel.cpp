@@ -67,8 +67,9 @@ InspectorPanel::InspectorPanel(EditorViewModel& editor, QWidget* parent)
         // Reached with the Tab key; a click leaves the keyboard where it was.
         button->setFocusPolicy(Qt::TabFocus);
         QIcon icon = symbols::icon(QString::fromLatin1(kTabs[i].symbol), theme::secondaryText);
-        icon.addPixmap(symbols::icon(QString::fromLatin1(kTabs[i].symbol), theme::accent).pixmap(QSize(18, 18), 2.0),
-                       QIcon::Normal, QIcon::On);
+        icon.addPixmap(
+            symbols::icon(QString::fromLatin1(kTabs[i].symbol), theme::accent).pixmap(QSize(18, 18), 2.0),
+            QIcon::Normal, QIcon::On);
         button->setIcon(icon);
         tabGroup_->addButton(button, i);
         tabButtons_.append(button);
@@ -94,7 +95,8 @@ InspectorPanel::InspectorPanel(EditorViewModel& editor, QWidget* parent)
     }
     column->addWidget(stack_, 1);
 
-    connect(tabGroup_, &QButtonGroup::idClicked, this, [this](int id) { editor_.setSelectedTab(kTabs[id].tab); });
+    connect(tabGroup_, &QButtonGroup::idClicked, this,
+            [this](int id) { editor_.setSelectedTab(kTabs[id].tab); });
     connect(&editor_, &EditorViewModel::selectedTabChanged, this, &InspectorPanel::showSelectedTab);
     connect(&editor_, &EditorViewModel::languageChanged, this, &InspectorPanel::retranslate);
     retranslate();
@@ -112,6 +114,8 @@ void InspectorPanel::showSelectedTab() {
 }
 
 void InspectorPanel::retranslate() {
-    for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i) tabButtons_[i]->setText(buttonTitle(kTabs[i].title()));
-    for (TabPage* page : pages_) page->retranslate();
+    for (int i = 0; i < static_cast<int>(std::size(kTabs)); ++i)
+        tabButtons_[i]->setText(buttonTitle(kTabs[i].title()));
+    for (TabPage* page : pages_)
+        page->retranslate();
 }

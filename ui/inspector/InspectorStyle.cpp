@@ -6,10 +6,16 @@ namespace inspector {
 
 namespace {
 
-QString css(const QColor& color) { return color.name(QColor::HexRgb); }
+QString css(const QColor& color) {
+    return color.name(QColor::HexRgb);
+}
 
 QString translucent(const QColor& color, double alpha) {
-    return QStringLiteral("rgba(%1, %2, %3, %4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(alpha);
+    return QStringLiteral("rgba(%1, %2, %3, %4)")
+        .arg(color.red())
+        .arg(color.green())
+        .arg(color.blue())
+        .arg(alpha);
 }
 
 } // namespace
@@ -102,7 +108,8 @@ QString inspectorStyleSheet() {
         {"@panel", css(theme::panel)},
         {"@text", css(theme::text)},
     };
-    for (const auto& c : colors) sheet.replace(QLatin1String(c.name), c.value);
+    for (const auto& c : colors)
+        sheet.replace(QLatin1String(c.name), c.value);
     return sheet;
 }
 

@@ -35,14 +35,16 @@ MarkupTab::MarkupTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
         c->setIconSize(QSize(15, 15));
         texts_.text(c, [tool] { return S::toolName(tool); });
     }
-    connect(tools_, &ChipGrid::chipClicked, this,
-            [this](int index) { editor_.selectAnnotationTool(EnumCases<AnnotationTool>::cases[index].first); });
+    connect(tools_, &ChipGrid::chipClicked, this, [this](int index) {
+        editor_.selectAnnotationTool(EnumCases<AnnotationTool>::cases[index].first);
+    });
     column->addWidget(tools_);
 
     column->addWidget(caption(texts_, &S::colorTitle));
     colors_ = new ColorSwatchRow;
     colors_->setObjectName(QStringLiteral("markupColors"));
-    connect(colors_, &ColorSwatchRow::colorPicked, this, [this](const RGBAColor& c) { editor_.setMarkupColor(c); });
+    connect(colors_, &ColorSwatchRow::colorPicked, this,
+            [this](const RGBAColor& c) { editor_.setMarkupColor(c); });
     column->addWidget(colors_);
 
     textBox_ = new QWidget;
@@ -54,7 +56,8 @@ MarkupTab::MarkupTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     textField_ = new QLineEdit;
     textField_->setObjectName(QStringLiteral("markupText"));
     texts_.add([this] { textField_->setPlaceholderText(S::textPlaceholder()); });
-    connect(textField_, &QLineEdit::textEdited, this, [this](const QString& text) { editor_.setMarkupTextInput(text); });
+    connect(textField_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { editor_.setMarkupTextInput(text); });
     textColumn->addWidget(textField_);
     column->addWidget(textBox_);
 
@@ -83,7 +86,8 @@ MarkupTab::MarkupTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
 
     brush_ = new AdjustmentSliderRow(2, 16, kDefaultStrokeWidth);
     brush_->setObjectName(QStringLiteral("markupBrushSize"));
-    texts_.add([this] { brush_->setLabel(S::t(QStringLiteral("Brush Size"), QStringLiteral("Fırça Boyutu"))); });
+    texts_.add(
+        [this] { brush_->setLabel(S::t(QStringLiteral("Brush Size"), QStringLiteral("Fırça Boyutu"))); });
     stroke_ = new AdjustmentSliderRow(2, 16, kDefaultStrokeWidth);
     stroke_->setObjectName(QStringLiteral("markupStroke"));
     texts_.add([this] { stroke_->setLabel(S::strokeWidth()); });
@@ -112,10 +116,11 @@ MarkupTab::MarkupTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     column->addWidget(hint(texts_, &S::markupHint));
     stack->addStretch(1);
 
-    for (auto signal : {&EditorViewModel::activeToolChanged, &EditorViewModel::markupColorChanged,
-                        &EditorViewModel::markupTextInputChanged, &EditorViewModel::nextStepNumberChanged,
-                        &EditorViewModel::markupRedactStrengthChanged, &EditorViewModel::markupStrokeWidthChanged,
-                        &EditorViewModel::annotationsChanged, &EditorViewModel::selectedAnnotationIDChanged})
+    for (auto signal :
+         {&EditorViewModel::activeToolChanged, &EditorViewModel::markupColorChanged,
+          &EditorViewModel::markupTextInputChanged, &EditorViewModel::nextStepNumberChanged,
+          &EditorViewModel::markupRedactStrengthChanged, &EditorViewModel::markupStrokeWidthChanged,
+          &EditorViewModel::annotationsChanged, &EditorViewModel::selectedAnnotationIDChanged})
         connect(&editor_, signal, this, &MarkupTab::sync);
     sync();
 }

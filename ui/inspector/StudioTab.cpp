@@ -64,13 +64,15 @@ class WallpaperSwatches : public QWidget {
             if (wallpaper == selected_) {
                 p.setBrush(Qt::NoBrush);
                 p.setPen(QPen(theme::text, 2));
-                p.drawRoundedRect(r.adjusted(-2, -2, 2, 2), theme::controlRadius + 2, theme::controlRadius + 2);
+                p.drawRoundedRect(r.adjusted(-2, -2, 2, 2), theme::controlRadius + 2,
+                                  theme::controlRadius + 2);
             }
         }
     }
     void mousePressEvent(QMouseEvent* event) override {
         for (int i = 0; i < static_cast<int>(EnumCases<BeautifyWallpaper>::cases.size()); ++i)
-            if (tileRect(i).contains(event->position())) return picked_(EnumCases<BeautifyWallpaper>::cases[i].first);
+            if (tileRect(i).contains(event->position()))
+                return picked_(EnumCases<BeautifyWallpaper>::cases[i].first);
     }
 
   private:
@@ -96,8 +98,9 @@ StudioTab::StudioTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     frameEnabled_ = new QCheckBox;
     frameEnabled_->setObjectName(QStringLiteral("frameEnabled"));
     texts_.text(frameEnabled_, &S::enableBeautify);
-    connect(frameEnabled_, &QCheckBox::toggled, this,
-            [this](bool on) { commitRecipe(editor_, [on](EditAdjustments& a) { a.beautify.enabled = on; }); });
+    connect(frameEnabled_, &QCheckBox::toggled, this, [this](bool on) {
+        commitRecipe(editor_, [on](EditAdjustments& a) { a.beautify.enabled = on; });
+    });
     frame->addWidget(frameEnabled_);
     wallpapers_ = new WallpaperSwatches([this](BeautifyWallpaper w) {
         commitRecipe(editor_, [w](EditAdjustments& a) { a.beautify.wallpaper = w; });
@@ -107,7 +110,8 @@ StudioTab::StudioTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     frame->addWidget(caption(texts_, &S::socialCanvasRatio));
     ratios_ = new ChipGrid(5);
     ratios_->setObjectName(QStringLiteral("frameRatios"));
-    for (const auto& [ratio, name] : EnumCases<BeautifyAspectRatio>::cases) ratios_->addChip()->setText(label(ratio));
+    for (const auto& [ratio, name] : EnumCases<BeautifyAspectRatio>::cases)
+        ratios_->addChip()->setText(label(ratio));
     connect(ratios_, &ChipGrid::chipClicked, this, [this](int index) {
         commitRecipe(editor_, [index](EditAdjustments& a) {
             a.beautify.aspectRatio = EnumCases<BeautifyAspectRatio>::cases[index].first;
@@ -116,29 +120,35 @@ StudioTab::StudioTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     frame->addWidget(ratios_);
     windowBar_ = new QCheckBox;
     texts_.text(windowBar_, &S::showWindowBar);
-    connect(windowBar_, &QCheckBox::toggled, this,
-            [this](bool on) { commitRecipe(editor_, [on](EditAdjustments& a) { a.beautify.showWindowBar = on; }); });
+    connect(windowBar_, &QCheckBox::toggled, this, [this](bool on) {
+        commitRecipe(editor_, [on](EditAdjustments& a) { a.beautify.showWindowBar = on; });
+    });
     frame->addWidget(windowBar_);
     padding_ = new AdjustmentSliderRow(0.02, 0.22, frameDefaults.padding);
     texts_.add([this] { padding_->setLabel(S::paddingLabel()); });
-    bindSlider(padding_, editor_, [this] { return editor_.adjustments().beautify.padding; },
-               writer([](EditAdjustments& a, double v) { a.beautify.padding = v; }));
+    bindSlider(
+        padding_, editor_, [this] { return editor_.adjustments().beautify.padding; },
+        writer([](EditAdjustments& a, double v) { a.beautify.padding = v; }));
     cornerRadius_ = new AdjustmentSliderRow(0, 48, frameDefaults.cornerRadius);
     texts_.add([this] { cornerRadius_->setLabel(S::cornerRadiusLabel()); });
-    bindSlider(cornerRadius_, editor_, [this] { return editor_.adjustments().beautify.cornerRadius; },
-               writer([](EditAdjustments& a, double v) { a.beautify.cornerRadius = v; }));
+    bindSlider(
+        cornerRadius_, editor_, [this] { return editor_.adjustments().beautify.cornerRadius; },
+        writer([](EditAdjustments& a, double v) { a.beautify.cornerRadius = v; }));
     shadow_ = new AdjustmentSliderRow(0, 1, frameDefaults.shadowIntensity);
     texts_.add([this] { shadow_->setLabel(S::shadowLabel()); });
-    bindSlider(shadow_, editor_, [this] { return editor_.adjustments().beautify.shadowIntensity; },
-               writer([](EditAdjustments& a, double v) { a.beautify.shadowIntensity = v; }));
-    for (AdjustmentSliderRow* r : {padding_, cornerRadius_, shadow_}) frame->addWidget(r);
+    bindSlider(
+        shadow_, editor_, [this] { return editor_.adjustments().beautify.shadowIntensity; },
+        writer([](EditAdjustments& a, double v) { a.beautify.shadowIntensity = v; }));
+    for (AdjustmentSliderRow* r : {padding_, cornerRadius_, shadow_})
+        frame->addWidget(r);
 
     QVBoxLayout* mark = addSection(stack, texts_, QStringLiteral("signature"), &S::watermarkTitle);
     watermarkEnabled_ = new QCheckBox;
     watermarkEnabled_->setObjectName(QStringLiteral("watermarkEnabled"));
     texts_.text(watermarkEnabled_, &S::enableWatermark);
-    connect(watermarkEnabled_, &QCheckBox::toggled, this,
-            [this](bool on) { commitRecipe(editor_, [on](EditAdjustments& a) { a.watermark.enabled = on; }); });
+    connect(watermarkEnabled_, &QCheckBox::toggled, this, [this](bool on) {
+        commitRecipe(editor_, [on](EditAdjustments& a) { a.watermark.enabled = on; });
+    });
     mark->addWidget(watermarkEnabled_);
     mark->addWidget(caption(texts_, &S::watermarkTextLabel));
     watermarkText_ = new QLineEdit;
@@ -161,12 +171,14 @@ StudioTab::StudioTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
     mark->addWidget(watermarkColors_);
     opacity_ = new AdjustmentSliderRow(0.08, 1, watermarkDefaults.opacity);
     texts_.add([this] { opacity_->setLabel(S::opacityLabel()); });
-    bindSlider(opacity_, editor_, [this] { return editor_.adjustments().watermark.opacity; },
-               writer([](EditAdjustments& a, double v) { a.watermark.opacity = v; }));
+    bindSlider(
+        opacity_, editor_, [this] { return editor_.adjustments().watermark.opacity; },
+        writer([](EditAdjustments& a, double v) { a.watermark.opacity = v; }));
     fontSize_ = new AdjustmentSliderRow(14, 72, watermarkDefaults.fontSize);
     texts_.add([this] { fontSize_->setLabel(S::fontSizeLabel()); });
-    bindSlider(fontSize_, editor_, [this] { return editor_.adjustments().watermark.fontSize; },
-               writer([](EditAdjustments& a, double v) { a.watermark.fontSize = v; }));
+    bindSlider(
+        fontSize_, editor_, [this] { return editor_.adjustments().watermark.fontSize; },
+        writer([](EditAdjustments& a, double v) { a.watermark.fontSize = v; }));
     mark->addWidget(opacity_);
     mark->addWidget(fontSize_);
     mark->addWidget(caption(texts_, &S::positionLabel));
@@ -189,8 +201,9 @@ StudioTab::StudioTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
 void StudioTab::sync() {
     const BeautifySettings& frame = editor_.adjustments().beautify;
     const WatermarkSettings& mark = editor_.adjustments().watermark;
-    for (auto [box, on] : {std::pair{frameEnabled_, frame.enabled}, std::pair{windowBar_, frame.showWindowBar},
-                           std::pair{watermarkEnabled_, mark.enabled}}) {
+    for (auto [box, on] :
+         {std::pair{frameEnabled_, frame.enabled}, std::pair{windowBar_, frame.showWindowBar},
+          std::pair{watermarkEnabled_, mark.enabled}}) {
         const QSignalBlocker blocker(box);
         box->setChecked(on);
     }

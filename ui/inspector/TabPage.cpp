@@ -22,8 +22,10 @@ void TabPage::onImagePresenceChanged(std::function<void()> slot) {
 
 void TabPage::retranslate() {
     texts_.apply();
-    for (ChipGrid* grid : findChildren<ChipGrid*>()) grid->relayout();
-    for (ButtonRow* buttons : findChildren<ButtonRow*>()) buttons->relayout();
+    for (ChipGrid* grid : findChildren<ChipGrid*>())
+        grid->relayout();
+    for (ButtonRow* buttons : findChildren<ButtonRow*>())
+        buttons->relayout();
     sync();
 }
 
