@@ -292,6 +292,9 @@ class EditorViewModel : public QObject {
     // A click of the eyedropper on the canvas.
     void sampleColorAt(NormalizedPoint normalizedPoint);
     void copyStringToClipboard(const QString& text);
+    // Opens a web, mail or phone address in the user's browser (a barcode's link, the photo's
+    // place on a map); any other kind of address is refused with an error toast.
+    void openExternalURL(const QUrl& url);
     // Opens the files on the clipboard, else its image saved as a PNG in the captures folder.
     void pasteImageFromClipboard();
     // Hides the windows, lets the user capture a region of the screen, brings the windows back

@@ -287,6 +287,17 @@ void EditorViewModel::copyStringToClipboard(const QString& text) {
     showToast(text + u' ' + S::t(QStringLiteral("copied"), QStringLiteral("kopyalandı")), false);
 }
 
+void EditorViewModel::openExternalURL(const QUrl& url) {
+    // Addresses come from what a photo contains (a barcode): a file or script address must never
+    // reach the desktop's opener.
+    static const QStringList kOpenable{QStringLiteral("http"), QStringLiteral("https"), QStringLiteral("mailto"),
+                                       QStringLiteral("tel")};
+    const bool openable = url.isValid() && kOpenable.contains(url.scheme().toLower());
+    if (!openable || !platform_.openURL(url))
+        showToast(S::t(QStringLiteral("The link could not be opened."), QStringLiteral("Bağlantı açılamadı.")),
+                  true);
+}
+
 void EditorViewModel::pasteImageFromClipboard() {
     const QStringList files = platform_.clipboardFileURLs();
     if (!files.isEmpty()) {

@@ -23,6 +23,7 @@ class FakePlatformServices : public PlatformServices {
     QStringList clipboardFiles;
     QStringList trashFailures; // paths whose move to the Trash fails
     bool captureWritesFile = false;
+    bool openURLSucceeds = true; // false: no browser takes the address
 
     QStringList runOpenPanel(const OpenPanelOptions& options) override {
         calls << QStringLiteral("runOpenPanel");
@@ -75,7 +76,7 @@ class FakePlatformServices : public PlatformServices {
     void revealInFileManager(const QString& path) override { calls << QStringLiteral("reveal ") + path; }
     bool openURL(const QUrl& url) override {
         calls << QStringLiteral("openURL ") + url.toString();
-        return true;
+        return openURLSucceeds;
     }
     // Like the desktop tools: a capture writes a PNG of the "selected region" to the path; a
     // cancelled one writes nothing.

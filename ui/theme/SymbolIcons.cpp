@@ -72,6 +72,33 @@ const QHash<QString, char16_t>& table() {
         {QStringLiteral("wand.and.stars"), 0xe663},             // auto_fix_high
         {QStringLiteral("scissors"), 0xe14e},                   // content_cut
         {QStringLiteral("textformat"), 0xe262},
+        // The inspector's sections, buttons and markup tools.
+        {QStringLiteral("macwindow"), 0xe069},                  // web_asset
+        {QStringLiteral("chart.bar.xaxis"), 0xe26b},            // bar_chart
+        {QStringLiteral("crop.rotate"), 0xe437},
+        {QStringLiteral("camera.filters"), 0xe43b},             // photo_filter
+        {QStringLiteral("sun.max"), 0xe430},                    // wb_sunny
+        {QStringLiteral("checkerboard.rectangle"), 0xe3ec},     // grid_on
+        {QStringLiteral("signature"), 0xe06b},                  // branding_watermark
+        {QStringLiteral("doc.text"), 0xe873},                   // description
+        {QStringLiteral("camera"), 0xe412},                     // photo_camera
+        {QStringLiteral("location.fill"), 0xe0c8},              // location_on
+        {QStringLiteral("arrow.up.right.square"), 0xe89e},      // open_in_new
+        {QStringLiteral("eye.slash"), 0xe8f5},                  // visibility_off
+        {QStringLiteral("cursorarrow"), 0xe569},                // near_me
+        {QStringLiteral("arrow.up.right"), 0xe0b2},             // call_made
+        {QStringLiteral("line.diagonal"), 0xe6e1},              // show_chart
+        {QStringLiteral("rectangle"), 0xe3c6},                  // crop_square
+        {QStringLiteral("rectangle.fill"), 0xe047},             // stop
+        {QStringLiteral("circle"), 0xe836},                     // radio_button_unchecked
+        {QStringLiteral("highlighter"), 0xe22b},                // border_color
+        {QStringLiteral("sun.max.fill"), 0xe430},               // wb_sunny
+        {QStringLiteral("magnifyingglass.circle.fill"), 0xe8ff}, // zoom_in
+        {QStringLiteral("bandage.fill"), 0xe3f3},               // healing
+        {QStringLiteral("scribble.variable"), 0xe155},          // gesture
+        {QStringLiteral("1.circle.fill"), 0xe400},              // looks_one
+        {QStringLiteral("drop.halffull"), 0xe3a5},              // blur_on
+        {QStringLiteral("squareshape.split.3x3"), 0xe3ec},      // grid_on
     };
     return map;
 }
