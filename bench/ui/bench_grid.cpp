@@ -1,6 +1,6 @@
 // The grid gallery on a large folder: how long from opening the folder in grid mode until the
 // first screen of cards shows its thumbnails, and what one scroll step costs to repaint.
-#include "../../tests/editor/FakePlatformServices.h"
+#include "bench/NoPlatformServices.h"
 #include "editor/EditorViewModel.h"
 #include "ui/browsing/AdaptiveGridListView.h"
 #include "ui/browsing/FolderImagesModel.h"
@@ -80,7 +80,7 @@ void BM_GridOpenToFirstScreenOfThumbnails(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
     int cards = 0;
     for (auto _ : state) {
-        FakePlatformServices platform;
+        NoPlatformServices platform;
         EditorViewModel editor(platform);
         editor.setNeighbourPrefetchEnabled(false);
         GridGalleryView grid(editor);
@@ -116,7 +116,7 @@ BENCHMARK(BM_GridOpenToFirstScreenOfThumbnails)
 // way a user scrolling sees them; the folder wraps around to the top at its end.
 void BM_GridScrollFrame(benchmark::State& state) {
     const QString folder = benchFolder(static_cast<int>(state.range(0)));
-    FakePlatformServices platform;
+    NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.setNeighbourPrefetchEnabled(false);
     GridGalleryView grid(editor);
