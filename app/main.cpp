@@ -1,15 +1,12 @@
 #include "app/TaviViewAppDelegate.h"
+#include "ui/map/WebEngineSetup.h"
 #include "ui/theme/Theme.h"
 
 #include <QApplication>
 #include <QDir>
-#include <unistd.h>
 
 int main(int argc, char** argv) {
-    // The map's web engine shares GL contexts with the window; this must precede the application.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    // Chromium's sandbox refuses to run as root (containers, CI); elsewhere it stays on.
-    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    prepareWebEngineBeforeApplication();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quellora"));
     QApplication::setApplicationName(QStringLiteral("TaviView"));

@@ -1,4 +1,5 @@
 #include "core/common/MemoryTuning.h"
+#include "ui/map/WebEngineSetup.h"
 #include "ui/theme/Theme.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@
 int main(int argc, char** argv) {
     keepImageBuffersMapped();
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareWebEngineBeforeApplication();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quellora"));
     QApplication::setApplicationName(QStringLiteral("TaviView"));

@@ -2,6 +2,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #ifdef TAVI_TEST_WIDGETS
+#include "ui/map/WebEngineSetup.h"
 #include <QApplication>
 using TestApplication = QApplication;
 #else
@@ -22,6 +23,9 @@ int main(int argc, char** argv) {
     QFile::setPermissions(home.path() + "/runtime", QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("XDG_RUNTIME_DIR", (home.path() + "/runtime").toUtf8());
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef TAVI_TEST_WIDGETS
+    prepareWebEngineBeforeApplication();
+#endif
     TestApplication app(argc, argv);
     QGuiApplication::setOrganizationName(QStringLiteral("Quellora"));
     QGuiApplication::setApplicationName(QStringLiteral("TaviView"));

@@ -6,7 +6,6 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
-#include <unistd.h>
 
 // Photos taken at the same spot (equal to five decimals, about a metre) share one page load;
 // any other place, or going back to the first, loads again.
@@ -59,7 +58,6 @@ TEST(MapView, ConstructionStartsNoWebEngine) {
 // The first position starts the engine under the overlay; the same place again loads nothing
 // more. Offline (as here) the overlay stays over the dark page.
 TEST(MapView, FirstPositionMakesTheWebEngineAndTheSamePlaceDoesNotReload) {
-    if (geteuid() == 0) qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     LocationMapView view;
     view.resize(300, 180);
     view.show();

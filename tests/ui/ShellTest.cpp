@@ -210,3 +210,21 @@ TEST_F(MonitorFixture, WheelZoomsOnlyWithCtrlOrAltAndNotInTheGrid) {
     scroll(QPoint(0, 120), Qt::ControlModifier);
     EXPECT_NEAR(editor.zoomScale(), 1.08, 1e-9);
 }
+
+// The grid replaces the canvas under the keyboard focus; its search field must not take the
+// focus then, or the second "G" (and every arrow) would be typed into it instead of acting.
+TEST_F(ShellFixture, GridOpenedAndClosedWithTheKeyboardInTheRealWindow) {
+    open(3);
+    MainWindow window{editor, platform};
+    KeyMonitor keys{editor};
+    qApp->installEventFilter(&keys);
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_G);
+    ASSERT_EQ(editor.viewMode(), WorkspaceViewMode::grid);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_G);
+    EXPECT_EQ(editor.viewMode(), WorkspaceViewMode::single);
+    EXPECT_TRUE(editor.gridSearchText().isEmpty());
+    qApp->removeEventFilter(&keys);
+}

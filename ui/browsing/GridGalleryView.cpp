@@ -39,6 +39,9 @@ GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent)
     headerRow->setSpacing(12);
 
     search_ = new QLineEdit(header);
+    // Only a click puts the cursor in the field: when the grid appears in place of the canvas,
+    // the keyboard focus must not land here, or "G" and the arrow keys would type into it.
+    search_->setFocusPolicy(Qt::ClickFocus);
     search_->setObjectName(QStringLiteral("gridSearchField"));
     search_->setClearButtonEnabled(false);
     search_->addAction(symbols::icon(QStringLiteral("magnifyingglass"), theme::secondaryText),
