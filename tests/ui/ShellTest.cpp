@@ -223,6 +223,8 @@ TEST_F(ShellFixture, GridOpenedAndClosedWithTheKeyboardInTheRealWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_G);
     ASSERT_EQ(editor.viewMode(), WorkspaceViewMode::grid);
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_Space);
+    EXPECT_FALSE(editor.showFavoritesOnly());
     QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &window, Qt::Key_G);
     EXPECT_EQ(editor.viewMode(), WorkspaceViewMode::single);
     EXPECT_TRUE(editor.gridSearchText().isEmpty());

@@ -74,6 +74,9 @@ GridGalleryView::GridGalleryView(EditorViewModel& editor, QWidget* parent)
     favorites_ = new QPushButton(header);
     favorites_->setObjectName(QStringLiteral("gridFavoritesOnly"));
     favorites_->setCheckable(true);
+    // Like the search field: the focus must not fall here when the grid appears, or the space
+    // bar would flip the filter.
+    favorites_->setFocusPolicy(Qt::ClickFocus);
     favorites_->setCursor(Qt::PointingHandCursor);
     favorites_->setFixedHeight(30);
     favorites_->setStyleSheet(
