@@ -6,6 +6,7 @@
 // change and for the canvas's share (display bitmap and paint) alone, with the CPU time the
 // canvas's share costs (all threads).
 #include "bench/LiveEditRecipe.h"
+#include "bench/NoPlatformServices.h"
 #include "editor/EditorViewModel.h"
 #include "ui/canvas/CanvasStageView.h"
 
@@ -22,25 +23,6 @@
 
 namespace {
 
-class NoPlatform : public PlatformServices {
-  public:
-    QStringList runOpenPanel(const OpenPanelOptions&) override { return {}; }
-    std::optional<QString> runSavePanel(const SavePanelOptions&) override { return {}; }
-    std::optional<QString> runFolderPanel(const QString&, bool) override { return {}; }
-    std::optional<QString> clipboardText() override { return {}; }
-    bool setClipboardText(const QString&) override { return false; }
-    std::optional<QImage> clipboardImage() override { return {}; }
-    bool setClipboardImage(const QImage&) override { return false; }
-    QStringList clipboardFileURLs() override { return {}; }
-    bool setClipboardFileURLs(const QStringList&) override { return false; }
-    void moveToTrash(const QString&) override {}
-    void revealInFileManager(const QString&) override {}
-    bool openURL(const QUrl&) override { return false; }
-    bool runInteractiveScreenCapture(const QString&) override { return false; }
-    void hideApplicationWindows() override {}
-    void restoreApplicationWindows() override {}
-    void activateApplication() override {}
-};
 
 QString makePhoto(const QTemporaryDir& dir) {
     QImage image(3000, 2000, QImage::Format_RGB32);
@@ -100,7 +82,7 @@ double percentile(std::vector<double> values, double q) {
 
 void BM_SliderDragToRepaintedCanvas(benchmark::State& state) {
     QTemporaryDir dir;
-    NoPlatform platform;
+    NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.setNeighbourPrefetchEnabled(false);
     editor.openURLs({makePhoto(dir)});
@@ -153,7 +135,7 @@ BENCHMARK(BM_SliderDragToRepaintedCanvas)->UseManualTime()->Unit(benchmark::kMil
 // The canvas alone while panning a zoomed photo: a pan offset change to the repainted canvas.
 void BM_PanRepaint(benchmark::State& state) {
     QTemporaryDir dir;
-    NoPlatform platform;
+    NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.setNeighbourPrefetchEnabled(false);
     editor.openURLs({makePhoto(dir)});
