@@ -23,7 +23,6 @@
 
 namespace {
 
-
 QString makePhoto(const QTemporaryDir& dir) {
     QImage image(3000, 2000, QImage::Format_RGB32);
     {
