@@ -43,6 +43,14 @@ std::optional<E> fromRawValue(QAnyStringView raw) {
     return std::nullopt;
 }
 
+// The position of a case in the listed order (as lists and chip rows show them), or -1.
+template <RawValueEnum E>
+int caseIndex(E value) {
+    for (std::size_t i = 0; i < EnumCases<E>::cases.size(); ++i)
+        if (EnumCases<E>::cases[i].first == value) return static_cast<int>(i);
+    return -1;
+}
+
 template <RawValueEnum E>
 const std::vector<E>& allCases() {
     static const std::vector<E> all = [] {

@@ -244,21 +244,14 @@ void AdjustTab::syncRecipe() {
     resetCropButton_->setVisible(a.cropRect != NormalizedCropRect::full);
     cropRow_->relayout();
     ratioBox_->setVisible(cropping);
-    int ratioIndex = 0;
-    for (std::size_t i = 0; i < EnumCases<CropAspectRatio>::cases.size(); ++i)
-        if (EnumCases<CropAspectRatio>::cases[i].first == editor_.selectedAspectRatio())
-            ratioIndex = static_cast<int>(i);
-    ratioGrid_->setSelectedIndex(ratioIndex);
+    ratioGrid_->setSelectedIndex(caseIndex(editor_.selectedAspectRatio()));
     for (QToolButton* button :
          findChild<QWidget*>(QStringLiteral("transformButtons"))->findChildren<QToolButton*>())
         button->setEnabled(hasImage);
 
     setAccented(autoEnhance_, a.autoEnhanced);
     autoEnhance_->setEnabled(hasImage);
-    int presetIndex = 0;
-    for (std::size_t i = 0; i < EnumCases<PhotoFilterPreset>::cases.size(); ++i)
-        if (EnumCases<PhotoFilterPreset>::cases[i].first == a.filterPreset) presetIndex = static_cast<int>(i);
-    presetGrid_->setSelectedIndex(presetIndex);
+    presetGrid_->setSelectedIndex(caseIndex(a.filterPreset));
     presetGrid_->setEnabled(hasImage);
     pasteEdits_->setEnabled(hasImage && editor_.copiedAdjustments().has_value());
     resetAll_->setEnabled(editor_.hasUnsavedEdits());

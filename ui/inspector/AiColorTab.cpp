@@ -18,12 +18,6 @@ namespace inspector {
 
 namespace {
 
-template <class Enum> int caseIndex(Enum value) {
-    for (std::size_t i = 0; i < EnumCases<Enum>::cases.size(); ++i)
-        if (EnumCases<Enum>::cases[i].first == value) return static_cast<int>(i);
-    return -1;
-}
-
 QVBoxLayout* subColumn(QWidget* box) {
     auto* column = new QVBoxLayout(box);
     column->setContentsMargins(0, 0, 0, 0);

@@ -127,10 +127,7 @@ MarkupTab::MarkupTab(EditorViewModel& editor, QWidget* parent) : TabPage(editor,
 
 void MarkupTab::sync() {
     const AnnotationTool tool = editor_.activeTool();
-    int toolIndex = 0;
-    for (std::size_t i = 0; i < EnumCases<AnnotationTool>::cases.size(); ++i)
-        if (EnumCases<AnnotationTool>::cases[i].first == tool) toolIndex = static_cast<int>(i);
-    tools_->setSelectedIndex(toolIndex);
+    tools_->setSelectedIndex(caseIndex(tool));
     colors_->setSelectedColor(editor_.markupColor());
 
     textBox_->setVisible(tool == AnnotationTool::text);

@@ -17,12 +17,6 @@ namespace inspector {
 
 namespace {
 
-template <class Enum> int caseIndex(Enum value) {
-    for (std::size_t i = 0; i < EnumCases<Enum>::cases.size(); ++i)
-        if (EnumCases<Enum>::cases[i].first == value) return static_cast<int>(i);
-    return -1;
-}
-
 constexpr int kWallpaperColumns = 6;
 constexpr int kWallpaperHeight = 34;
 
