@@ -1,7 +1,9 @@
 #include "core/localization/S.h"
+#include "core/localization/TextTable.h"
 
 #include "core/localization/AppStringCatalog.h"
 
+#include <QSet>
 #include <array>
 
 namespace S {
@@ -22,6 +24,34 @@ std::span<const TextProperty> textProperties() {
 #undef TAVI_TEXT
     };
     return properties;
+}
+
+std::span<const InlinePair> inlinePairs() {
+    static constexpr std::array pairs{
+#define TAVI_INLINE(en, tr) InlinePair{en, tr},
+#include "core/localization/InlineTexts.h"
+#undef TAVI_INLINE
+    };
+    return pairs;
+}
+
+const std::vector<TableEntry>& completeTable() {
+    static const std::vector<TableEntry> table = [] {
+        std::vector<TableEntry> out;
+        QSet<QString> seen;
+        // A text shown in several places is one key of the catalogs; the first place names it.
+        auto add = [&](const char* english, const char* turkish, QString origin) {
+            const QString key = QString::fromUtf8(english);
+            if (seen.contains(key)) return;
+            seen.insert(key);
+            out.push_back({key, QString::fromUtf8(turkish), std::move(origin)});
+        };
+        for (const auto& p : textProperties()) add(p.english, p.turkish, QString::fromLatin1(p.name));
+        for (const auto& n : enumerationNames()) add(n.english, n.turkish, QString::fromLatin1(n.item));
+        for (const auto& p : inlinePairs()) add(p.english, p.turkish, QStringLiteral("inline"));
+        return out;
+    }();
+    return table;
 }
 
 } // namespace S
