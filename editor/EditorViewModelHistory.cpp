@@ -319,7 +319,7 @@ void EditorViewModel::saveCurrentAsCustomPreset() {
     services_->libraryStore.savePreset(name, adjustments());
     setCustomPresets(services_->libraryStore.customPresets());
     setNewPresetName(QString());
-    showToast(name + u' ' + S::t(QStringLiteral("saved"), QStringLiteral("kaydedildi")), false);
+    showToast(S::t(QStringLiteral("%1 saved"), QStringLiteral("%1 kaydedildi")).arg(name), false);
 }
 
 void EditorViewModel::applyCustomPreset(const CustomEditPreset& preset) {

@@ -126,8 +126,10 @@ bool exportBatchFile(const EditorServices& services, const QString& source, cons
 }
 
 QString batchTotalsText(int exported, int total) {
-    return S::t(QStringLiteral("Exported %1 / %2 images").arg(exported).arg(total),
-                QStringLiteral("%1 / %2 görsel dışa aktarıldı").arg(exported).arg(total));
+    // The template is the key, so a language may put the numbers where its sentence needs them.
+    return S::t(QStringLiteral("Exported %1 / %2 images"), QStringLiteral("%1 / %2 görsel dışa aktarıldı"))
+        .arg(exported)
+        .arg(total);
 }
 
 } // namespace

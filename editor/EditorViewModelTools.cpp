@@ -279,12 +279,12 @@ void EditorViewModel::sampleColorAt(NormalizedPoint normalizedPoint) {
         return;
     }
     platform_.setClipboardText(color->hexString());
-    showToast(color->hexString() + S::t(QStringLiteral(" copied"), QStringLiteral(" kopyalandı")), false);
+    showToast(S::t(QStringLiteral("%1 copied"), QStringLiteral("%1 kopyalandı")).arg(color->hexString()), false);
 }
 
 void EditorViewModel::copyStringToClipboard(const QString& text) {
     platform_.setClipboardText(text);
-    showToast(text + u' ' + S::t(QStringLiteral("copied"), QStringLiteral("kopyalandı")), false);
+    showToast(S::t(QStringLiteral("%1 copied"), QStringLiteral("%1 kopyalandı")).arg(text), false);
 }
 
 void EditorViewModel::openExternalURL(const QUrl& url) {
