@@ -1,8 +1,9 @@
-// strings: every fixed text of the string table in one interface language.
+// strings: the complete string table (text properties, enumeration names, inline texts) in one
+// interface language.
 #include "cli/CliArguments.h"
 #include "cli/CliCommand.h"
 #include "core/localization/AppStringCatalog.h"
-#include "core/localization/S.h"
+#include "core/localization/TextTable.h"
 
 namespace {
 
@@ -24,16 +25,16 @@ int runStrings(const QStringList& args) {
         language = *matched;
     }
     // The language is passed to each lookup rather than stored, so the user's choice is untouched.
-    for (const auto& property : S::textProperties())
-        cliOut(QStringLiteral("%1\t%2").arg(QLatin1StringView(property.name),
-                                            AppStringCatalog::shared().resolve(QString::fromUtf8(property.english),
-                                                                               QString::fromUtf8(property.turkish),
-                                                                               language)));
+    // One line per key: the English text (the catalogs' key), a tab, the text shown. Templates are
+    // printed unfilled, placeholders and all.
+    for (const auto& entry : S::completeTable())
+        cliOut(entry.english + u'\t' + AppStringCatalog::shared().resolve(entry.english, entry.turkish, language));
     return 0;
 }
 
 const CliRegistration strings{{QStringLiteral("strings"), usage,
-                               QStringLiteral("Every text property (name, tab, text) in the language in force or "
-                                              "in CODE (a language tag such as de, pt-PT, zh_TW)."),
+                               QStringLiteral("The complete string table, one text a line (English key, tab, text "
+                                              "shown), in the language in force or in CODE (a "
+                                              "language tag such as de, pt-PT, zh_TW)."),
                                runStrings}};
 } // namespace

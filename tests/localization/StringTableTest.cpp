@@ -1,5 +1,6 @@
 #include "core/localization/AppStringCatalog.h"
 #include "core/localization/S.h"
+#include "core/localization/TextTable.h"
 #include "core/model/AnnotationTool.h"
 #include "core/model/BackgroundCutoutEngine.h"
 #include "core/model/BackgroundFillStyle.h"
@@ -137,16 +138,19 @@ TEST_F(CatalogFolders, ConcurrentFirstLookupsAgree) {
     EXPECT_EQ(S::histogramTitle(), u"DE·RGB Histogram");
 }
 
-TEST(StringTableCli, PrintsEveryTextInALanguage) {
+TEST(StringTableCli, PrintsTheCompleteTableInALanguage) {
     auto result = testsupport::runCli({QStringLiteral("strings"), QStringLiteral("--lang"), QStringLiteral("tr_TR")});
     ASSERT_EQ(result.exitCode, 0) << result.err.toStdString();
     const QStringList lines = result.out.split(u'\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 132);
-    EXPECT_EQ(lines.front(), u"appSubtitle\tHızlı Mac Fotoğraf Görüntüleyici & Pro Düzenleme Stüdyosu");
-    EXPECT_TRUE(lines.contains(u"openPhotoOrFolder\tAç"));
+    ASSERT_EQ(lines.size(), static_cast<qsizetype>(S::completeTable().size()));
+    EXPECT_EQ(lines.front(), u"Fast Mac Photo Viewer & Pro Editing Studio\tHızlı Mac Fotoğraf Görüntüleyici & Pro Düzenleme Stüdyosu");
+    EXPECT_TRUE(lines.contains(u"Open\tAç"));
+    EXPECT_TRUE(lines.contains(u"Tiled Diagonal\tÇapraz Döşe"));  // an enumeration name
+    EXPECT_TRUE(lines.contains(u"%1 copied\t%1 kopyalandı"));      // a template, unfilled
+    EXPECT_TRUE(lines.contains(u"Quit TaviView\tTaviView'dan Çık")); // a menu's inline pair
 
     result = testsupport::runCli({QStringLiteral("strings"), QStringLiteral("--lang"), QStringLiteral("en")});
-    EXPECT_TRUE(result.out.contains(u"cancel\tCancel\n"));
+    EXPECT_TRUE(result.out.contains(u"\nCancel\tCancel\n"));
     result = testsupport::runCli({QStringLiteral("strings"), QStringLiteral("--lang"), QStringLiteral("sr-RS")});
     EXPECT_NE(result.exitCode, 0);
     EXPECT_TRUE(result.out.isEmpty());
