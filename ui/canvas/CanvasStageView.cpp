@@ -67,6 +67,7 @@ QFont captionFont(int weight) {
 CanvasStageView::CanvasStageView(EditorViewModel& editor, QWidget* parent)
     : QWidget(parent), editor_(editor) {
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setLayoutDirection(Qt::LeftToRight); // the photo, its handles and its controls never mirror
     setMouseTracking(true);
     grabGesture(Qt::PinchGesture);
     buildControls();

@@ -24,6 +24,7 @@ constexpr int kSteps = 10000;
 } // namespace
 
 ContinuousSlider::ContinuousSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+    setLayoutDirection(Qt::LeftToRight); // more to the right, in every language
     setRange(0, kSteps);
     setSingleStep(kSteps / 100);
     setPageStep(kSteps / 10);

@@ -15,6 +15,7 @@ constexpr int kPadding = 6;
 
 HistogramView::HistogramView(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setLayoutDirection(Qt::LeftToRight); // dark to light, in every language
     setFixedHeight(sizeHint().height());
     // It repaints with every preview refresh: painting every pixel itself spares the panel
     // behind it a repaint each time.

@@ -134,6 +134,7 @@ QualityRow::QualityRow(double minimum, QWidget* parent) : QWidget(parent) {
     value_->setPalette(valuePalette);
 
     slider_ = new QSlider(Qt::Horizontal, this);
+    slider_->setLayoutDirection(Qt::LeftToRight); // more to the right, in every language
     slider_->setRange(static_cast<int>(std::lround(minimum * 100)), 100);
     slider_->setPageStep(5);
 

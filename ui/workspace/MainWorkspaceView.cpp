@@ -9,6 +9,7 @@
 #include "ui/sheets/BatchSheet.h"
 #include "ui/sheets/ExportSheet.h"
 #include "ui/workspace/DropURLCollector.h"
+#include "ui/workspace/InterfaceDirection.h"
 #include "ui/workspace/ToastBanner.h"
 #include "ui/workspace/WelcomeScreen.h"
 #include "ui/workspace/WorkspaceCommands.h"
@@ -45,6 +46,7 @@ MainWorkspaceView::MainWorkspaceView(EditorViewModel& editor, PlatformServices& 
     setMinimumSize(1040, 680);
     setAcceptDrops(true);
     setLocale(editor_.language().locale());
+    workspace::applyInterfaceDirection(editor_.language());
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);
@@ -78,7 +80,10 @@ MainWorkspaceView::MainWorkspaceView(EditorViewModel& editor, PlatformServices& 
                         &EditorViewModel::showFilmstripChanged, &EditorViewModel::showInspectorChanged})
         connect(&editor_, signal, this, &MainWorkspaceView::updateLayout);
     connect(&editor_, &EditorViewModel::languageChanged, this,
-            [this] { setLocale(editor_.language().locale()); });
+            [this] {
+                setLocale(editor_.language().locale());
+                workspace::applyInterfaceDirection(editor_.language());
+            });
     connect(&editor_, &EditorViewModel::showExportSheetChanged, this, &MainWorkspaceView::updateExportSheet);
     connect(&editor_, &EditorViewModel::showBatchSheetChanged, this, &MainWorkspaceView::updateBatchSheet);
     updateLayout();
