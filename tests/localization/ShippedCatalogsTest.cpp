@@ -103,7 +103,11 @@ QHash<QString, QString> tableFromCli(const QString& code) {
 } // namespace
 
 TEST_F(ShippedCatalogs, TheApplicationReadsTheShippedFolder) {
+    // From wherever the program is started: the build tree's own folders mean nothing then.
+    const QString started = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QDir::rootPath()));
     const QStringList folders = AppStringCatalog::catalogFolders();
+    QDir::setCurrent(started);
     ASSERT_EQ(folders.size(), 3);
     EXPECT_EQ(QFileInfo(folders[1]).canonicalFilePath(), QFileInfo(shippedFolder).canonicalFilePath());
     for (const QString& user : {folders[0], folders[2]})
