@@ -120,9 +120,6 @@ QPushButton* chip(QWidget* parent) {
 QPushButton* pill(const QString& symbol, QWidget* parent) {
     auto* button = new QPushButton(parent);
     button->setProperty("role", QStringLiteral("pill"));
-    // Style sheets place a push button's icon and text apart when the button is laid out right to
-    // left (the icon centred, the text at the edge); the pair stays together in this direction.
-    button->setLayoutDirection(Qt::LeftToRight);
     button->setIcon(symbols::icon(symbol, theme::text));
     button->setIconSize(QSize(16, 16));
     button->setCursor(Qt::PointingHandCursor);

@@ -48,6 +48,7 @@ QString inspectorStyleSheet() {
 
 #inspector QPushButton[role="pill"], #inspector QPushButton[role="listRow"] {
     background: @raised; border: 1px solid @hairline; border-radius: 6px; padding: 6px 10px; color: @text; }
+#inspector QPushButton[role="pill"] { text-align: center; } /* keeps icon and text together in any direction */
 #inspector QPushButton[role="listRow"] { text-align: left; padding: 5px 8px; }
 #inspector QPushButton[role="pill"]:hover, #inspector QPushButton[role="listRow"]:hover { background: @raisedHover; }
 #inspector QPushButton[role="pill"]:pressed, #inspector QPushButton[role="listRow"]:pressed { background: @hairline; }
