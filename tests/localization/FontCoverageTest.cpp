@@ -40,13 +40,16 @@ QString missingIn(const QString& text, const QFont& font) {
 
 QStringList textsOf(AppLanguage language) {
     QStringList texts{language.nativeName()};
-    QFile file(QStringLiteral(TAVI_SOURCE_DIR "/resources/Localizations/") + language.rawValue() + QStringLiteral(".json"));
+    QFile file(QStringLiteral(TAVI_SOURCE_DIR "/resources/Localizations/") + language.rawValue() +
+               QStringLiteral(".json"));
     if (file.open(QIODevice::ReadOnly))
         if (const auto table = AppStringCatalog::parseCatalog(file.readAll())) texts += table->values();
     if (language == AppLanguage::en)
-        for (const auto& entry : S::completeTable()) texts << entry.english;
+        for (const auto& entry : S::completeTable())
+            texts << entry.english;
     if (language == AppLanguage::tr)
-        for (const auto& entry : S::completeTable()) texts << entry.turkish;
+        for (const auto& entry : S::completeTable())
+            texts << entry.turkish;
     return texts;
 }
 
@@ -60,8 +63,9 @@ TEST(FontCoverage, EveryLanguageDrawsWithRealGlyphs) {
     for (AppLanguage language : AppLanguage::allCases()) {
         QString missing;
         for (const QString& text : textsOf(language))
-            for (const QFont& font : {regular, bold}) missing += missingIn(text, font);
-        EXPECT_TRUE(missing.isEmpty()) << language.rawValue().toStdString() << " shows boxes for: "
-                                       << missing.toStdString();
+            for (const QFont& font : {regular, bold})
+                missing += missingIn(text, font);
+        EXPECT_TRUE(missing.isEmpty())
+            << language.rawValue().toStdString() << " shows boxes for: " << missing.toStdString();
     }
 }

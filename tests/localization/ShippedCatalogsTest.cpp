@@ -37,14 +37,16 @@ QHash<QString, QSet<QString>> keptPerLanguage() {
     QHash<QString, QSet<QString>> kept;
     const QJsonObject root = QJsonDocument::fromJson(file.readAll()).object();
     for (auto it = root.begin(); it != root.end(); ++it)
-        for (const auto& text : it.value().toArray()) kept[it.key()].insert(text.toString());
+        for (const auto& text : it.value().toArray())
+            kept[it.key()].insert(text.toString());
     return kept;
 }
 
 QStringList placeholdersOf(const QString& text) {
     static const QRegularExpression placeholder(QStringLiteral("%\\d+"));
     QStringList found;
-    for (auto it = placeholder.globalMatch(text); it.hasNext();) found << it.next().captured();
+    for (auto it = placeholder.globalMatch(text); it.hasNext();)
+        found << it.next().captured();
     found.sort();
     return found;
 }
@@ -52,8 +54,9 @@ QStringList placeholdersOf(const QString& text) {
 // The codes of the catalog files in the shipped folder.
 QStringList shippedCodes() {
     QStringList codes;
-    for (const QString& name : QDir(shippedFolder).entryList({QStringLiteral("*.json"), QStringLiteral("*.json.lzfse")},
-                                                             QDir::Files, QDir::Name)) {
+    for (const QString& name : QDir(shippedFolder)
+                                   .entryList({QStringLiteral("*.json"), QStringLiteral("*.json.lzfse")},
+                                              QDir::Files, QDir::Name)) {
         const QString code = name.left(name.indexOf(QStringLiteral(".json")));
         if (!codes.contains(code)) codes << code;
     }
@@ -68,7 +71,7 @@ QByteArray readAll(const QString& path) {
 // The user's folders live under the test's private home (set up by the test main); they are kept
 // empty so only the shipped files are read.
 class ShippedCatalogs : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         QDir(supportRoot()).removeRecursively();
         AppResources::setResourceDirectory({});
@@ -77,14 +80,17 @@ protected:
     }
     void TearDown() override {
         QDir(supportRoot()).removeRecursively();
-        if (!savedResources_.isEmpty()) qputenv("TAVIVIEW_RESOURCES_DIR", savedResources_);
-        else qunsetenv("TAVIVIEW_RESOURCES_DIR");
+        if (!savedResources_.isEmpty())
+            qputenv("TAVIVIEW_RESOURCES_DIR", savedResources_);
+        else
+            qunsetenv("TAVIVIEW_RESOURCES_DIR");
     }
     static QString supportRoot() {
-        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) + QStringLiteral("/Quellora");
+        return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+               QStringLiteral("/Quellora");
     }
 
-private:
+  private:
     QByteArray savedResources_;
 };
 
@@ -120,7 +126,8 @@ TEST_F(ShippedCatalogs, EveryShippedCatalogIsCompleteAndFaithful) {
     const auto keptByLanguage = keptPerLanguage();
     const auto& table = S::completeTable();
     QSet<QString> keys;
-    for (const auto& entry : table) keys.insert(entry.english);
+    for (const auto& entry : table)
+        keys.insert(entry.english);
 
     for (const QString& code : codes) {
         SCOPED_TRACE(code.toStdString());
@@ -137,7 +144,8 @@ TEST_F(ShippedCatalogs, EveryShippedCatalogIsCompleteAndFaithful) {
         EXPECT_EQ(AppStringCatalog::loadFromDisk(code), *parsed);
 
         // Empty translations are dropped by the loader, so they are looked for in the file itself.
-        const QJsonObject strings = QJsonDocument::fromJson(bytes).object().value(QStringLiteral("strings")).toObject();
+        const QJsonObject strings =
+            QJsonDocument::fromJson(bytes).object().value(QStringLiteral("strings")).toObject();
         const QSet<QString> kept = keptEverywhere + keptByLanguage.value(code);
         QStringList problems;
         for (const auto& entry : table) {
@@ -157,9 +165,10 @@ TEST_F(ShippedCatalogs, EveryShippedCatalogIsCompleteAndFaithful) {
                 problems << QStringLiteral("left in English: ") + english;
         }
         for (auto it = strings.begin(); it != strings.end(); ++it)
-            if (!keys.contains(it.key())) problems << QStringLiteral("not a text of the program: ") + it.key();
-        EXPECT_TRUE(problems.isEmpty()) << problems.size() << " problem(s):\n  "
-                                        << problems.join(QStringLiteral("\n  ")).toStdString();
+            if (!keys.contains(it.key()))
+                problems << QStringLiteral("not a text of the program: ") + it.key();
+        EXPECT_TRUE(problems.isEmpty())
+            << problems.size() << " problem(s):\n  " << problems.join(QStringLiteral("\n  ")).toStdString();
     }
 }
 
@@ -168,7 +177,8 @@ TEST_F(ShippedCatalogs, EveryOtherLanguageHasACatalog) {
     const QStringList codes = shippedCodes();
     for (AppLanguage language : AppLanguage::allCases()) {
         if (language == AppLanguage::en || language == AppLanguage::tr) continue;
-        EXPECT_TRUE(codes.contains(language.rawValue())) << language.rawValue().toStdString() << " has no catalog";
+        EXPECT_TRUE(codes.contains(language.rawValue()))
+            << language.rawValue().toStdString() << " has no catalog";
     }
 }
 
@@ -190,7 +200,9 @@ TEST_F(ShippedCatalogs, FallbacksAndOverridesOnTheShippedFiles) {
     for (const Case& family : {Case{QStringLiteral("pt-PT"), QStringLiteral("pt-BR")},
                                Case{QStringLiteral("zh-Hant"), QStringLiteral("zh-Hans")}}) {
         if (!codes.contains(family.child) || !codes.contains(family.parent)) continue;
-        QJsonObject child = QJsonDocument::fromJson(readAll(shippedFolder + u'/' + family.child + QStringLiteral(".json"))).object();
+        QJsonObject child =
+            QJsonDocument::fromJson(readAll(shippedFolder + u'/' + family.child + QStringLiteral(".json")))
+                .object();
         QJsonObject strings = child.value(QStringLiteral("strings")).toObject();
         strings.remove(removed);
         child.insert(QStringLiteral("strings"), strings);
@@ -198,26 +210,31 @@ TEST_F(ShippedCatalogs, FallbacksAndOverridesOnTheShippedFiles) {
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
         out.write(QJsonDocument(child).toJson());
         out.close();
-        ASSERT_TRUE(QFile::copy(shippedFolder + u'/' + family.parent + QStringLiteral(".json"), folder + u'/' + family.parent + QStringLiteral(".json")));
+        ASSERT_TRUE(QFile::copy(shippedFolder + u'/' + family.parent + QStringLiteral(".json"),
+                                folder + u'/' + family.parent + QStringLiteral(".json")));
         families << family;
     }
     const bool haveGerman = codes.contains(QStringLiteral("de"));
     if (haveGerman) {
-        ASSERT_TRUE(QFile::copy(shippedFolder + QStringLiteral("/de.json"), folder + QStringLiteral("/de.json")));
+        ASSERT_TRUE(
+            QFile::copy(shippedFolder + QStringLiteral("/de.json"), folder + QStringLiteral("/de.json")));
         const QString custom = supportRoot() + QStringLiteral("/Localizations/Custom");
         QDir().mkpath(custom);
         QFile file(custom + QStringLiteral("/de.json"));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(R"j({"Cancel": "Abbrechen (eigene)"})j");
     }
-    if (families.isEmpty() && !haveGerman) GTEST_SKIP() << "none of the catalogs these rules need is shipped yet";
+    if (families.isEmpty() && !haveGerman)
+        GTEST_SKIP() << "none of the catalogs these rules need is shipped yet";
 
     qputenv("TAVIVIEW_RESOURCES_DIR", resources.path().toUtf8());
     for (const Case& family : families) {
         SCOPED_TRACE(family.child.toStdString());
         const auto child = tableFromCli(family.child);
-        const auto parent = AppStringCatalog::parseCatalog(readAll(shippedFolder + u'/' + family.parent + QStringLiteral(".json")));
-        const auto own = AppStringCatalog::parseCatalog(readAll(shippedFolder + u'/' + family.child + QStringLiteral(".json")));
+        const auto parent = AppStringCatalog::parseCatalog(
+            readAll(shippedFolder + u'/' + family.parent + QStringLiteral(".json")));
+        const auto own = AppStringCatalog::parseCatalog(
+            readAll(shippedFolder + u'/' + family.child + QStringLiteral(".json")));
         ASSERT_TRUE(parent && own);
         EXPECT_EQ(child.value(removed), parent->value(removed));
         EXPECT_NE(child.value(removed), removed);
@@ -225,7 +242,8 @@ TEST_F(ShippedCatalogs, FallbacksAndOverridesOnTheShippedFiles) {
     }
     if (haveGerman) {
         const auto german = tableFromCli(QStringLiteral("de"));
-        const auto shipped = AppStringCatalog::parseCatalog(readAll(shippedFolder + QStringLiteral("/de.json")));
+        const auto shipped =
+            AppStringCatalog::parseCatalog(readAll(shippedFolder + QStringLiteral("/de.json")));
         ASSERT_TRUE(shipped);
         EXPECT_EQ(german.value(overridden), u"Abbrechen (eigene)");
         EXPECT_EQ(german.value(removed), shipped->value(removed)); // the rest still from the shipped file

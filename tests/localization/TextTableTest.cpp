@@ -1,5 +1,5 @@
-#include "core/localization/S.h"
 #include "core/localization/TextTable.h"
+#include "core/localization/S.h"
 
 #include <QDirIterator>
 #include <QFile>
@@ -23,7 +23,7 @@ struct FoundPair {
 // A reader of C++ source text at a position: string literals (adjacent ones joined, escapes
 // decoded) and the wrappers the code puts around them.
 class SourceReader {
-public:
+  public:
     SourceReader(const QString& text, qsizetype pos) : text_(text), pos_(pos) {}
 
     qsizetype pos() const { return pos_; }
@@ -33,7 +33,8 @@ public:
             if (text_[pos_].isSpace()) {
                 ++pos_;
             } else if (text_.mid(pos_, 2) == u"//") {
-                while (pos_ < text_.size() && text_[pos_] != u'\n') ++pos_;
+                while (pos_ < text_.size() && text_[pos_] != u'\n')
+                    ++pos_;
             } else {
                 break;
             }
@@ -51,7 +52,8 @@ public:
     // QString::fromUtf8("..."), QLatin1String("..."), u"...". Nothing (position unchanged) otherwise.
     std::optional<QString> literalArgument() {
         const qsizetype start = pos_;
-        for (QStringView wrapper : {u"QStringLiteral(", u"QString::fromUtf8(", u"QLatin1String(", u"QLatin1StringView("}) {
+        for (QStringView wrapper :
+             {u"QStringLiteral(", u"QString::fromUtf8(", u"QLatin1String(", u"QLatin1StringView("}) {
             if (take(wrapper)) {
                 auto value = literals();
                 if (value && take(u")")) return value;
@@ -64,7 +66,7 @@ public:
         return value;
     }
 
-private:
+  private:
     std::optional<QString> literals() {
         std::optional<QString> joined;
         for (;;) {
@@ -74,8 +76,10 @@ private:
             ++pos_;
             QString value;
             while (pos_ < text_.size() && text_[pos_] != u'"') {
-                if (text_[pos_] == u'\\') value += escape();
-                else value += text_[pos_++];
+                if (text_[pos_] == u'\\')
+                    value += escape();
+                else
+                    value += text_[pos_++];
             }
             ++pos_; // closing quote
             joined = joined.value_or(QString()) + value;
@@ -92,9 +96,12 @@ private:
             return QString::fromUcs4(&code, 1);
         }
         switch (kind.unicode()) {
-        case 'n': return QStringLiteral("\n");
-        case 't': return QStringLiteral("\t");
-        default: return QString(kind); // \" \\ \'
+        case 'n':
+            return QStringLiteral("\n");
+        case 't':
+            return QStringLiteral("\t");
+        default:
+            return QString(kind); // \" \\ \'
         }
     }
 
@@ -120,16 +127,16 @@ struct Scan {
 
 // Where S::t takes computed texts on purpose: each of these files lists its pairs in a table that
 // the scan reads separately (the menu's pair(...) calls, the EXIF row names), or is the string table.
-const QStringList computedKeyFiles{QStringLiteral("ui/shell/AppMenus.cpp"), QStringLiteral("ui/inspector/InfoTab.cpp"),
-                                   QStringLiteral("core/localization/S.cpp"),
-                                   QStringLiteral("core/localization/SEnumerationNames.cpp")};
+const QStringList computedKeyFiles{
+    QStringLiteral("ui/shell/AppMenus.cpp"), QStringLiteral("ui/inspector/InfoTab.cpp"),
+    QStringLiteral("core/localization/S.cpp"), QStringLiteral("core/localization/SEnumerationNames.cpp")};
 
 Scan scanSources() {
     Scan scan;
     const QString root = QStringLiteral(TAVI_SOURCE_DIR) + u'/';
     for (const char* folder : {"editor", "ui", "app", "cli", "core"}) {
-        QDirIterator it(root + QLatin1String(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
-                        QDirIterator::Subdirectories);
+        QDirIterator it(root + QLatin1String(folder), {QStringLiteral("*.cpp"), QStringLiteral("*.h")},
+                        QDir::Files, QDirIterator::Subdirectories);
         while (it.hasNext()) {
             const QString path = it.next();
             const QString file = path.mid(root.size());
@@ -155,23 +162,27 @@ Scan scanSources() {
             }
 
             if (file == u"ui/shell/AppMenus.cpp") {
-                for (qsizetype at = text.indexOf(u"pair(\""); at >= 0; at = text.indexOf(u"pair(\"", at + 1)) {
+                for (qsizetype at = text.indexOf(u"pair(\""); at >= 0;
+                     at = text.indexOf(u"pair(\"", at + 1)) {
                     SourceReader reader(text, at + 5);
                     const auto english = reader.literalArgument();
                     const bool comma = reader.take(u",");
                     const auto turkish = reader.literalArgument();
-                    if (english && comma && turkish) scan.pairs << FoundPair{*english, *turkish, lineOf(text, at, file)};
+                    if (english && comma && turkish)
+                        scan.pairs << FoundPair{*english, *turkish, lineOf(text, at, file)};
                 }
             }
             if (file == u"ui/inspector/InfoTab.cpp") {
                 // The EXIF row names: {"Make", "Marka"}, ... inside rowLabel.
                 const qsizetype begin = text.indexOf(u"rowLabel(");
                 const qsizetype end = text.indexOf(u"return label;", begin);
-                static const QRegularExpression row(QStringLiteral(R"re(\{\s*"([^"]*)"\s*,\s*"([^"]*)"\s*\})re"));
+                static const QRegularExpression row(
+                    QStringLiteral(R"re(\{\s*"([^"]*)"\s*,\s*"([^"]*)"\s*\})re"));
                 auto match = row.globalMatch(text.mid(begin, end - begin));
                 while (match.hasNext()) {
                     const auto m = match.next();
-                    scan.pairs << FoundPair{m.captured(1), m.captured(2), lineOf(text, begin + m.capturedStart(), file)};
+                    scan.pairs << FoundPair{m.captured(1), m.captured(2),
+                                            lineOf(text, begin + m.capturedStart(), file)};
                 }
             }
         }
@@ -186,7 +197,8 @@ TEST(TextTable, EveryPairWrittenInTheSourcesIsRegistered) {
     ASSERT_GT(scan.pairs.size(), 40); // the scan found the call sites at all
 
     QHash<QString, QString> registry;
-    for (const auto& pair : S::inlinePairs()) registry.insert(QString::fromUtf8(pair.english), QString::fromUtf8(pair.turkish));
+    for (const auto& pair : S::inlinePairs())
+        registry.insert(QString::fromUtf8(pair.english), QString::fromUtf8(pair.turkish));
 
     QSet<QString> used;
     for (const auto& found : scan.pairs) {
@@ -202,8 +214,8 @@ TEST(TextTable, EveryPairWrittenInTheSourcesIsRegistered) {
     EXPECT_TRUE(scan.builtBeforeLookup.isEmpty())
         << "texts built before their lookup can never be translated; look up a %1 template, then fill it: "
         << scan.builtBeforeLookup.join(u", ").toStdString();
-    EXPECT_TRUE(scan.computedKeys.isEmpty())
-        << "S::t with a computed English text, which no check can see: " << scan.computedKeys.join(u", ").toStdString();
+    EXPECT_TRUE(scan.computedKeys.isEmpty()) << "S::t with a computed English text, which no check can see: "
+                                             << scan.computedKeys.join(u", ").toStdString();
 
     // A registered pair that nothing shows any more would make every translator translate it.
     for (auto it = registry.cbegin(); it != registry.cend(); ++it)
@@ -224,9 +236,12 @@ TEST(TextTable, OneKeyHasOneMeaning) {
         else
             turkishOf.insert(key, tr);
     };
-    for (const auto& p : S::textProperties()) check(p.english, p.turkish, p.name);
-    for (const auto& n : S::enumerationNames()) check(n.english, n.turkish, n.item);
-    for (const auto& p : S::inlinePairs()) check(p.english, p.turkish, "inline");
+    for (const auto& p : S::textProperties())
+        check(p.english, p.turkish, p.name);
+    for (const auto& n : S::enumerationNames())
+        check(n.english, n.turkish, n.item);
+    for (const auto& p : S::inlinePairs())
+        check(p.english, p.turkish, "inline");
 
     const auto& table = S::completeTable();
     EXPECT_EQ(static_cast<qsizetype>(table.size()), turkishOf.size()); // every key once

@@ -28,13 +28,16 @@ QList<Texted> textedChildren(QWidget* page) {
     for (QAbstractButton* button : page->findChildren<QAbstractButton*>())
         if (!button->text().isEmpty() && button->isVisibleTo(page)) out << Texted{button, button->text()};
     for (QLabel* label : page->findChildren<QLabel*>())
-        if (!label->text().isEmpty() && label->isVisibleTo(page) && !label->wordWrap()) out << Texted{label, label->text()};
+        if (!label->text().isEmpty() && label->isVisibleTo(page) && !label->wordWrap())
+            out << Texted{label, label->text()};
     return out;
 }
 
 void setText(QWidget* widget, const QString& text) {
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(text);
-    else if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(text);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(widget))
+        label->setText(text);
 }
 
 // The texts that make the page wider than `room`: shortened one at a time, widest effect first,
@@ -72,7 +75,8 @@ QStringList textsTooLong(QWidget* page, int room) {
         shortened << best;
         setText(best.widget, QStringLiteral("x"));
     }
-    for (const Texted& t : shortened) setText(t.widget, t.text);
+    for (const Texted& t : shortened)
+        setText(t.widget, t.text);
     if (culprits.isEmpty() && width() > room)
         culprits << QStringLiteral("(the page is %1 wide for %2, no one text)").arg(width()).arg(room);
     return culprits;

@@ -58,7 +58,8 @@ TEST_F(LocalizationWindow, RightToLeftLanguagesMirrorTheWindowButNotThePhotoOrTh
     const QRect inspectorLTR = placeOf(panel), tabLTR = placeOf(firstTab);
     EXPECT_GT(inspectorLTR.left(), view->width() / 2); // beside the photo, on the right
 
-    for (AppLanguage language : {AppLanguage(AppLanguage::ar), AppLanguage(AppLanguage::fa), AppLanguage(AppLanguage::he)}) {
+    for (AppLanguage language :
+         {AppLanguage(AppLanguage::ar), AppLanguage(AppLanguage::fa), AppLanguage(AppLanguage::he)}) {
         SCOPED_TRACE(language.rawValue().toStdString());
         editor.setLanguage(language);
         EXPECT_EQ(view->layoutDirection(), Qt::RightToLeft);
@@ -90,7 +91,8 @@ TEST_F(LocalizationWindow, LanguageMenuListsTheSortedLanguagesAndSwitchesEveryTe
     for (QAction* action : menu->actions())
         if (!action->isSeparator()) listed << action->text();
     QStringList expected;
-    for (AppLanguage language : AppLanguage::sortedCases()) expected << language.displayName();
+    for (AppLanguage language : AppLanguage::sortedCases())
+        expected << language.displayName();
     ASSERT_EQ(listed.size(), expected.size() + 1);
     EXPECT_EQ(listed.mid(1), expected);
 
