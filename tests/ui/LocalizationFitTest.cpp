@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QScrollArea>
 #include <QTest>
+#include <QToolButton>
 
 using namespace editortest;
 
@@ -104,6 +105,12 @@ TEST_F(LocalizationFit, EveryLanguageFitsTheInspector) {
     QStringList report;
     for (AppLanguage language : AppLanguage::allCases()) {
         editor.setLanguage(language);
+        QApplication::processEvents();
+        for (int tab = 0; panel.tabButton(tab); ++tab) {
+            QToolButton* button = panel.tabButton(tab);
+            if (button->sizeHint().width() > button->width())
+                report << QStringLiteral("%1, tab button: %2").arg(language.rawValue(), button->text());
+        }
         for (int tab = 0; panel.scrollArea(tab); ++tab) {
             QScrollArea* scroll = panel.scrollArea(tab);
             const int room = scroll->viewport()->width();
