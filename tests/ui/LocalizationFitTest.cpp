@@ -3,6 +3,8 @@
 #include "ui/inspector/InspectorControls.h"
 #include "ui/inspector/InspectorPanel.h"
 #include "ui/theme/Theme.h"
+#include "ui/workspace/MainWorkspaceView.h"
+#include "ui/workspace/WorkspaceToolbar.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -127,4 +129,24 @@ TEST_F(LocalizationFit, EveryLanguageFitsTheInspector) {
     }
     EXPECT_TRUE(report.isEmpty()) << "texts too long for the inspector:\n  "
                                   << report.join(QStringLiteral("\n  ")).toStdString();
+}
+
+TEST_F(LocalizationFit, EveryLanguageFitsTheToolbarOfTheSmallestWindow) {
+    editor.openURLs(writeImages(dir, {QStringLiteral("a.png"), QStringLiteral("b.png")}, QSize(64, 48)));
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    MainWorkspaceView view(editor, platform);
+    view.resize(view.minimumSize());
+    view.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&view));
+    ASSERT_GT(view.toolbar()->minimumSizeHint().width(), view.width() / 2); // it measures its items
+    QStringList tooWide;
+    for (AppLanguage language : AppLanguage::allCases()) {
+        editor.setLanguage(language);
+        QApplication::processEvents();
+        if (view.toolbar()->minimumSizeHint().width() > view.width())
+            tooWide << QStringLiteral("%1 (%2)")
+                           .arg(language.rawValue())
+                           .arg(view.toolbar()->minimumSizeHint().width());
+    }
+    EXPECT_TRUE(tooWide.isEmpty()) << "toolbar wider than the window: " << tooWide.join(u", ").toStdString();
 }
