@@ -18,12 +18,12 @@ namespace {
 
 const QString kAppId = QStringLiteral("com.quellora.TaviView");
 
-struct Run {
+struct ProcessResult {
     int exitCode = -1;
     QString output;
 };
 
-Run run(const QString& program, const QStringList& arguments, int timeoutMs = 120000) {
+ProcessResult run(const QString& program, const QStringList& arguments, int timeoutMs = 120000) {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
@@ -37,7 +37,7 @@ class Install : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         prefix_ = new QTemporaryDir;
-        const Run install = run(QStringLiteral(TAVI_CMAKE_COMMAND),
+        const ProcessResult install = run(QStringLiteral(TAVI_CMAKE_COMMAND),
                                 {QStringLiteral("--install"), QStringLiteral(TAVI_BINARY_DIR),
                                  QStringLiteral("--prefix"), prefix_->path()});
         installOutput_ = new QString(install.output);
@@ -54,7 +54,7 @@ class Install : public ::testing::Test {
     static void validate(const QString& tool, const QStringList& arguments) {
         const QString program = QStandardPaths::findExecutable(tool);
         if (program.isEmpty()) GTEST_SKIP() << tool.toStdString() << " is not installed (scripts/deps installs it)";
-        const Run result = run(program, arguments);
+        const ProcessResult result = run(program, arguments);
         EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
     }
 
@@ -135,9 +135,10 @@ TEST_F(Install, PutsTheProgramsEntryIconsAndResourcesWhereTheDesktopLooks) {
 
     // The resources the build has: the model fetched into the build tree, the source catalogs.
     const QString model = QStringLiteral("resources/models/selfie_segmentation.tflite");
-    if (QFileInfo::exists(QDir(QStringLiteral(TAVI_BINARY_DIR)).filePath(model)))
+    if (QFileInfo::exists(QDir(QStringLiteral(TAVI_BINARY_DIR)).filePath(model))) {
         EXPECT_TRUE(QFileInfo(installed(QStringLiteral("share/taviview/models/selfie_segmentation.tflite")))
                         .isReadable());
+    }
     QDirIterator catalogs(QStringLiteral(TAVI_SOURCE_DIR "/resources/Localizations"), QDir::Files);
     while (catalogs.hasNext()) {
         const QString name = QFileInfo(catalogs.next()).fileName();

@@ -9,6 +9,9 @@
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSysInfo>
+#include <QThread>
+#include <QtEndian>
+#include <cstring>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
