@@ -206,3 +206,28 @@ TEST_F(Install, TheInstalledProgramReadsItsResourcesFromThePrefixAndOpensThePhot
     EXPECT_TRUE(read) << "never read: " << watch.unseen().join(u' ').toStdString();
     EXPECT_TRUE(running) << "the installed program ended with " << program.exitCode();
 }
+
+// The person cut-out of the installed command line reads the model installed beside it.
+TEST_F(Install, TheInstalledPersonCutOutReadsTheInstalledModel) {
+    const QString models = installed(QStringLiteral("share/taviview/models"));
+    if (!QFileInfo::exists(models + QStringLiteral("/selfie_segmentation.tflite")))
+        GTEST_SKIP() << "the build tree has no model (scripts/fetch-models puts it there)";
+    QTemporaryDir home;
+    ReadWatch watch;
+    ASSERT_TRUE(watch.watch(models, QStringLiteral("selfie_segmentation.tflite")));
+    QProcess cli;
+    QProcessEnvironment environment;
+    environment.insert(QStringLiteral("PATH"), qEnvironmentVariable("PATH"));
+    environment.insert(QStringLiteral("HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), home.filePath(QStringLiteral("cache")));
+    cli.setProcessEnvironment(environment);
+    cli.setWorkingDirectory(home.path());
+    cli.setProcessChannelMode(QProcess::MergedChannels);
+    cli.start(installed(QStringLiteral("bin/taviview-cli")),
+              {QStringLiteral("cutout"), testsupport::fixture(QStringLiteral("photos/portrait_6.jpg")),
+               QStringLiteral("--engine"), QStringLiteral("portraitAI"), QStringLiteral("-o"),
+               home.filePath(QStringLiteral("cut.png"))});
+    ASSERT_TRUE(cli.waitForFinished(120000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAll().toStdString();
+    EXPECT_TRUE(watch.waitForReads(5000)) << "the installed model was never read";
+}
