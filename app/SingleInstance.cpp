@@ -80,7 +80,8 @@ QString SingleInstance::defaultServerPath() {
 }
 
 SingleInstance::Role SingleInstance::claim(const QStringList& paths) {
-    if (serverPath_.isEmpty() || !QFileInfo(QFileInfo(serverPath_).absolutePath()).isDir()) return Role::standalone;
+    if (serverPath_.isEmpty() || !QFileInfo(QFileInfo(serverPath_).absolutePath()).isDir())
+        return Role::standalone;
     // A running instance that ends between our connecting and its answer leaves the field to us:
     // the second round finds no instance and listens.
     for (int round = 0; round < 2; ++round) {

@@ -1,5 +1,6 @@
 #include "app/CommandLinePaths.h"
 #include "app/SingleInstance.h"
+#include "app/StartupNotification.h"
 #include "app/TaviViewAppDelegate.h"
 #include "ui/map/WebEngineSetup.h"
 #include "ui/theme/Theme.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 
 int main(int argc, char** argv) {
+    const QByteArray launchId = startupnotification::launchId();
     prepareWebEngineBeforeApplication();
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Quellora"));
@@ -20,12 +22,16 @@ int main(int argc, char** argv) {
     // ends before making one of its own.
     const QStringList arguments = QApplication::arguments().mid(1);
     SingleInstance instance;
-    if (instance.claim(commandLinePaths(arguments, QDir::currentPath())) == SingleInstance::Role::handedOver)
+    if (instance.claim(commandLinePaths(arguments, QDir::currentPath())) ==
+        SingleInstance::Role::handedOver) {
+        startupnotification::complete(launchId);
         return 0;
+    }
 
     theme::apply(app);
     TaviViewAppDelegate delegate;
-    QObject::connect(&instance, &SingleInstance::openRequested, &delegate, &TaviViewAppDelegate::openFromLaterLaunch);
+    QObject::connect(&instance, &SingleInstance::openRequested, &delegate,
+                     &TaviViewAppDelegate::openFromLaterLaunch);
     delegate.launch(arguments, QDir::currentPath());
     return QApplication::exec();
 }

@@ -38,8 +38,8 @@ class Install : public ::testing::Test {
     static void SetUpTestSuite() {
         prefix_ = new QTemporaryDir;
         const ProcessResult install = run(QStringLiteral(TAVI_CMAKE_COMMAND),
-                                {QStringLiteral("--install"), QStringLiteral(TAVI_BINARY_DIR),
-                                 QStringLiteral("--prefix"), prefix_->path()});
+                                          {QStringLiteral("--install"), QStringLiteral(TAVI_BINARY_DIR),
+                                           QStringLiteral("--prefix"), prefix_->path()});
         installOutput_ = new QString(install.output);
         installed_ = install.exitCode == 0;
     }
@@ -53,7 +53,8 @@ class Install : public ::testing::Test {
 
     static void validate(const QString& tool, const QStringList& arguments) {
         const QString program = QStandardPaths::findExecutable(tool);
-        if (program.isEmpty()) GTEST_SKIP() << tool.toStdString() << " is not installed (scripts/deps installs it)";
+        if (program.isEmpty())
+            GTEST_SKIP() << tool.toStdString() << " is not installed (scripts/deps installs it)";
         const ProcessResult result = run(program, arguments);
         EXPECT_EQ(result.exitCode, 0) << result.output.toStdString();
     }
@@ -71,7 +72,8 @@ class ReadWatch {
         if (fd_ >= 0) ::close(fd_);
     }
     bool watch(const QString& folder, const QString& name) {
-        const int wd = inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_ACCESS | IN_CLOSE_NOWRITE);
+        const int wd =
+            inotify_add_watch(fd_, QFile::encodeName(folder).constData(), IN_ACCESS | IN_CLOSE_NOWRITE);
         if (wd < 0) return false;
         wanted_.insert({wd, name}, false);
         return true;
@@ -125,9 +127,11 @@ TEST_F(Install, PutsTheProgramsEntryIconsAndResourcesWhereTheDesktopLooks) {
     EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("share/metainfo/%1.metainfo.xml").arg(kAppId))));
 
     // Every size is a real picture of that size, drawn from the SVG, not an empty placeholder.
-    EXPECT_TRUE(QFileInfo::exists(installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId))));
+    EXPECT_TRUE(
+        QFileInfo::exists(installed(QStringLiteral("share/icons/hicolor/scalable/apps/%1.svg").arg(kAppId))));
     for (int side : {16, 24, 32, 48, 64, 128, 256, 512}) {
-        const QImage icon(installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(kAppId)));
+        const QImage icon(
+            installed(QStringLiteral("share/icons/hicolor/%1x%1/apps/%2.png").arg(side).arg(kAppId)));
         ASSERT_EQ(icon.size(), QSize(side, side)) << side;
         EXPECT_EQ(icon.pixelColor(side / 2, side / 2).alpha(), 255) << side; // the tile is opaque
         EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0) << side;                 // with round corners

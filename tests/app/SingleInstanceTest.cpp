@@ -1,5 +1,5 @@
-#include "../editor/EditorTestSupport.h"
 #include "app/SingleInstance.h"
+#include "../editor/EditorTestSupport.h"
 #include "app/TaviViewAppDelegate.h"
 #include "editor/EditorViewModel.h"
 
@@ -123,10 +123,11 @@ TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotStopTheNextLaunch) {
     ASSERT_EQ(instance.claim({}), SingleInstance::Role::primary);
     EXPECT_TRUE(serving(serverPath));
     int requests = 0;
-    QObject::connect(&instance, &SingleInstance::openRequested, [&](const QStringList& paths, const QString&) {
-        EXPECT_TRUE(paths.isEmpty());
-        ++requests;
-    });
+    QObject::connect(&instance, &SingleInstance::openRequested,
+                     [&](const QStringList& paths, const QString&) {
+                         EXPECT_TRUE(paths.isEmpty());
+                         ++requests;
+                     });
     auto next = startTaviView(runtime.path(), runtime.path(), {});
     ASSERT_TRUE(finishServing(*next));
     EXPECT_EQ(next->exitCode(), 0);
