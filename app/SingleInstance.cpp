@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -76,7 +77,24 @@ QString SingleInstance::defaultServerPath() {
     // sets no runtime folder.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty()) return {};
-    return QDir(runtime).filePath(QStringLiteral("taviview.socket"));
+    return QDir(runtime).filePath(serverFileName());
+}
+
+QString SingleInstance::serverFileName() {
+    const QString platform = QGuiApplication::platformName();
+    QString display;
+    if (platform == QLatin1String("xcb")) {
+        display = qEnvironmentVariable("DISPLAY");
+    } else if (platform == QLatin1String("wayland")) {
+        display = qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));
+    }
+    QString name = QStringLiteral("taviview-") + platform;
+    if (!display.isEmpty()) name += u'-' + display;
+    // ":0", "localhost:10.0" or a socket path: only characters that are safe in a file name.
+    for (QChar& c : name) {
+        if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-') c = u'_';
+    }
+    return name + QStringLiteral(".socket");
 }
 
 SingleInstance::Role SingleInstance::claim(const QStringList& paths) {

@@ -7,7 +7,7 @@
 class QLocalServer;
 class QLocalSocket;
 
-// One running TaviView per user: a later launch hands its documents to the running one over a
+// One running TaviView per user and display: a later launch hands its documents to the running one over a
 // local socket and ends, as a second "open with" from the file manager or `taviview photo.jpg`
 // from a terminal should.
 //
@@ -27,8 +27,13 @@ class SingleInstance : public QObject {
     explicit SingleInstance(QString serverPath = defaultServerPath(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // "<user runtime folder>/taviview.socket".
+    // serverFileName() in the user's runtime folder.
     static QString defaultServerPath();
+    // "taviview-<platform>[-<display>].socket", e.g. taviview-xcb-_0.socket: one instance per
+    // display, as a session bus would scope it, so a launch on another display (a second seat, a
+    // virtual X server of scripts) starts its own window instead of sending the photos to a screen
+    // its user may not see. Call it once the application object exists.
+    static QString serverFileName();
 
     // Hands `paths` (absolute; none only brings the window forward) and this launch's activation
     // token to the running instance, or becomes it. A socket left behind by a crash is replaced;

@@ -73,7 +73,7 @@ TEST(SingleInstance, ASecondLaunchHandsItsPathsToTheRunningOneAndExitsAtOnce) {
     QTemporaryDir runtime, photos;
     const QStringList paths =
         writeImages(photos, {QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png")});
-    SingleInstance instance(QDir(runtime.path()).filePath(QStringLiteral("taviview.socket")));
+    SingleInstance instance(QDir(runtime.path()).filePath(SingleInstance::serverFileName()));
     ASSERT_EQ(instance.claim({}), SingleInstance::Role::primary);
     TaviViewAppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::openRequested, &delegate,
@@ -106,7 +106,7 @@ TEST(SingleInstance, ASecondLaunchHandsItsPathsToTheRunningOneAndExitsAtOnce) {
 
 TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotStopTheNextLaunch) {
     QTemporaryDir runtime;
-    const QString serverPath = QDir(runtime.path()).filePath(QStringLiteral("taviview.socket"));
+    const QString serverPath = QDir(runtime.path()).filePath(SingleInstance::serverFileName());
     leaveDeadSocket(serverPath);
     // The launch lock of a process that no longer runs.
     QProcess gone;
@@ -160,7 +160,7 @@ TEST(SingleInstance, LaunchesStartedTogetherLeaveExactlyOneRunning) {
             EXPECT_EQ(launch->exitCode(), 0);
         }
     }
-    EXPECT_TRUE(serving(QDir(runtime.path()).filePath(QStringLiteral("taviview.socket"))));
+    EXPECT_TRUE(serving(QDir(runtime.path()).filePath(SingleInstance::serverFileName())));
     for (const auto& launch : launches) {
         launch->kill();
         launch->waitForFinished();
@@ -169,7 +169,7 @@ TEST(SingleInstance, LaunchesStartedTogetherLeaveExactlyOneRunning) {
 
 TEST(SingleInstance, MalformedRequestsAreDroppedWithoutAnOpen) {
     QTemporaryDir runtime;
-    const QString serverPath = QDir(runtime.path()).filePath(QStringLiteral("taviview.socket"));
+    const QString serverPath = QDir(runtime.path()).filePath(SingleInstance::serverFileName());
     SingleInstance instance(serverPath);
     ASSERT_EQ(instance.claim({}), SingleInstance::Role::primary);
     int requests = 0;
