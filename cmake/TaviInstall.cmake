@@ -51,8 +51,8 @@ install(FILES ${TAVI_PACKAGING_DIR}/${TAVI_APP_ID}.svg DESTINATION ${CMAKE_INSTA
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # The Debian package (scripts/package). Library dependencies come from dpkg-shlibdeps reading the
-# installed programs; Depends names only what no linked library declares: Chromium's helper
-# process of the map's web engine, Qt's extra image-format plugins, the symbol font and the OCR
+# installed programs (the web engine's library also brings its helper process); Depends names only
+# what no linked library declares: Qt's extra image-format plugins, the symbol font and the OCR
 # engine's language data.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME taviview)
@@ -77,6 +77,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quellora.com)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6webenginecore6-bin, qt6-image-formats-plugins, fonts-material-design-icons-iconfont, tesseract-ocr-eng, tesseract-ocr-osd")
+    "qt6-image-formats-plugins, fonts-material-design-icons-iconfont, tesseract-ocr-eng, tesseract-ocr-osd")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tesseract-ocr-tur, qt6-wayland")
 include(CPack)
