@@ -77,6 +77,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://quellora.com)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-image-formats-plugins, fonts-material-design-icons-iconfont, tesseract-ocr-eng, tesseract-ocr-osd")
+    "qt6-image-formats-plugins, fonts-material-design-icons-iconfont, tesseract-ocr-eng")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "tesseract-ocr-tur, qt6-wayland")
 include(CPack)
