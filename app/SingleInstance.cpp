@@ -1,5 +1,6 @@
 #include "app/SingleInstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -80,7 +81,7 @@ QString SingleInstance::defaultServerPath() {
     return QDir(runtime).filePath(serverFileName());
 }
 
-QString SingleInstance::serverFileName() {
+QString SingleInstance::serverFileName(const QString& programPath) {
     const QString platform = QGuiApplication::platformName();
     QString display;
     if (platform == QLatin1String("xcb")) {
@@ -90,6 +91,9 @@ QString SingleInstance::serverFileName() {
     }
     QString name = QStringLiteral("taviview-") + platform;
     if (!display.isEmpty()) name += u'-' + display;
+    const QString program = QFileInfo(programPath).canonicalFilePath();
+    name += u'-' + QString::fromLatin1(
+                       QCryptographicHash::hash(program.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
     // ":0", "localhost:10.0" or a socket path: only characters that are safe in a file name.
     for (QChar& c : name) {
         if (!(c.isLetterOrNumber() && c.unicode() < 128) && c != u'.' && c != u'-') c = u'_';

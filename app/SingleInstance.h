@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -29,11 +30,13 @@ class SingleInstance : public QObject {
 
     // serverFileName() in the user's runtime folder.
     static QString defaultServerPath();
-    // "taviview-<platform>[-<display>].socket", e.g. taviview-xcb-_0.socket: one instance per
-    // display, as a session bus would scope it, so a launch on another display (a second seat, a
-    // virtual X server of scripts) starts its own window instead of sending the photos to a screen
-    // its user may not see. Call it once the application object exists.
-    static QString serverFileName();
+    // "taviview-<platform>[-<display>]-<program>.socket", e.g. taviview-xcb-_0-1f3a9c2e.socket.
+    // One instance per display, as a session bus would scope it: a launch on another display (a
+    // second seat, a script's virtual X server) starts its own window rather than sending the photos
+    // to a screen its user may not see. And one per program file (a hash of its canonical path): a
+    // build being tried out starts on its own beside the installed TaviView instead of handing its
+    // photos to it. Call it once the application object exists.
+    static QString serverFileName(const QString& programPath = QCoreApplication::applicationFilePath());
 
     // Hands `paths` (absolute; none only brings the window forward) and this launch's activation
     // token to the running instance, or becomes it. A socket left behind by a crash is replaced;

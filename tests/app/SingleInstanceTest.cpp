@@ -73,7 +73,8 @@ TEST(SingleInstance, ASecondLaunchHandsItsPathsToTheRunningOneAndExitsAtOnce) {
     QTemporaryDir runtime, photos;
     const QStringList paths =
         writeImages(photos, {QStringLiteral("a.png"), QStringLiteral("b.png"), QStringLiteral("c.png")});
-    SingleInstance instance(QDir(runtime.path()).filePath(SingleInstance::serverFileName()));
+    SingleInstance instance(
+        QDir(runtime.path()).filePath(SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH))));
     ASSERT_EQ(instance.claim({}), SingleInstance::Role::primary);
     TaviViewAppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::openRequested, &delegate,
@@ -106,7 +107,8 @@ TEST(SingleInstance, ASecondLaunchHandsItsPathsToTheRunningOneAndExitsAtOnce) {
 
 TEST(SingleInstance, LeftoversOfACrashedInstanceDoNotStopTheNextLaunch) {
     QTemporaryDir runtime;
-    const QString serverPath = QDir(runtime.path()).filePath(SingleInstance::serverFileName());
+    const QString serverPath =
+        QDir(runtime.path()).filePath(SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH)));
     leaveDeadSocket(serverPath);
     // The launch lock of a process that no longer runs.
     QProcess gone;
@@ -160,7 +162,8 @@ TEST(SingleInstance, LaunchesStartedTogetherLeaveExactlyOneRunning) {
             EXPECT_EQ(launch->exitCode(), 0);
         }
     }
-    EXPECT_TRUE(serving(QDir(runtime.path()).filePath(SingleInstance::serverFileName())));
+    EXPECT_TRUE(serving(
+        QDir(runtime.path()).filePath(SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH)))));
     for (const auto& launch : launches) {
         launch->kill();
         launch->waitForFinished();
@@ -169,7 +172,8 @@ TEST(SingleInstance, LaunchesStartedTogetherLeaveExactlyOneRunning) {
 
 TEST(SingleInstance, MalformedRequestsAreDroppedWithoutAnOpen) {
     QTemporaryDir runtime;
-    const QString serverPath = QDir(runtime.path()).filePath(SingleInstance::serverFileName());
+    const QString serverPath =
+        QDir(runtime.path()).filePath(SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH)));
     SingleInstance instance(serverPath);
     ASSERT_EQ(instance.claim({}), SingleInstance::Role::primary);
     int requests = 0;
@@ -200,4 +204,16 @@ TEST(SingleInstance, MalformedRequestsAreDroppedWithoutAnOpen) {
     const QByteArray good = R"({"paths": [], "activationToken": ""})";
     EXPECT_EQ(send(good, good.size()), QByteArray("k"));
     EXPECT_EQ(requests, 1);
+}
+
+// A link to the program (/bin/taviview beside /usr/bin/taviview) reaches the same instance; another
+// program file, such as a build being tried out beside the installed one, gets its own.
+TEST(SingleInstance, TheProgramFileDecidesWhichInstanceALaunchJoins) {
+    QTemporaryDir dir;
+    const QString link = dir.filePath(QStringLiteral("taviview"));
+    ASSERT_TRUE(QFile::link(QStringLiteral(TAVI_APP_PATH), link));
+    EXPECT_EQ(SingleInstance::serverFileName(link),
+              SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH)));
+    EXPECT_NE(SingleInstance::serverFileName(QStringLiteral(TAVI_CLI_PATH)),
+              SingleInstance::serverFileName(QStringLiteral(TAVI_APP_PATH)));
 }
