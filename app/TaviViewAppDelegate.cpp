@@ -8,6 +8,7 @@
 #include "ui/shell/ScrollZoomMonitor.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 
 TaviViewAppDelegate::TaviViewAppDelegate(QObject* parent)
     : QObject(parent), platform_(std::make_unique<QtPlatformServices>()),
@@ -41,4 +42,16 @@ void TaviViewAppDelegate::openFiles(const QStringList& paths) {
     if (paths.isEmpty()) return;
     viewModel_->openURLs(paths);
     platform_->activateApplication();
+}
+
+void TaviViewAppDelegate::openFromLaterLaunch(const QStringList& paths, const QString& activationToken) {
+    // A Wayland compositor lets a window take the focus only with the token of the launch that
+    // asked for it; Qt hands the variable's token over at the next activation and clears it.
+    if (!activationToken.isEmpty() && QGuiApplication::platformName() == QLatin1String("wayland"))
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    if (paths.isEmpty()) {
+        platform_->activateApplication();
+        return;
+    }
+    openFiles(paths);
 }

@@ -23,6 +23,10 @@ class TaviViewAppDelegate : public QObject {
     void launch(const QStringList& arguments, const QString& workingDirectory);
     // Files handed to the running application: opened, and the window brought to the front.
     void openFiles(const QStringList& paths);
+    // A later launch of the program handed over its documents (see SingleInstance): they open as
+    // files handed to the application do, and the window comes to the front even when the launch
+    // named none. `activationToken` is that launch's desktop activation token, if any.
+    void openFromLaterLaunch(const QStringList& paths, const QString& activationToken);
 
     EditorViewModel& viewModel() const { return *viewModel_; }
     MainWindow* window() const { return window_.get(); }
