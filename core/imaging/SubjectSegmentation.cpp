@@ -1,6 +1,7 @@
 #include "core/imaging/SubjectSegmentation.h"
 
 #include "core/imaging/GuidedFilter.h"
+#include "core/imaging/PosePersonMask.h"
 #include "core/imaging/VisionAIError.h"
 #include "core/imaging/tflite/TfliteError.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
@@ -119,9 +120,51 @@ bool holdsPerson(const cv::Mat& probability, bool certain) {
            cv::countNonZero(probability > kCertainPersonProbability) >= kMinimumCertainPersonShare * probability.total();
 }
 
+// Where the whole-frame model sees people: boxes in photo pixels, largest first. When it sees
+// nobody the whole frame is the one guess (the pose model finds a person filling it).
+std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) {
+    std::vector<std::pair<int, cv::Rect2d>> found;
+    if (!probability.empty()) {
+        cv::Mat labels, stats, centroids;
+        const int count = cv::connectedComponentsWithStats(probability > 0.5f, labels, stats, centroids, 8);
+        const double sx = static_cast<double>(photo.width) / probability.cols;
+        const double sy = static_cast<double>(photo.height) / probability.rows;
+        for (int i = 1; i < count; ++i) {
+            const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+            if (area < 0.002 * probability.total()) continue;
+            found.emplace_back(area, cv::Rect2d(stats.at<int>(i, cv::CC_STAT_LEFT) * sx,
+                                                stats.at<int>(i, cv::CC_STAT_TOP) * sy,
+                                                stats.at<int>(i, cv::CC_STAT_WIDTH) * sx,
+                                                stats.at<int>(i, cv::CC_STAT_HEIGHT) * sy));
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<cv::Rect2d> seeds;
+    for (const auto& [area, box] : found) seeds.push_back(box);
+    seeds.emplace_back(0, 0, photo.width, photo.height);
+    return seeds;
+}
+
+// People: the whole-frame model says roughly where they are, the pose model cuts each one out
+// of a crop around them. Without the pose model the whole-frame mask is used as it is. When
+// the pose model finds nobody, a confident whole-frame mask still counts (a face filling the
+// frame has no body to pose).
 cv::Mat personMask(const cv::Mat& rgb, bool certain) {
-    const cv::Mat probability = personProbability(rgb);
-    if (!holdsPerson(probability, certain)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    cv::Mat probability;
+    std::optional<SegmentationModelError> selfieMissing;
+    try {
+        probability = personProbability(rgb);
+    } catch (const SegmentationModelError& error) {
+        selfieMissing = error;
+    }
+    if (poseLandmarkModelPath()) {
+        const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability);
+        if (!people.probability.empty()) return refineAtFullSize(people.probability, rgb);
+    } else if (selfieMissing) {
+        throw *selfieMissing;
+    }
+    if (probability.empty() || !holdsPerson(probability, certain))
+        throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
     return refineAtFullSize(probability, rgb);
 }
 
@@ -250,7 +293,9 @@ void requireImage(const QImage& source) {
 
 } // namespace
 
-std::optional<QString> personSegmentationModelPath() {
+std::optional<QString> personSegmentationModelPath() { return segmentationModelPath(kModelFile); }
+
+std::optional<QString> segmentationModelPath(const QString& fileName) {
     QStringList folders;
     const QString env = qEnvironmentVariable("TAVIVIEW_MODELS_DIR");
     if (!env.isEmpty()) folders << env;
@@ -263,7 +308,7 @@ std::optional<QString> personSegmentationModelPath() {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (!cache.isEmpty()) folders << cache + QStringLiteral("/taviview/models");
     for (const QString& folder : folders) {
-        const QFileInfo file(QDir(folder).filePath(kModelFile));
+        const QFileInfo file(QDir(folder).filePath(fileName));
         if (file.isFile() && file.isReadable()) return QDir::cleanPath(file.absoluteFilePath());
     }
     return std::nullopt;

@@ -21,8 +21,12 @@ public:
 // $TAVIVIEW_MODELS_DIR, resources/models beside or above the executable's folder, then
 // <user cache>/taviview/models. Absent when none holds the file.
 std::optional<QString> personSegmentationModelPath();
+// The same search for any model file of the background studio.
+std::optional<QString> segmentationModelPath(const QString& fileName);
 
-// People in the photo (MediaPipe selfie segmentation on a 256 × 256 view, refined at full size).
+// People in the photo at any scale: found by the selfie model on a 256 × 256 view of the whole
+// frame, each cut out by the pose landmark model on a crop around them (see PosePersonMask.h),
+// refined at full size. Without the pose model, the selfie model's mask alone.
 // Throws VisionAIError(noForegroundSubject) when nobody is found, SegmentationModelError when the
 // model is missing or damaged.
 QImage segmentPerson(const QImage& source);

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace tfl {
@@ -184,6 +185,44 @@ void averagePool2d(const float* input, Shape4 in, int filterW, int filterH, floa
                     }
                 const float scale = samples > 0 ? 1.0f / samples : 0.0f;
                 for (int c = 0; c < channels; ++c) acc[c] = activate(acc[c] * scale, activation);
+            }
+}
+
+void maxPool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
+               const Window& window, Activation activation) {
+    const int padTop = window.padding == Padding::same ? convPaddingBefore(in.h, filterH, window.strideH, 1, out.h) : 0;
+    const int padLeft = window.padding == Padding::same ? convPaddingBefore(in.w, filterW, window.strideW, 1, out.w) : 0;
+    const int channels = out.c;
+    for (int n = 0; n < out.n; ++n)
+        for (int oy = 0; oy < out.h; ++oy)
+            for (int ox = 0; ox < out.w; ++ox) {
+                float* acc = output + offsetOf(out, n, oy, ox);
+                std::fill(acc, acc + channels, -std::numeric_limits<float>::infinity());
+                const int y0 = std::max(oy * window.strideH - padTop, 0);
+                const int y1 = std::min(oy * window.strideH - padTop + filterH, in.h);
+                const int x0 = std::max(ox * window.strideW - padLeft, 0);
+                const int x1 = std::min(ox * window.strideW - padLeft + filterW, in.w);
+                for (int y = y0; y < y1; ++y)
+                    for (int x = x0; x < x1; ++x) {
+                        const float* src = input + offsetOf(in, n, y, x);
+                        for (int c = 0; c < channels; ++c) acc[c] = std::max(acc[c], src[c]);
+                    }
+                // A window wholly in the padding has no value: TFLite leaves it at the lowest float.
+                for (int c = 0; c < channels; ++c) {
+                    if (std::isinf(acc[c])) acc[c] = std::numeric_limits<float>::lowest();
+                    acc[c] = activate(acc[c], activation);
+                }
+            }
+}
+
+void pad(const float* input, Shape4 in, const int (&before)[4], float* output, Shape4 out) {
+    std::fill(output, output + out.count(), 0.0f);
+    for (int n = 0; n < in.n; ++n)
+        for (int y = 0; y < in.h; ++y)
+            for (int x = 0; x < in.w; ++x) {
+                const float* src = input + offsetOf(in, n, y, x);
+                float* dst = output + offsetOf(out, n + before[0], y + before[1], x + before[2]) + before[3];
+                std::copy(src, src + in.c, dst);
             }
 }
 

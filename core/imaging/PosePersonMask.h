@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <opencv2/core.hpp>
+#include <optional>
+#include <vector>
+
+// People at any scale, one at a time: the BlazePose landmark model (MediaPipe, full) looks at a
+// square crop turned upright around one person and returns a 256 × 256 mask of that person, a
+// presence score, and two alignment points (hip centre and a point a body's radius away towards
+// the head) that place the crop better on the next look. Starting from rough boxes (where the
+// whole-frame person model saw someone), each crop is refined on its own alignment points until
+// it settles; the masks of all people found are warped back into the photo and merged.
+
+// Where pose_landmark_full.tflite is read from (the same folders as the other models).
+std::optional<QString> poseLandmarkModelPath();
+
+// A square crop: centre and side in photo pixels, turn in radians (clockwise on screen: the
+// direction from the crop's centre up to its top edge points at angle `rotation` from straight up).
+struct PersonCrop {
+    double centreX = 0, centreY = 0, side = 0, rotation = 0;
+    float presence = 0;
+};
+
+struct PosePeople {
+    cv::Mat probability; // CV_32F in 0...1 at `scale` × the photo's size; empty when nobody was found
+    double scale = 1;
+    std::vector<PersonCrop> people;
+};
+
+// `rgb` is the photo (CV_8UC3, RGB); `seeds` are boxes in photo pixels where someone may stand,
+// best first. Further people are looked for where `personHint` (a CV_32F probability of the
+// whole frame at any size, may be empty) sees a person the masks found so far do not cover.
+// Throws SegmentationModelError when the model is missing or damaged.
+PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, const cv::Mat& personHint);
+
+// The model's raw look at one crop, for tests: presence and the crop's mask (256 × 256, 0...1).
+struct PoseLook {
+    float presence = 0;
+    cv::Mat mask;
+    PersonCrop next; // the crop its alignment points ask for
+};
+PoseLook lookAtCrop(const cv::Mat& rgb, const PersonCrop& crop);
