@@ -4,9 +4,11 @@
 #include "core/imaging/tflite/TfliteError.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
 
+#include <QImage>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -111,6 +113,13 @@ PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Py
     cv::Mat patch;
     cv::warpAffine(level, patch, m, cv::Size(kSide, kSide), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
                    cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0));
+    if (qEnvironmentVariableIsSet("SEG_DEBUG")) {
+        static int n = 0;
+        cv::Mat bgr;
+        cv::cvtColor(patch, bgr, cv::COLOR_RGB2BGR);
+        QImage q(patch.data, kSide, kSide, static_cast<int>(patch.step), QImage::Format_RGB888);
+        q.save(QStringLiteral("/tmp/segh/patch%1.png").arg(n++));
+    }
     float* input = interpreter.input();
     for (int y = 0; y < kSide; ++y) {
         const uchar* row = patch.ptr<uchar>(y);
@@ -137,6 +146,10 @@ PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Py
     rotation -= 2 * std::numbers::pi * std::floor((rotation + std::numbers::pi) / (2 * std::numbers::pi));
     result.next.rotation = rotation;
     result.next.presence = result.presence;
+    if (qEnvironmentVariableIsSet("SEG_DEBUG"))
+        std::fprintf(stderr, "look: crop %.0f %.0f %.0f %.2f -> presence %.2f next %.0f %.0f %.0f %.2f\n", crop.centreX,
+                     crop.centreY, crop.side, crop.rotation, result.presence, result.next.centreX, result.next.centreY,
+                     result.next.side, result.next.rotation);
     return result;
 }
 
@@ -181,22 +194,27 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
     while (!pending.empty() && static_cast<int>(result.people.size()) < kMaximumPeople && looks < maximumLooks) {
         const cv::Rect2d box = pending.back();
         pending.pop_back();
-        PersonCrop crop{box.x + box.width / 2, box.y + box.height / 2, std::max(box.width, box.height) * 1.2, 0, 0};
-        if (crop.side < 8) continue;
+        // The whole-frame model often sees only part of a person (a torso, a face): a crop
+        // large enough for the whole body first, then a close one for someone small in it.
+        PersonCrop crop;
         PoseLook seen;
-        bool settled = false;
-        for (int round = 0; round <= kRefinements && looks < maximumLooks; ++round, ++looks) {
+        for (const double widen : {2.4, 1.2}) {
+            crop = {box.x + box.width / 2, box.y + box.height / 2, std::max(box.width, box.height) * widen, 0, 0};
+            if (crop.side < 8 || looks >= maximumLooks) break;
             seen = look(interpreter, loaded, pyramid, crop);
-            if (seen.presence < kMinimumPresence || !(seen.next.side > 8)) break;
-            if (round > 0 && sameCrop(crop, seen.next, 0.04)) {
-                settled = true;
-                break;
-            }
-            if (round == kRefinements) break;
-            crop = seen.next;
+            ++looks;
+            if (seen.presence >= kMinimumPresence) break;
+        }
+        for (int round = 0; round < kRefinements && seen.presence >= kMinimumPresence && looks < maximumLooks;
+             ++round, ++looks) {
+            if (!(seen.next.side > 8) || sameCrop(crop, seen.next, 0.04)) break;
+            const PersonCrop next = seen.next;
+            const PoseLook again = look(interpreter, loaded, pyramid, next);
+            if (again.presence < kMinimumPresence) break; // keep the last crop that held someone
+            crop = next;
+            seen = again;
         }
         if (seen.presence < kMinimumPresence) continue;
-        (void)settled; // a crop still moving after the last round is kept: its mask is usually fine
         crop.presence = seen.presence;
         const bool known = std::any_of(result.people.begin(), result.people.end(),
                                        [&](const PersonCrop& other) { return sameCrop(other, crop, 0.25); });

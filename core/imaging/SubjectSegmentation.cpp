@@ -126,7 +126,7 @@ std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) 
     std::vector<std::pair<int, cv::Rect2d>> found;
     if (!probability.empty()) {
         cv::Mat labels, stats, centroids;
-        const int count = cv::connectedComponentsWithStats(probability > 0.5f, labels, stats, centroids, 8);
+        const int count = cv::connectedComponentsWithStats(probability > 0.2f, labels, stats, centroids, 8);
         const double sx = static_cast<double>(photo.width) / probability.cols;
         const double sy = static_cast<double>(photo.height) / probability.rows;
         for (int i = 1; i < count; ++i) {
@@ -141,14 +141,37 @@ std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) 
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<cv::Rect2d> seeds;
     for (const auto& [area, box] : found) seeds.push_back(box);
-    seeds.emplace_back(0, 0, photo.width, photo.height);
+    if (seeds.empty()) seeds.emplace_back(0, 0, photo.width, photo.height);
     return seeds;
 }
 
+// The whole-frame mask of the people the pose model did not take: components the whole-frame
+// model is confident about that no pose mask covers (a head and shoulders too close or too
+// cut off for a pose). `posed` is the pose masks at the whole-frame model's size, or empty.
+cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool certain) {
+    cv::Mat kept(probability.size(), CV_32F, cv::Scalar(0));
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(probability > kPersonProbability, labels, stats, centroids, 8);
+    bool any = false;
+    for (int i = 1; i < count; ++i) {
+        if (stats.at<int>(i, cv::CC_STAT_AREA) < kMinimumPersonShare * probability.total()) continue;
+        const cv::Mat component = labels == i;
+        if (!posed.empty() && cv::mean(posed, component)[0] > 0.3) continue;
+        const double confidence = cv::mean(probability, component)[0];
+        if (confidence < (certain ? kMinimumAutomaticPersonConfidence : kMinimumPersonConfidence)) continue;
+        // The component's soft rim too: a few pixels around it at the model's scale.
+        cv::Mat around;
+        cv::dilate(component, around, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
+        probability.copyTo(kept, around);
+        any = true;
+    }
+    return any ? kept : cv::Mat();
+}
+
 // People: the whole-frame model says roughly where they are, the pose model cuts each one out
-// of a crop around them. Without the pose model the whole-frame mask is used as it is. When
-// the pose model finds nobody, a confident whole-frame mask still counts (a face filling the
-// frame has no body to pose).
+// of a crop around them; people it cannot pose (a face filling the frame has no body to pose)
+// keep the whole-frame mask when that is confident. Without the pose model the whole-frame
+// mask is used as it is.
 cv::Mat personMask(const cv::Mat& rgb, bool certain) {
     cv::Mat probability;
     std::optional<SegmentationModelError> selfieMissing;
@@ -159,12 +182,27 @@ cv::Mat personMask(const cv::Mat& rgb, bool certain) {
     }
     if (poseLandmarkModelPath()) {
         const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability);
-        if (!people.probability.empty()) return refineAtFullSize(people.probability, rgb);
-    } else if (selfieMissing) {
-        throw *selfieMissing;
+        cv::Mat merged = people.probability;
+        cv::Mat others;
+        if (!probability.empty()) {
+            cv::Mat posed;
+            if (!merged.empty()) cv::resize(merged, posed, probability.size(), 0, 0, cv::INTER_AREA);
+            others = unposedPeople(probability, posed, certain);
+        }
+        if (merged.empty() && others.empty()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+        if (!others.empty()) {
+            const double scale = std::min(1.0, 1600.0 / std::max(rgb.cols, rgb.rows));
+            const cv::Size working = merged.empty() ? cv::Size(std::max(1, static_cast<int>(rgb.cols * scale)),
+                                                               std::max(1, static_cast<int>(rgb.rows * scale)))
+                                                    : merged.size();
+            cv::resize(others, others, working, 0, 0, cv::INTER_LINEAR);
+            if (merged.empty()) merged = others;
+            else cv::max(merged, others, merged);
+        }
+        return refineAtFullSize(merged, rgb);
     }
-    if (probability.empty() || !holdsPerson(probability, certain))
-        throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    if (selfieMissing) throw *selfieMissing;
+    if (!holdsPerson(probability, certain)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
     return refineAtFullSize(probability, rgb);
 }
 
