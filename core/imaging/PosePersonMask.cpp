@@ -26,6 +26,7 @@ constexpr double kCropScale = 1.25;
 // Below this presence the model found no person in its crop.
 constexpr float kMinimumPresence = 0.5f;
 constexpr int kMaximumPeople = 6;
+constexpr double kMinimumAgreement = 0.15;
 constexpr int kRefinements = 3;
 
 struct LoadedModel {
@@ -209,23 +210,31 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
              ++round, ++looks) {
             if (!(seen.next.side > 8) || sameCrop(crop, seen.next, 0.04)) break;
             const PersonCrop next = seen.next;
-            const PoseLook again = look(interpreter, loaded, pyramid, next);
-            if (again.presence < kMinimumPresence) break; // keep the last crop that held someone
+            // A person vanishing when the crop is placed on them was never there (the model
+            // sees people in foliage and shadows when they are tiny in its view).
+            seen = look(interpreter, loaded, pyramid, next);
             crop = next;
-            seen = again;
         }
         if (seen.presence < kMinimumPresence) continue;
         crop.presence = seen.presence;
         const bool known = std::any_of(result.people.begin(), result.people.end(),
                                        [&](const PersonCrop& other) { return sameCrop(other, crop, 0.25); });
         if (known) continue;
-        result.people.push_back(crop);
 
         cv::Matx23d m = cropToPhoto(crop) * result.scale;
         m(0, 2) += 0.5 * result.scale - 0.5;
         m(1, 2) += 0.5 * result.scale - 0.5;
         cv::Mat warped;
         cv::warpAffine(seen.mask, warped, m, working, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
+        // Both models must agree there is someone: the whole-frame model sees at least a
+        // faint person where the pose model cut one out.
+        if (!personHint.empty()) {
+            cv::Mat small;
+            cv::resize(warped, small, personHint.size(), 0, 0, cv::INTER_AREA);
+            const cv::Mat body = small > 0.5f;
+            if (cv::countNonZero(body) == 0 || cv::mean(personHint, body)[0] < kMinimumAgreement) continue;
+        }
+        result.people.push_back(crop);
         cv::max(merged, warped, merged);
 
         // Someone the whole-frame model sees and no mask covers yet is the next seed.

@@ -120,8 +120,10 @@ bool holdsPerson(const cv::Mat& probability, bool certain) {
            cv::countNonZero(probability > kCertainPersonProbability) >= kMinimumCertainPersonShare * probability.total();
 }
 
-// Where the whole-frame model sees people: boxes in photo pixels, largest first. When it sees
-// nobody the whole frame is the one guess (the pose model finds a person filling it).
+// Where the whole-frame model sees people, even faintly: boxes in photo pixels, largest first.
+// Without that model the whole frame is the one guess (the pose model finds a person filling
+// it). Where it sees nobody the pose model is not asked: on a whole landscape seen small it
+// finds people in trees.
 std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) {
     std::vector<std::pair<int, cv::Rect2d>> found;
     if (!probability.empty()) {
@@ -141,7 +143,7 @@ std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) 
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<cv::Rect2d> seeds;
     for (const auto& [area, box] : found) seeds.push_back(box);
-    if (seeds.empty()) seeds.emplace_back(0, 0, photo.width, photo.height);
+    if (probability.empty()) seeds.emplace_back(0, 0, photo.width, photo.height);
     return seeds;
 }
 
