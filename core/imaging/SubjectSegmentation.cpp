@@ -310,17 +310,23 @@ cv::Mat salientObjectMask(const cv::Mat& rgb) {
     }
     cv::Mat foreground = (seeds == cv::GC_FGD) | (seeds == cv::GC_PR_FGD);
 
-    // Drop specks: keep regions of at least a tenth of the largest.
+    // The subject is the largest region, with any others of a tenth its size (several products);
+    // clutter touching it through thin bridges (a branch, a flower's stalk) is cut off by
+    // opening the mask first, then the kept regions get their own edges back.
+    const int bridge = std::max(3, std::min(small.cols, small.rows) / 70) | 1;
+    const cv::Mat element = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(bridge, bridge));
+    cv::Mat opened;
+    cv::morphologyEx(foreground, opened, cv::MORPH_OPEN, element);
     cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(foreground, labels, stats, centroids, 8);
+    const int count = cv::connectedComponentsWithStats(opened, labels, stats, centroids, 8);
     int largest = 0;
     for (int i = 1; i < count; ++i) largest = std::max(largest, stats.at<int>(i, cv::CC_STAT_AREA));
+    cv::Mat selected(small.size(), CV_8U, cv::Scalar(0));
+    for (int i = 1; i < count; ++i)
+        if (stats.at<int>(i, cv::CC_STAT_AREA) * 10 >= largest) selected.setTo(255, labels == i);
+    cv::dilate(selected, selected, element);
     cv::Mat kept(small.size(), CV_32F, cv::Scalar(0));
-    for (int y = 0; y < small.rows; ++y)
-        for (int x = 0; x < small.cols; ++x) {
-            const int label = labels.at<int>(y, x);
-            if (label > 0 && stats.at<int>(label, cv::CC_STAT_AREA) * 10 >= largest) kept.at<float>(y, x) = 1.0f;
-        }
+    kept.setTo(1.0f, selected & foreground);
     const double share = cv::countNonZero(kept) / static_cast<double>(kept.total());
     if (share < 0.005 || share > 0.9) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
     return refineAtFullSize(kept, rgb);
