@@ -195,6 +195,15 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
     while (!pending.empty() && static_cast<int>(result.people.size()) < kMaximumPeople && looks < maximumLooks) {
         const cv::Rect2d box = pending.back();
         pending.pop_back();
+        // A seed inside someone already cut out is part of them (a leg the whole-frame model
+        // saw apart from the body).
+        if (!result.people.empty()) {
+            const cv::Rect inWorking = cv::Rect(cv::Point(static_cast<int>(box.x * result.scale), static_cast<int>(box.y * result.scale)),
+                                                cv::Point(static_cast<int>(std::ceil(box.br().x * result.scale)),
+                                                          static_cast<int>(std::ceil(box.br().y * result.scale)))) &
+                                       cv::Rect(0, 0, working.width, working.height);
+            if (inWorking.area() > 0 && cv::mean(merged(inWorking))[0] > 0.35) continue;
+        }
         // The whole-frame model often sees only part of a person (a torso, a face): a crop
         // large enough for the whole body first, then a close one for someone small in it.
         PersonCrop crop;
@@ -206,16 +215,20 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
             ++looks;
             if (seen.presence >= kMinimumPresence) break;
         }
+        bool duplicate = false;
         for (int round = 0; round < kRefinements && seen.presence >= kMinimumPresence && looks < maximumLooks;
              ++round, ++looks) {
-            if (!(seen.next.side > 8) || sameCrop(crop, seen.next, 0.04)) break;
+            if (!(seen.next.side > 8) || sameCrop(crop, seen.next, 0.05)) break;
+            duplicate = std::any_of(result.people.begin(), result.people.end(),
+                                    [&](const PersonCrop& other) { return sameCrop(other, seen.next, 0.25); });
+            if (duplicate) break;
             const PersonCrop next = seen.next;
             // A person vanishing when the crop is placed on them was never there (the model
             // sees people in foliage and shadows when they are tiny in its view).
             seen = look(interpreter, loaded, pyramid, next);
             crop = next;
         }
-        if (seen.presence < kMinimumPresence) continue;
+        if (duplicate || seen.presence < kMinimumPresence) continue;
         crop.presence = seen.presence;
         const bool known = std::any_of(result.people.begin(), result.people.end(),
                                        [&](const PersonCrop& other) { return sameCrop(other, crop, 0.25); });
