@@ -115,23 +115,12 @@ cv::Mat personProbability(const cv::Mat& rgb) {
     return cv::Mat(kModelSide, kModelSide, CV_32F, const_cast<float*>(interpreter->output())).clone();
 }
 
-bool holdsPerson(const cv::Mat& probability, bool certain) {
-    const cv::Mat confident = probability > kPersonProbability;
-    const int count = cv::countNonZero(confident);
-    if (count < kMinimumPersonShare * probability.total()) return false;
-    const double confidence = cv::mean(probability, confident)[0];
-    if (!certain) return confidence >= kMinimumPersonConfidence;
-    return confidence >= kMinimumAutomaticPersonConfidence &&
-           cv::countNonZero(probability > kCertainPersonProbability) >= kMinimumCertainPersonShare * probability.total();
-}
-
 // Where the whole-frame model sees people, even faintly: boxes in photo pixels, largest first.
-// Without that model the whole frame is the one guess (the pose model finds a person filling
-// it). Where it sees nobody the pose model is not asked: on a whole landscape seen small it
-// finds people in trees.
+// Where it sees nobody the pose model is not asked: on a whole landscape seen small it finds
+// people in trees.
 std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) {
     std::vector<std::pair<int, cv::Rect2d>> found;
-    if (!probability.empty()) {
+    {
         cv::Mat labels, stats, centroids;
         const int count = cv::connectedComponentsWithStats(probability > 0.2f, labels, stats, centroids, 8);
         const double sx = static_cast<double>(photo.width) / probability.cols;
@@ -148,7 +137,6 @@ std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) 
     std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     std::vector<cv::Rect2d> seeds;
     for (const auto& [area, box] : found) seeds.push_back(box);
-    if (probability.empty()) seeds.emplace_back(0, 0, photo.width, photo.height);
     return seeds;
 }
 
@@ -166,6 +154,9 @@ cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool cer
         if (!posed.empty() && cv::mean(posed, component)[0] > 0.3) continue;
         const double confidence = cv::mean(probability, component)[0];
         if (confidence < (certain ? kMinimumAutomaticPersonConfidence : kMinimumPersonConfidence)) continue;
+        if (certain && cv::countNonZero((probability > kCertainPersonProbability) & component) <
+                           kMinimumCertainPersonShare * probability.total())
+            continue;
         // The component's soft rim too: a few pixels around it at the model's scale.
         cv::Mat around;
         cv::dilate(component, around, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
@@ -177,40 +168,22 @@ cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool cer
 
 // People: the whole-frame model says roughly where they are, the pose model cuts each one out
 // of a crop around them; people it cannot pose (a face filling the frame has no body to pose)
-// keep the whole-frame mask when that is confident. Without the pose model the whole-frame
-// mask is used as it is.
+// keep the whole-frame mask when that is confident. Both models are needed: either missing is
+// a SegmentationModelError.
 cv::Mat personMask(const cv::Mat& rgb, bool certain) {
-    cv::Mat probability;
-    std::optional<SegmentationModelError> selfieMissing;
-    try {
-        probability = personProbability(rgb);
-    } catch (const SegmentationModelError& error) {
-        selfieMissing = error;
+    const cv::Mat probability = personProbability(rgb);
+    const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability);
+    cv::Mat merged = people.probability;
+    cv::Mat posed;
+    if (!merged.empty()) cv::resize(merged, posed, probability.size(), 0, 0, cv::INTER_AREA);
+    cv::Mat others = unposedPeople(probability, posed, certain);
+    if (merged.empty() && others.empty()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    if (!others.empty()) {
+        cv::resize(others, others, merged.empty() ? rgb.size() / 4 : merged.size(), 0, 0, cv::INTER_LINEAR);
+        if (merged.empty()) merged = others;
+        else cv::max(merged, others, merged);
     }
-    if (poseLandmarkModelPath()) {
-        const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability);
-        cv::Mat merged = people.probability;
-        cv::Mat others;
-        if (!probability.empty()) {
-            cv::Mat posed;
-            if (!merged.empty()) cv::resize(merged, posed, probability.size(), 0, 0, cv::INTER_AREA);
-            others = unposedPeople(probability, posed, certain);
-        }
-        if (merged.empty() && others.empty()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
-        if (!others.empty()) {
-            const double scale = std::min(1.0, 1600.0 / std::max(rgb.cols, rgb.rows));
-            const cv::Size working = merged.empty() ? cv::Size(std::max(1, static_cast<int>(rgb.cols * scale)),
-                                                               std::max(1, static_cast<int>(rgb.rows * scale)))
-                                                    : merged.size();
-            cv::resize(others, others, working, 0, 0, cv::INTER_LINEAR);
-            if (merged.empty()) merged = others;
-            else cv::max(merged, others, merged);
-        }
-        return refineAtFullSize(merged, rgb);
-    }
-    if (selfieMissing) throw *selfieMissing;
-    if (!holdsPerson(probability, certain)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
-    return refineAtFullSize(probability, rgb);
+    return refineAtFullSize(merged, rgb);
 }
 
 // The salient-object cut-out on a small working copy: a fine-grained saliency map marks what
