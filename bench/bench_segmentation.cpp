@@ -2,7 +2,6 @@
 // model alone, whole person and subject cut-out masks of a 24-megapixel photo with people in it,
 // the salient-object mask and the colour key on a 12-megapixel photo.
 #include "core/imaging/ColorKey.h"
-#include "core/imaging/PosePersonMask.h"
 #include "core/imaging/SubjectSegmentation.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
 

@@ -23,8 +23,10 @@ constexpr int kHipCentre = 33, kBodyRadiusPoint = 34;
 // The crop the alignment points ask for is a square 2.5 body radii wide (MediaPipe's 1.25 × the
 // circle through both points), enough for raised arms and a kick.
 constexpr double kCropScale = 1.25;
-// Below this presence the model found no person in its crop.
+// Below this presence the model found no person in its crop. A first crop placed from a rough
+// box is worth refining from a lower score: the person is often off-centre in it.
 constexpr float kMinimumPresence = 0.5f;
+constexpr float kMinimumSeedPresence = 0.35f;
 constexpr int kMaximumPeople = 6;
 constexpr double kMinimumAgreement = 0.15;
 constexpr int kRefinements = 3;
@@ -147,6 +149,12 @@ PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Py
     rotation -= 2 * std::numbers::pi * std::floor((rotation + std::numbers::pi) / (2 * std::numbers::pi));
     result.next.rotation = rotation;
     result.next.presence = result.presence;
+    if (qEnvironmentVariableIsSet("SEG_DEBUG")) {
+        auto sig = [](float v) { return 1.0f / (1.0f + std::exp(-v)); };
+        std::fprintf(stderr, "  vis/pres nose %.2f/%.2f sh %.2f/%.2f %.2f/%.2f hips %.2f %.2f elbows %.2f %.2f\n", sig(points[3]), sig(points[4]),
+                     sig(points[11 * 5 + 3]), sig(points[11 * 5 + 4]), sig(points[12 * 5 + 3]), sig(points[12 * 5 + 4]),
+                     sig(points[23 * 5 + 3]), sig(points[24 * 5 + 3]), sig(points[13 * 5 + 3]), sig(points[14 * 5 + 3]));
+    }
     if (qEnvironmentVariableIsSet("SEG_DEBUG"))
         std::fprintf(stderr, "look: crop %.0f %.0f %.0f %.2f -> presence %.2f next %.0f %.0f %.0f %.2f\n", crop.centreX,
                      crop.centreY, crop.side, crop.rotation, result.presence, result.next.centreX, result.next.centreY,
@@ -176,7 +184,8 @@ PoseLook lookAtCrop(const cv::Mat& rgb, const PersonCrop& crop) {
     return look(interpreterFor(loaded), loaded, pyramidOf(rgb), crop);
 }
 
-PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, const cv::Mat& personHint) {
+PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, const cv::Mat& personHint,
+                      double minimumAgreement) {
     const LoadedModel loaded = poseModel();
     tfl::Interpreter& interpreter = interpreterFor(loaded);
     const Pyramid pyramid = pyramidOf(rgb);
@@ -191,6 +200,7 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
 
     std::vector<cv::Rect2d> pending(seeds.rbegin(), seeds.rend()); // taken from the back
     int looks = 0;
+    double bestAgreement = 0;
     const int maximumLooks = kMaximumPeople * (kRefinements + 1) + 4;
     while (!pending.empty() && static_cast<int>(result.people.size()) < kMaximumPeople && looks < maximumLooks) {
         const cv::Rect2d box = pending.back();
@@ -213,12 +223,12 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
             if (crop.side < 8 || looks >= maximumLooks) break;
             seen = look(interpreter, loaded, pyramid, crop);
             ++looks;
-            if (seen.presence >= kMinimumPresence) break;
+            if (seen.presence >= kMinimumSeedPresence) break;
         }
         bool duplicate = false;
-        for (int round = 0; round < kRefinements && seen.presence >= kMinimumPresence && looks < maximumLooks;
+        for (int round = 0; round < kRefinements && seen.presence >= kMinimumSeedPresence && looks < maximumLooks;
              ++round, ++looks) {
-            if (!(seen.next.side > 8) || sameCrop(crop, seen.next, 0.05)) break;
+            if (!(seen.next.side > 8) || (seen.presence >= kMinimumPresence && sameCrop(crop, seen.next, 0.05))) break;
             duplicate = std::any_of(result.people.begin(), result.people.end(),
                                     [&](const PersonCrop& other) { return sameCrop(other, seen.next, 0.25); });
             if (duplicate) break;
@@ -241,12 +251,15 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
         cv::warpAffine(seen.mask, warped, m, working, cv::INTER_LINEAR, cv::BORDER_CONSTANT, cv::Scalar(0));
         // Both models must agree there is someone: the whole-frame model sees at least a
         // faint person where the pose model cut one out.
+        double agreement = 1;
         if (!personHint.empty()) {
             cv::Mat small;
             cv::resize(warped, small, personHint.size(), 0, 0, cv::INTER_AREA);
             const cv::Mat body = small > 0.5f;
-            if (cv::countNonZero(body) == 0 || cv::mean(personHint, body)[0] < kMinimumAgreement) continue;
+            agreement = cv::countNonZero(body) ? cv::mean(personHint, body)[0] : 0.0;
+            if (agreement < kMinimumAgreement) continue;
         }
+        bestAgreement = std::max(bestAgreement, agreement);
         result.people.push_back(crop);
         cv::max(merged, warped, merged);
 
@@ -267,6 +280,9 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
             }
         }
     }
+    // Someone both models are sure of makes the photo one of people; the others found with it
+    // then count even where the whole-frame model sees them only faintly.
+    if (bestAgreement < minimumAgreement) result.people.clear();
     if (!result.people.empty()) result.probability = merged;
     return result;
 }

@@ -25,13 +25,17 @@ constexpr int kModelSide = 256;
 // A pixel counts as a person above this probability; a photo holds a person when enough of its
 // model view does, confidently. The model was made for selfies and sees faint people in some
 // objects, so choosing between a person and an object (automatic mode) asks for more: a
-// clearly confident person over a twentieth of the view.
+// person seen clearly over most of their extent.
 constexpr float kPersonProbability = 0.5f;
 constexpr double kMinimumPersonShare = 0.01;
 constexpr double kMinimumPersonConfidence = 0.75;
 constexpr float kCertainPersonProbability = 0.9f;
-constexpr double kMinimumCertainPersonShare = 0.05;
+constexpr double kMinimumCertainPersonShare = 0.5; // of the component
 constexpr double kMinimumAutomaticPersonConfidence = 0.9;
+// How strongly the whole-frame model must see the best-posed person (mean probability over the
+// pose mask): real people score 0.8 and more, a hand posing as a person on a product 0.3 to 0.5.
+constexpr double kMinimumAgreement = 0.15;
+constexpr double kMinimumAutomaticAgreement = 0.65;
 
 std::shared_ptr<const tfl::Model> personModel() {
     static std::mutex mutex;
@@ -155,7 +159,7 @@ cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool cer
         const double confidence = cv::mean(probability, component)[0];
         if (confidence < (certain ? kMinimumAutomaticPersonConfidence : kMinimumPersonConfidence)) continue;
         if (certain && cv::countNonZero((probability > kCertainPersonProbability) & component) <
-                           kMinimumCertainPersonShare * probability.total())
+                           kMinimumCertainPersonShare * stats.at<int>(i, cv::CC_STAT_AREA))
             continue;
         // The component's soft rim too: a few pixels around it at the model's scale.
         cv::Mat around;
@@ -172,7 +176,8 @@ cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool cer
 // a SegmentationModelError.
 cv::Mat personMask(const cv::Mat& rgb, bool certain) {
     const cv::Mat probability = personProbability(rgb);
-    const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability);
+    const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability,
+                                         certain ? kMinimumAutomaticAgreement : kMinimumAgreement);
     cv::Mat merged = people.probability;
     cv::Mat posed;
     if (!merged.empty()) cv::resize(merged, posed, probability.size(), 0, 0, cv::INTER_AREA);
@@ -288,23 +293,17 @@ cv::Mat salientObjectMask(const cv::Mat& rgb) {
     }
     cv::Mat foreground = (seeds == cv::GC_FGD) | (seeds == cv::GC_PR_FGD);
 
-    // The subject is the largest region, with any others of a tenth its size (several products);
-    // clutter touching it through thin bridges (a branch, a flower's stalk) is cut off by
-    // opening the mask first, then the kept regions get their own edges back.
-    const int bridge = std::max(3, std::min(small.cols, small.rows) / 70) | 1;
-    const cv::Mat element = cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(bridge, bridge));
-    cv::Mat opened;
-    cv::morphologyEx(foreground, opened, cv::MORPH_OPEN, element);
+    // Drop specks: keep regions of at least a tenth of the largest.
     cv::Mat labels, stats, centroids;
-    const int count = cv::connectedComponentsWithStats(opened, labels, stats, centroids, 8);
+    const int count = cv::connectedComponentsWithStats(foreground, labels, stats, centroids, 8);
     int largest = 0;
     for (int i = 1; i < count; ++i) largest = std::max(largest, stats.at<int>(i, cv::CC_STAT_AREA));
-    cv::Mat selected(small.size(), CV_8U, cv::Scalar(0));
-    for (int i = 1; i < count; ++i)
-        if (stats.at<int>(i, cv::CC_STAT_AREA) * 10 >= largest) selected.setTo(255, labels == i);
-    cv::dilate(selected, selected, element);
     cv::Mat kept(small.size(), CV_32F, cv::Scalar(0));
-    kept.setTo(1.0f, selected & foreground);
+    for (int y = 0; y < small.rows; ++y)
+        for (int x = 0; x < small.cols; ++x) {
+            const int label = labels.at<int>(y, x);
+            if (label > 0 && stats.at<int>(label, cv::CC_STAT_AREA) * 10 >= largest) kept.at<float>(y, x) = 1.0f;
+        }
     const double share = cv::countNonZero(kept) / static_cast<double>(kept.total());
     if (share < 0.005 || share > 0.9) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
     return refineAtFullSize(kept, rgb);

@@ -23,6 +23,8 @@ public:
 std::optional<QString> personSegmentationModelPath();
 // The same search for any model file of the background studio.
 std::optional<QString> segmentationModelPath(const QString& fileName);
+// Where the pose landmark model (pose_landmark_full.tflite) is read from.
+std::optional<QString> poseLandmarkModelPath();
 
 // People in the photo at any scale: found by the selfie model on a 256 × 256 view of the whole
 // frame, each cut out by the pose landmark model on a crop around them (see PosePersonMask.h),
