@@ -4,11 +4,9 @@
 #include "core/imaging/tflite/TfliteError.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
 
-#include <QImage>
 #include <opencv2/imgproc.hpp>
 
 #include <algorithm>
-#include <cstdio>
 #include <cmath>
 #include <memory>
 #include <mutex>
@@ -44,8 +42,9 @@ LoadedModel poseModel() {
     const auto path = poseLandmarkModelPath();
     if (!path)
         throw SegmentationModelError(
-            QStringLiteral("The pose model (%1) is not installed; scripts/fetch-models puts it in resources/models or "
-                           "TAVIVIEW_MODELS_DIR.")
+            QStringLiteral(
+                "The pose model (%1) is not installed; scripts/fetch-models puts it in resources/models or "
+                "TAVIVIEW_MODELS_DIR.")
                 .arg(kModelFile));
     if (loaded.model && loadedFrom == *path) return loaded;
     LoadedModel fresh;
@@ -58,12 +57,16 @@ LoadedModel poseModel() {
     const auto& outputs = fresh.model->outputs();
     for (std::size_t i = 0; i < outputs.size(); ++i) {
         const tfl::Shape4 shape = tensors[outputs[i]].shape;
-        if (shape.count() == kLandmarks * 5 && fresh.landmarks < 0) fresh.landmarks = static_cast<int>(i);
-        else if (shape.count() == 1 && fresh.presence < 0) fresh.presence = static_cast<int>(i);
-        else if (shape == tfl::Shape4{1, kSide, kSide, 1} && fresh.mask < 0) fresh.mask = static_cast<int>(i);
+        if (shape.count() == kLandmarks * 5 && fresh.landmarks < 0)
+            fresh.landmarks = static_cast<int>(i);
+        else if (shape.count() == 1 && fresh.presence < 0)
+            fresh.presence = static_cast<int>(i);
+        else if (shape == tfl::Shape4{1, kSide, kSide, 1} && fresh.mask < 0)
+            fresh.mask = static_cast<int>(i);
     }
     const tfl::Shape4 in = tensors[fresh.model->inputs()[0]].shape;
-    if (!(in == tfl::Shape4{1, kSide, kSide, 3}) || fresh.landmarks < 0 || fresh.presence < 0 || fresh.mask < 0)
+    if (!(in == tfl::Shape4{1, kSide, kSide, 3}) || fresh.landmarks < 0 || fresh.presence < 0 ||
+        fresh.mask < 0)
         throw SegmentationModelError(QStringLiteral("%1 is not the expected pose landmark model").arg(*path));
     loaded = fresh;
     loadedFrom = *path;
@@ -88,7 +91,8 @@ struct Pyramid {
     std::vector<cv::Mat> levels; // levels[k] is the photo at 2^-k (rounded)
     cv::Mat forCropSide(double side, double& scale) const {
         std::size_t k = 0;
-        while (k + 1 < levels.size() && side * levels[k + 1].cols / levels[0].cols >= kSide) ++k;
+        while (k + 1 < levels.size() && side * levels[k + 1].cols / levels[0].cols >= kSide)
+            ++k;
         scale = static_cast<double>(levels[k].cols) / levels[0].cols;
         return levels[k];
     }
@@ -105,7 +109,8 @@ Pyramid pyramidOf(const cv::Mat& rgb) {
     return pyramid;
 }
 
-PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Pyramid& pyramid, const PersonCrop& crop) {
+PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Pyramid& pyramid,
+              const PersonCrop& crop) {
     double scale = 1;
     const cv::Mat level = pyramid.forCropSide(crop.side, scale);
     cv::Matx23d m = cropToPhoto(crop);
@@ -116,17 +121,11 @@ PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Py
     cv::Mat patch;
     cv::warpAffine(level, patch, m, cv::Size(kSide, kSide), cv::INTER_LINEAR | cv::WARP_INVERSE_MAP,
                    cv::BORDER_CONSTANT, cv::Scalar(0, 0, 0));
-    if (qEnvironmentVariableIsSet("SEG_DEBUG")) {
-        static int n = 0;
-        cv::Mat bgr;
-        cv::cvtColor(patch, bgr, cv::COLOR_RGB2BGR);
-        QImage q(patch.data, kSide, kSide, static_cast<int>(patch.step), QImage::Format_RGB888);
-        q.save(QStringLiteral("/tmp/segh/patch%1.png").arg(n++));
-    }
     float* input = interpreter.input();
     for (int y = 0; y < kSide; ++y) {
         const uchar* row = patch.ptr<uchar>(y);
-        for (int i = 0; i < kSide * 3; ++i) input[y * kSide * 3 + i] = row[i] * (1.0f / 255.0f);
+        for (int i = 0; i < kSide * 3; ++i)
+            input[y * kSide * 3 + i] = row[i] * (1.0f / 255.0f);
     }
     interpreter.invoke();
 
@@ -149,16 +148,6 @@ PoseLook look(tfl::Interpreter& interpreter, const LoadedModel& loaded, const Py
     rotation -= 2 * std::numbers::pi * std::floor((rotation + std::numbers::pi) / (2 * std::numbers::pi));
     result.next.rotation = rotation;
     result.next.presence = result.presence;
-    if (qEnvironmentVariableIsSet("SEG_DEBUG")) {
-        auto sig = [](float v) { return 1.0f / (1.0f + std::exp(-v)); };
-        std::fprintf(stderr, "  vis/pres nose %.2f/%.2f sh %.2f/%.2f %.2f/%.2f hips %.2f %.2f elbows %.2f %.2f\n", sig(points[3]), sig(points[4]),
-                     sig(points[11 * 5 + 3]), sig(points[11 * 5 + 4]), sig(points[12 * 5 + 3]), sig(points[12 * 5 + 4]),
-                     sig(points[23 * 5 + 3]), sig(points[24 * 5 + 3]), sig(points[13 * 5 + 3]), sig(points[14 * 5 + 3]));
-    }
-    if (qEnvironmentVariableIsSet("SEG_DEBUG"))
-        std::fprintf(stderr, "look: crop %.0f %.0f %.0f %.2f -> presence %.2f next %.0f %.0f %.0f %.2f\n", crop.centreX,
-                     crop.centreY, crop.side, crop.rotation, result.presence, result.next.centreX, result.next.centreY,
-                     result.next.side, result.next.rotation);
     return result;
 }
 
@@ -177,7 +166,9 @@ bool sameCrop(const PersonCrop& a, const PersonCrop& b, double tolerance) {
 
 } // namespace
 
-std::optional<QString> poseLandmarkModelPath() { return segmentationModelPath(kModelFile); }
+std::optional<QString> poseLandmarkModelPath() {
+    return segmentationModelPath(kModelFile);
+}
 
 PoseLook lookAtCrop(const cv::Mat& rgb, const PersonCrop& crop) {
     const LoadedModel loaded = poseModel();
@@ -202,16 +193,19 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
     int looks = 0;
     double bestAgreement = 0;
     const int maximumLooks = kMaximumPeople * (kRefinements + 1) + 4;
-    while (!pending.empty() && static_cast<int>(result.people.size()) < kMaximumPeople && looks < maximumLooks) {
+    while (!pending.empty() && static_cast<int>(result.people.size()) < kMaximumPeople &&
+           looks < maximumLooks) {
         const cv::Rect2d box = pending.back();
         pending.pop_back();
         // A seed inside someone already cut out is part of them (a leg the whole-frame model
         // saw apart from the body).
         if (!result.people.empty()) {
-            const cv::Rect inWorking = cv::Rect(cv::Point(static_cast<int>(box.x * result.scale), static_cast<int>(box.y * result.scale)),
-                                                cv::Point(static_cast<int>(std::ceil(box.br().x * result.scale)),
-                                                          static_cast<int>(std::ceil(box.br().y * result.scale)))) &
-                                       cv::Rect(0, 0, working.width, working.height);
+            const cv::Rect inWorking =
+                cv::Rect(
+                    cv::Point(static_cast<int>(box.x * result.scale), static_cast<int>(box.y * result.scale)),
+                    cv::Point(static_cast<int>(std::ceil(box.br().x * result.scale)),
+                              static_cast<int>(std::ceil(box.br().y * result.scale)))) &
+                cv::Rect(0, 0, working.width, working.height);
             if (inWorking.area() > 0 && cv::mean(merged(inWorking))[0] > 0.35) continue;
         }
         // The whole-frame model often sees only part of a person (a torso, a face): a crop
@@ -219,18 +213,23 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
         PersonCrop crop;
         PoseLook seen;
         for (const double widen : {2.4, 1.2}) {
-            crop = {box.x + box.width / 2, box.y + box.height / 2, std::max(box.width, box.height) * widen, 0, 0};
+            crop = {box.x + box.width / 2, box.y + box.height / 2, std::max(box.width, box.height) * widen, 0,
+                    0};
             if (crop.side < 8 || looks >= maximumLooks) break;
             seen = look(interpreter, loaded, pyramid, crop);
             ++looks;
             if (seen.presence >= kMinimumSeedPresence) break;
         }
         bool duplicate = false;
-        for (int round = 0; round < kRefinements && seen.presence >= kMinimumSeedPresence && looks < maximumLooks;
+        for (int round = 0;
+             round < kRefinements && seen.presence >= kMinimumSeedPresence && looks < maximumLooks;
              ++round, ++looks) {
-            if (!(seen.next.side > 8) || (seen.presence >= kMinimumPresence && sameCrop(crop, seen.next, 0.05))) break;
-            duplicate = std::any_of(result.people.begin(), result.people.end(),
-                                    [&](const PersonCrop& other) { return sameCrop(other, seen.next, 0.25); });
+            if (!(seen.next.side > 8) ||
+                (seen.presence >= kMinimumPresence && sameCrop(crop, seen.next, 0.05)))
+                break;
+            duplicate = std::any_of(result.people.begin(), result.people.end(), [&](const PersonCrop& other) {
+                return sameCrop(other, seen.next, 0.25);
+            });
             if (duplicate) break;
             const PersonCrop next = seen.next;
             // A person vanishing when the crop is placed on them was never there (the model
@@ -275,8 +274,9 @@ PosePeople findPeople(const cv::Mat& rgb, const std::vector<cv::Rect2d>& seeds, 
             const double sy = static_cast<double>(rgb.rows) / personHint.rows;
             for (int i = 1; i < count; ++i) {
                 if (stats.at<int>(i, cv::CC_STAT_AREA) < minimumArea) continue;
-                pending.emplace_back(stats.at<int>(i, cv::CC_STAT_LEFT) * sx, stats.at<int>(i, cv::CC_STAT_TOP) * sy,
-                                     stats.at<int>(i, cv::CC_STAT_WIDTH) * sx, stats.at<int>(i, cv::CC_STAT_HEIGHT) * sy);
+                pending.emplace_back(
+                    stats.at<int>(i, cv::CC_STAT_LEFT) * sx, stats.at<int>(i, cv::CC_STAT_TOP) * sy,
+                    stats.at<int>(i, cv::CC_STAT_WIDTH) * sx, stats.at<int>(i, cv::CC_STAT_HEIGHT) * sy);
             }
         }
     }

@@ -146,7 +146,8 @@ std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) 
 
 // The whole-frame mask of the people the pose model did not take: components the whole-frame
 // model is confident about that no pose mask covers (a head and shoulders too close or too
-// cut off for a pose). `posed` is the pose masks at the whole-frame model's size, or empty.
+// cut off for a pose), or that the bottom of the frame cuts. `posed` is the pose masks at the
+// whole-frame model's size, or empty.
 cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool certain) {
     cv::Mat kept(probability.size(), CV_32F, cv::Scalar(0));
     cv::Mat labels, stats, centroids;
@@ -155,7 +156,14 @@ cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool cer
     for (int i = 1; i < count; ++i) {
         if (stats.at<int>(i, cv::CC_STAT_AREA) < kMinimumPersonShare * probability.total()) continue;
         const cv::Mat component = labels == i;
-        if (!posed.empty() && cv::mean(posed, component)[0] > 0.3) continue;
+        // Someone the frame cuts off (head and shoulders at the bottom edge, a selfie) is the
+        // whole-frame model's own case, where the pose model, missing the body it expects,
+        // is unsure: that person keeps the whole-frame mask beside the pose mask.
+        const int left = stats.at<int>(i, cv::CC_STAT_LEFT), top = stats.at<int>(i, cv::CC_STAT_TOP);
+        const int right = left + stats.at<int>(i, cv::CC_STAT_WIDTH), bottom = top + stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        const bool cutByFrame = bottom >= probability.rows - 1 && cv::countNonZero(component.row(probability.rows - 1)) >=
+                                                                       std::max(3, (right - left) / 3);
+        if (!cutByFrame && !posed.empty() && cv::mean(posed, component)[0] > 0.3) continue;
         const double confidence = cv::mean(probability, component)[0];
         if (confidence < (certain ? kMinimumAutomaticPersonConfidence : kMinimumPersonConfidence)) continue;
         if (certain && cv::countNonZero((probability > kCertainPersonProbability) & component) <
