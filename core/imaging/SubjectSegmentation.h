@@ -27,16 +27,16 @@ std::optional<QString> segmentationModelPath(const QString& fileName);
 std::optional<QString> poseLandmarkModelPath();
 
 // People in the photo at any scale: found by the selfie model on a 256 × 256 view of the whole
-// frame, each cut out by the pose landmark model on a crop around them (see PosePersonMask.h),
-// refined at full size. Without the pose model, the selfie model's mask alone.
-// Throws VisionAIError(noForegroundSubject) when nobody is found, SegmentationModelError when the
-// model is missing or damaged.
+// frame, each cut out by the pose landmark model on a crop around them (see PosePersonMask.h);
+// people the frame cuts off also keep the selfie model's mask. Refined at full size.
+// Throws VisionAIError(noForegroundSubject) when nobody is found, SegmentationModelError when
+// either model is missing or damaged.
 QImage segmentPerson(const QImage& source);
 
-// The salient subject(s): people through the person model when it finds any, otherwise a
-// classical salient-object cut-out (saliency seeding GrabCut, then the guided filter) meant for
-// products and objects on plain or gradient backgrounds. Throws VisionAIError(noForegroundSubject)
-// when nothing stands out.
+// The salient subject(s): people first, when both models clearly see someone (they are then the
+// subject); otherwise a classical salient-object cut-out (saliency and a fitted backdrop seeding
+// GrabCut, the border as sure background, then the guided filter) meant for products and
+// objects. Throws VisionAIError(noForegroundSubject) when nothing stands out.
 QImage segmentSalientSubject(const QImage& source);
 
 // Only the classical salient-object path (no person model); throws like segmentSalientSubject.
