@@ -2,6 +2,8 @@
 
 #include <opencv2/imgproc.hpp>
 
+#include <algorithm>
+
 namespace {
 cv::Mat boxMean(const cv::Mat& m, int radius) {
     cv::Mat out;
@@ -11,7 +13,7 @@ cv::Mat boxMean(const cv::Mat& m, int radius) {
 }
 } // namespace
 
-cv::Mat colorGuidedFilter(const cv::Mat& guide, const cv::Mat& input, int radius, double eps) {
+GuidedCoefficients colorGuidedCoefficients(const cv::Mat& guide, const cv::Mat& input, int radius, double eps) {
     CV_Assert(guide.type() == CV_32FC3 && input.type() == CV_32FC1 && guide.size() == input.size());
     std::vector<cv::Mat> I;
     cv::split(guide, I);
@@ -59,7 +61,48 @@ cv::Mat colorGuidedFilter(const cv::Mat& guide, const cv::Mat& input, int radius
                                                    ag * meanI[1].at<float>(y, x) - ab * meanI[2].at<float>(y, x));
         }
     }
-    cv::Mat q = boxMean(b, radius);
-    for (int c = 0; c < 3; ++c) q += boxMean(a[c], radius).mul(I[c]);
+    GuidedCoefficients result;
+    result.b = boxMean(b, radius);
+    for (int c = 0; c < 3; ++c) result.a[c] = boxMean(a[c], radius);
+    return result;
+}
+
+cv::Mat colorGuidedFilter(const cv::Mat& guide, const cv::Mat& input, int radius, double eps) {
+    const GuidedCoefficients k = colorGuidedCoefficients(guide, input, radius, eps);
+    std::vector<cv::Mat> I;
+    cv::split(guide, I);
+    cv::Mat q = k.b.clone();
+    for (int c = 0; c < 3; ++c) q += k.a[c].mul(I[c]);
     return q;
+}
+
+cv::Mat applyGuidedCoefficients(const GuidedCoefficients& k, const cv::Mat& rgb8) {
+    CV_Assert(rgb8.type() == CV_8UC3 && !k.b.empty());
+    const int width = rgb8.cols, height = rgb8.rows;
+    cv::Mat out(height, width, CV_8U);
+    // Pixel centres of the full size in the reduced grid.
+    const float sx = static_cast<float>(k.b.cols) / width, sy = static_cast<float>(k.b.rows) / height;
+    cv::Mat mapX(1, width, CV_32F);
+    for (int x = 0; x < width; ++x) mapX.at<float>(0, x) = (x + 0.5f) * sx - 0.5f;
+    constexpr int kStrip = 128;
+    cv::Mat planes[4];
+    for (int y0 = 0; y0 < height; y0 += kStrip) {
+        const int rows = std::min(kStrip, height - y0);
+        cv::Mat xs, ys(rows, width, CV_32F);
+        cv::repeat(mapX, rows, 1, xs);
+        for (int r = 0; r < rows; ++r) ys.row(r).setTo((y0 + r + 0.5f) * sy - 0.5f);
+        for (int c = 0; c < 3; ++c) cv::remap(k.a[c], planes[c], xs, ys, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        cv::remap(k.b, planes[3], xs, ys, cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+        for (int r = 0; r < rows; ++r) {
+            const uchar* src = rgb8.ptr<uchar>(y0 + r);
+            const float *a0 = planes[0].ptr<float>(r), *a1 = planes[1].ptr<float>(r), *a2 = planes[2].ptr<float>(r),
+                        *b = planes[3].ptr<float>(r);
+            uchar* dst = out.ptr<uchar>(y0 + r);
+            for (int x = 0; x < width; ++x) {
+                const float q = (a0[x] * src[3 * x] + a1[x] * src[3 * x + 1] + a2[x] * src[3 * x + 2]) * (1.0f / 255.0f) + b[x];
+                dst[x] = static_cast<uchar>(std::clamp(q, 0.0f, 1.0f) * 255.0f + 0.5f);
+            }
+        }
+    }
+    return out;
 }

@@ -1,6 +1,7 @@
 #include "core/imaging/SubjectSegmentation.h"
 
 #include "core/imaging/GuidedFilter.h"
+#include "core/imaging/PosePersonMask.h"
 #include "core/imaging/VisionAIError.h"
 #include "core/imaging/tflite/TfliteError.h"
 #include "core/imaging/tflite/TfliteInterpreter.h"
@@ -24,13 +25,17 @@ constexpr int kModelSide = 256;
 // A pixel counts as a person above this probability; a photo holds a person when enough of its
 // model view does, confidently. The model was made for selfies and sees faint people in some
 // objects, so choosing between a person and an object (automatic mode) asks for more: a
-// clearly confident person over a twentieth of the view.
+// person seen clearly over most of their extent.
 constexpr float kPersonProbability = 0.5f;
 constexpr double kMinimumPersonShare = 0.01;
 constexpr double kMinimumPersonConfidence = 0.75;
 constexpr float kCertainPersonProbability = 0.9f;
-constexpr double kMinimumCertainPersonShare = 0.05;
+constexpr double kMinimumCertainPersonShare = 0.5; // of the component
 constexpr double kMinimumAutomaticPersonConfidence = 0.9;
+// How strongly the whole-frame model must see the best-posed person (mean probability over the
+// pose mask): real people score 0.8 and more, a hand posing as a person on a product 0.3 to 0.5.
+constexpr double kMinimumAgreement = 0.15;
+constexpr double kMinimumAutomaticAgreement = 0.65;
 
 std::shared_ptr<const tfl::Model> personModel() {
     static std::mutex mutex;
@@ -70,8 +75,8 @@ cv::Mat rgbMat(const QImage& source) {
 }
 
 QImage greyImage(const cv::Mat& mask) {
-    cv::Mat bytes;
-    mask.convertTo(bytes, CV_8U, 255.0);
+    cv::Mat bytes = mask;
+    if (mask.type() != CV_8U) mask.convertTo(bytes, CV_8U, 255.0);
     QImage image(bytes.cols, bytes.rows, QImage::Format_Grayscale8);
     if (image.isNull()) throw VisionAIError(VisionAIError::Kind::maskGenerationFailed);
     for (int y = 0; y < bytes.rows; ++y) std::copy(bytes.ptr<uchar>(y), bytes.ptr<uchar>(y) + bytes.cols, image.scanLine(y));
@@ -80,17 +85,22 @@ QImage greyImage(const cv::Mat& mask) {
 
 // A coarse soft mask brought to the photo's size and pulled onto its edges: a guided filter
 // with the photo as guide keeps the mask's soft transitions where the photo has no edge and
-// sharpens them where it has one.
+// sharpens them where it has one. The filter's coefficients are found on a copy of at most
+// kRefineSide pixels and applied to the full-size photo, so a 24-megapixel photo costs about
+// what a 2-megapixel one does while the edges follow its own pixels. Returns an 8-bit mask.
 cv::Mat refineAtFullSize(const cv::Mat& coarse, const cv::Mat& rgb) {
-    cv::Mat full;
-    cv::resize(coarse, full, rgb.size(), 0, 0, cv::INTER_LINEAR);
-    const int side = std::min(rgb.cols, rgb.rows);
-    const int radius = std::clamp(side / 80, 2, 24);
+    constexpr int kRefineSide = 1600;
+    const double scale = std::min(1.0, static_cast<double>(kRefineSide) / std::max(rgb.cols, rgb.rows));
+    const cv::Size reduced(std::max(1, static_cast<int>(std::lround(rgb.cols * scale))),
+                           std::max(1, static_cast<int>(std::lround(rgb.rows * scale))));
+    cv::Mat small = rgb;
+    if (reduced != rgb.size()) cv::resize(rgb, small, reduced, 0, 0, cv::INTER_AREA);
+    cv::Mat mask;
+    cv::resize(coarse, mask, reduced, 0, 0, cv::INTER_LINEAR);
+    const int radius = std::clamp(std::min(reduced.width, reduced.height) / 80, 2, 24);
     cv::Mat guide;
-    rgb.convertTo(guide, CV_32FC3, 1.0 / 255.0);
-    cv::Mat refined = colorGuidedFilter(guide, full, radius, 1e-3);
-    cv::min(cv::max(refined, 0.0), 1.0, refined);
-    return refined;
+    small.convertTo(guide, CV_32FC3, 1.0 / 255.0);
+    return applyGuidedCoefficients(colorGuidedCoefficients(guide, mask, radius, 1e-3), rgb);
 }
 
 cv::Mat personProbability(const cv::Mat& rgb) {
@@ -109,20 +119,84 @@ cv::Mat personProbability(const cv::Mat& rgb) {
     return cv::Mat(kModelSide, kModelSide, CV_32F, const_cast<float*>(interpreter->output())).clone();
 }
 
-bool holdsPerson(const cv::Mat& probability, bool certain) {
-    const cv::Mat confident = probability > kPersonProbability;
-    const int count = cv::countNonZero(confident);
-    if (count < kMinimumPersonShare * probability.total()) return false;
-    const double confidence = cv::mean(probability, confident)[0];
-    if (!certain) return confidence >= kMinimumPersonConfidence;
-    return confidence >= kMinimumAutomaticPersonConfidence &&
-           cv::countNonZero(probability > kCertainPersonProbability) >= kMinimumCertainPersonShare * probability.total();
+// Where the whole-frame model sees people, even faintly: boxes in photo pixels, largest first.
+// Where it sees nobody the pose model is not asked: on a whole landscape seen small it finds
+// people in trees.
+std::vector<cv::Rect2d> personSeeds(const cv::Mat& probability, cv::Size photo) {
+    std::vector<std::pair<int, cv::Rect2d>> found;
+    {
+        cv::Mat labels, stats, centroids;
+        const int count = cv::connectedComponentsWithStats(probability > 0.2f, labels, stats, centroids, 8);
+        const double sx = static_cast<double>(photo.width) / probability.cols;
+        const double sy = static_cast<double>(photo.height) / probability.rows;
+        for (int i = 1; i < count; ++i) {
+            const int area = stats.at<int>(i, cv::CC_STAT_AREA);
+            if (area < 0.002 * probability.total()) continue;
+            found.emplace_back(area, cv::Rect2d(stats.at<int>(i, cv::CC_STAT_LEFT) * sx,
+                                                stats.at<int>(i, cv::CC_STAT_TOP) * sy,
+                                                stats.at<int>(i, cv::CC_STAT_WIDTH) * sx,
+                                                stats.at<int>(i, cv::CC_STAT_HEIGHT) * sy));
+        }
+    }
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::vector<cv::Rect2d> seeds;
+    for (const auto& [area, box] : found) seeds.push_back(box);
+    return seeds;
 }
 
+// The whole-frame mask of the people the pose model did not take: components the whole-frame
+// model is confident about that no pose mask covers (a head and shoulders too close or too
+// cut off for a pose), or that the bottom of the frame cuts. `posed` is the pose masks at the
+// whole-frame model's size, or empty.
+cv::Mat unposedPeople(const cv::Mat& probability, const cv::Mat& posed, bool certain) {
+    cv::Mat kept(probability.size(), CV_32F, cv::Scalar(0));
+    cv::Mat labels, stats, centroids;
+    const int count = cv::connectedComponentsWithStats(probability > kPersonProbability, labels, stats, centroids, 8);
+    bool any = false;
+    for (int i = 1; i < count; ++i) {
+        if (stats.at<int>(i, cv::CC_STAT_AREA) < kMinimumPersonShare * probability.total()) continue;
+        const cv::Mat component = labels == i;
+        // Someone the frame cuts off (head and shoulders at the bottom edge, a selfie) is the
+        // whole-frame model's own case, where the pose model, missing the body it expects,
+        // is unsure: that person keeps the whole-frame mask beside the pose mask.
+        const int left = stats.at<int>(i, cv::CC_STAT_LEFT), top = stats.at<int>(i, cv::CC_STAT_TOP);
+        const int right = left + stats.at<int>(i, cv::CC_STAT_WIDTH), bottom = top + stats.at<int>(i, cv::CC_STAT_HEIGHT);
+        const bool cutByFrame = bottom >= probability.rows - 1 && cv::countNonZero(component.row(probability.rows - 1)) >=
+                                                                       std::max(3, (right - left) / 3);
+        if (!cutByFrame && !posed.empty() && cv::mean(posed, component)[0] > 0.3) continue;
+        const double confidence = cv::mean(probability, component)[0];
+        if (confidence < (certain ? kMinimumAutomaticPersonConfidence : kMinimumPersonConfidence)) continue;
+        if (certain && cv::countNonZero((probability > kCertainPersonProbability) & component) <
+                           kMinimumCertainPersonShare * stats.at<int>(i, cv::CC_STAT_AREA))
+            continue;
+        // The component's soft rim too: a few pixels around it at the model's scale.
+        cv::Mat around;
+        cv::dilate(component, around, cv::getStructuringElement(cv::MORPH_ELLIPSE, cv::Size(7, 7)));
+        probability.copyTo(kept, around);
+        any = true;
+    }
+    return any ? kept : cv::Mat();
+}
+
+// People: the whole-frame model says roughly where they are, the pose model cuts each one out
+// of a crop around them; people it cannot pose (a face filling the frame has no body to pose)
+// keep the whole-frame mask when that is confident. Both models are needed: either missing is
+// a SegmentationModelError.
 cv::Mat personMask(const cv::Mat& rgb, bool certain) {
     const cv::Mat probability = personProbability(rgb);
-    if (!holdsPerson(probability, certain)) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
-    return refineAtFullSize(probability, rgb);
+    const PosePeople people = findPeople(rgb, personSeeds(probability, rgb.size()), probability,
+                                         certain ? kMinimumAutomaticAgreement : kMinimumAgreement);
+    cv::Mat merged = people.probability;
+    cv::Mat posed;
+    if (!merged.empty()) cv::resize(merged, posed, probability.size(), 0, 0, cv::INTER_AREA);
+    cv::Mat others = unposedPeople(probability, posed, certain);
+    if (merged.empty() && others.empty()) throw VisionAIError(VisionAIError::Kind::noForegroundSubject);
+    if (!others.empty()) {
+        cv::resize(others, others, merged.empty() ? rgb.size() / 4 : merged.size(), 0, 0, cv::INTER_LINEAR);
+        if (merged.empty()) merged = others;
+        else cv::max(merged, others, merged);
+    }
+    return refineAtFullSize(merged, rgb);
 }
 
 // The salient-object cut-out on a small working copy: a fine-grained saliency map marks what
@@ -250,7 +324,9 @@ void requireImage(const QImage& source) {
 
 } // namespace
 
-std::optional<QString> personSegmentationModelPath() {
+std::optional<QString> personSegmentationModelPath() { return segmentationModelPath(kModelFile); }
+
+std::optional<QString> segmentationModelPath(const QString& fileName) {
     QStringList folders;
     const QString env = qEnvironmentVariable("TAVIVIEW_MODELS_DIR");
     if (!env.isEmpty()) folders << env;
@@ -263,7 +339,7 @@ std::optional<QString> personSegmentationModelPath() {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
     if (!cache.isEmpty()) folders << cache + QStringLiteral("/taviview/models");
     for (const QString& folder : folders) {
-        const QFileInfo file(QDir(folder).filePath(kModelFile));
+        const QFileInfo file(QDir(folder).filePath(fileName));
         if (file.isFile() && file.isReadable()) return QDir::cleanPath(file.absoluteFilePath());
     }
     return std::nullopt;

@@ -78,6 +78,37 @@ TEST(TfliteKernels, AveragePoolGlobalAndPaddedWindows) {
     EXPECT_FLOAT_EQ(two[1], 4.5f);
 }
 
+TEST(TfliteKernels, MaxPoolIgnoresPaddingAndNegativeValuesSurvive) {
+    // 1 × 3 × 3 × 1, all negative but the centre; 2 × 2 windows, stride 2, SAME: padding (total
+    // 1 per axis) is all after, so the second row and column of windows hold one or two pixels.
+    const std::vector<float> input{-1, -2, -3, -4, 5, -6, -7, -8, -9};
+    std::vector<float> out(4);
+    maxPool2d(input.data(), {1, 3, 3, 1}, 2, 2, out.data(), {1, 2, 2, 1}, {Padding::same, 2, 2, 1, 1},
+              Activation::none);
+    // A zero from the padding would win over −3, −6, −7, −8, −9.
+    EXPECT_EQ(out, (std::vector<float>{5, -3, -7, -9}));
+    maxPool2d(input.data(), {1, 3, 3, 1}, 2, 2, out.data(), {1, 2, 2, 1}, {Padding::same, 2, 2, 1, 1},
+              Activation::relu);
+    EXPECT_EQ(out, (std::vector<float>{5, 0, 0, 0}));
+    // Two channels pooled apart, VALID 2 × 2 over a 2 × 2 image.
+    const std::vector<float> twoChannels{1, 40, 2, 30, 3, 20, 4, 10};
+    std::vector<float> pooled(2);
+    maxPool2d(twoChannels.data(), {1, 2, 2, 2}, 2, 2, pooled.data(), {1, 1, 1, 2}, {Padding::valid, 2, 2, 1, 1},
+              Activation::none);
+    EXPECT_EQ(pooled, (std::vector<float>{4, 40}));
+}
+
+TEST(TfliteKernels, PadPlacesTheInputAmongZeros) {
+    // 1 × 1 × 2 × 2 padded by one row before, one column before and two after, one channel after.
+    const std::vector<float> input{1, 2, 3, 4};
+    const int before[4] = {0, 1, 1, 0};
+    std::vector<float> out(2 * 5 * 3, -1.0f);
+    pad(input.data(), {1, 1, 2, 2}, before, out.data(), {1, 2, 5, 3});
+    const std::vector<float> expected{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, //
+                                      0, 0, 0, 1, 2, 0, 3, 4, 0, 0, 0, 0, 0, 0, 0};
+    EXPECT_EQ(out, expected);
+}
+
 TEST(TfliteKernels, BroadcastAddAndMulWithFusedActivation) {
     const std::vector<float> a{1, -2, 3, -4}; // 1 × 1 × 2 × 2
     const std::vector<float> scale{10, 100};  // 1 × 1 × 1 × 2

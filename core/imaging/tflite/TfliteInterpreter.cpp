@@ -54,6 +54,11 @@ void Interpreter::invoke() {
         case Kind::averagePool2d:
             averagePool2d(input, inShape, op.kernelW, op.kernelH, output, outShape, op.window, op.activation);
             break;
+        case Kind::maxPool2d:
+            maxPool2d(input, inShape, op.kernelW, op.kernelH, output, outShape, op.window, op.activation);
+            break;
+        case Kind::pad: pad(input, inShape, op.padBefore, output, outShape); break;
+        case Kind::reshape: std::copy(input, input + outShape.count(), output); break;
         case Kind::add:
             add(input, inShape, constData(op.inputs[1]), tensors[op.inputs[1]].shape, output, outShape, op.activation);
             break;

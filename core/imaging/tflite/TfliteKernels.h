@@ -44,6 +44,14 @@ void depthwiseConv2d(const float* input, Shape4 in, const float* weights, int kh
 void averagePool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
                    const Window& window, Activation activation);
 
+// Largest value of the in-image part of each window (padding never wins).
+void maxPool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
+               const Window& window, Activation activation);
+
+// Zero padding: out has in's extent plus before[a] + after[a] along each NHWC axis a; before
+// holds the four leading amounts.
+void pad(const float* input, Shape4 in, const int (&before)[4], float* output, Shape4 out);
+
 // Elementwise with NumPy broadcasting on the four NHWC axes (each axis equal or 1).
 void add(const float* a, Shape4 sa, const float* b, Shape4 sb, float* output, Shape4 out, Activation activation);
 void mul(const float* a, Shape4 sa, const float* b, Shape4 sb, float* output, Shape4 out, Activation activation);

@@ -26,10 +26,13 @@ enum Builtin {
     kDepthwiseConv2d = 4,
     kDequantize = 6,
     kLogistic = 14,
+    kMaxPool2d = 17,
     kMul = 18,
     kRelu = 19,
+    kReshape = 22,
     kResizeBilinear = 23,
     kCustom = 32,
+    kPad = 34,
     kHardSwish = 117,
 };
 enum TensorType { kFloat32 = 0, kFloat16 = 1, kInt32 = 2 };
@@ -192,8 +195,11 @@ std::shared_ptr<const Model> ModelLoader::load(std::span<const std::uint8_t> byt
                 const int index = added.inputs[k];
                 if (index < 0) continue;
                 const Model::Tensor& tensor = model->tensors_[index];
-                const bool sizeInput = added.kind == Model::OpKind::resizeBilinear && k == 1;
-                if (sizeInput && !tensor.constant) throw ModelError(QStringLiteral("resize sizes must be constant"));
+                const bool sizeInput = k == 1 && (added.kind == Model::OpKind::resizeBilinear ||
+                                                  added.kind == Model::OpKind::pad ||
+                                                  added.kind == Model::OpKind::reshape);
+                if (sizeInput && !tensor.constant && added.kind != Model::OpKind::reshape)
+                    throw ModelError(QStringLiteral("sizes and paddings must be constant"));
                 if (!sizeInput && tensor.constant && static_cast<std::int64_t>(tensor.values.size()) != tensor.shape.count())
                     throw ModelError(QStringLiteral("operator %1 reads a constant that is not float").arg(i));
             }
@@ -258,7 +264,8 @@ void ModelLoader::readOp(Model& model, const FlatTable& table, int builtin, cons
         }
         break;
     case kAveragePool2d:
-        op.kind = Model::OpKind::averagePool2d;
+    case kMaxPool2d:
+        op.kind = builtin == kAveragePool2d ? Model::OpKind::averagePool2d : Model::OpKind::maxPool2d;
         if (options) {
             op.window.padding = paddingOf(options->int8(0));
             op.window.strideW = options->int32(1);
@@ -277,6 +284,8 @@ void ModelLoader::readOp(Model& model, const FlatTable& table, int builtin, cons
     case kHardSwish: op.kind = Model::OpKind::hardSwish; break;
     case kLogistic: op.kind = Model::OpKind::logistic; break;
     case kDequantize: op.kind = Model::OpKind::dequantize; break;
+    case kPad: op.kind = Model::OpKind::pad; break;
+    case kReshape: op.kind = Model::OpKind::reshape; break;
     case kResizeBilinear:
         op.kind = Model::OpKind::resizeBilinear;
         if (options) {
@@ -348,7 +357,8 @@ void ModelLoader::validate(Model& model, Model::Op& op) {
         checkBias(op.inputs.size() > 2 ? op.inputs[2] : -1, out.c);
         break;
     }
-    case Model::OpKind::averagePool2d: {
+    case Model::OpKind::averagePool2d:
+    case Model::OpKind::maxPool2d: {
         need(1, 1);
         const Shape4 in = shape(op.inputs[0]), out = shape(op.outputs[0]);
         if (op.kernelW < 1 || op.kernelH < 1) fail("pool size");
@@ -373,6 +383,28 @@ void ModelLoader::validate(Model& model, Model::Op& op) {
         need(1, 1);
         if (shape(op.inputs[0]).count() != shape(op.outputs[0]).count()) fail("input and output sizes differ");
         break;
+    case Model::OpKind::reshape:
+        // The new shape (a second input or the options) is the output tensor's own; only the
+        // element count has to agree, as the data keeps its order.
+        need(1, 1);
+        if (shape(op.inputs[0]).count() != shape(op.outputs[0]).count()) fail("reshape changes the element count");
+        break;
+    case Model::OpKind::pad: {
+        need(2, 1);
+        const Model::Tensor& in = tensors[op.inputs[0]];
+        const auto& amounts = tensors[op.inputs[1]].ints;
+        const int rank = std::max(in.rank, 1);
+        if (static_cast<int>(amounts.size()) != 2 * rank) fail("paddings do not match the input's axes");
+        int dims[4] = {in.shape.n, in.shape.h, in.shape.w, in.shape.c};
+        for (int a = 0; a < rank; ++a) {
+            const int before = amounts[2 * a], after = amounts[2 * a + 1];
+            if (before < 0 || after < 0 || before > 1 << 16 || after > 1 << 16) fail("negative or huge padding");
+            op.padBefore[4 - rank + a] = before;
+            dims[4 - rank + a] += before + after;
+        }
+        if (!(shape(op.outputs[0]) == Shape4{dims[0], dims[1], dims[2], dims[3]})) fail("pad output shape");
+        break;
+    }
     case Model::OpKind::resizeBilinear: {
         need(2, 1);
         const Shape4 in = shape(op.inputs[0]), out = shape(op.outputs[0]);

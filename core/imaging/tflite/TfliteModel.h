@@ -31,6 +31,9 @@ public:
         resizeBilinear,
         transposeConvBias,
         dequantize,
+        maxPool2d,
+        pad,
+        reshape,
     };
 
     struct Tensor {
@@ -52,6 +55,7 @@ public:
         int multiplier = 1;
         bool alignCorners = false;
         bool halfPixelCenters = false;
+        int padBefore[4] = {0, 0, 0, 0}; // pad, per NHWC axis
         std::vector<float> packedWeights; // convolutions
     };
 
