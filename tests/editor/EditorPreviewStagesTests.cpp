@@ -65,7 +65,8 @@ TEST_F(EditorPreviewStages, EveryValueOfADragIsPublishedAndOnlyItsStagesRunAgain
         {[](EditAdjustments& r, int i) { r.grain = 0.3 + 0.2 * i; }, 3, 0},
         {[](EditAdjustments& r, int i) { r.watermark.opacity = 0.2 + 0.3 * i; }, 0, 0},
         {[](EditAdjustments& r, int i) { r.beautify.padding = 0.05 + 0.04 * i; }, 0, 3},
-        {[](EditAdjustments& r, int i) { r.straightenDegrees = 1.0 + i; }, 3, 3}, // a new size each time
+        {[](EditAdjustments& r, int i) { r.cropRect = NormalizedCropRect(0.05, 0.05, 0.8 - 0.1 * i, 0.9); },
+         3, 3}, // a new size each time
     };
     int values = 0;
     for (const Drag& drag : drags) {
