@@ -113,6 +113,9 @@ void fillDiagonalGradient(QImage& canvas, const std::array<RGBAColor, 3>& stops,
     });
 }
 
+// The photo laid into the backdrop (below, with the frame's other half).
+std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const QImage& image, QImage* reuse);
+
 } // namespace
 
 QImage StudioEffectsService::applyWatermark(const WatermarkSettings& settings, const QImage& image) const {
@@ -212,10 +215,12 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
     if (!settings.enabled || image.isNull()) return image;
     const QImage photo = premultipliedRgba(image);
     if (photo.isNull()) return std::nullopt;
-    const std::optional<BeautifyFrameBackdrop> backdrop =
+    std::optional<BeautifyFrameBackdrop> backdrop =
         makeBeautifyFrameBackdrop(settings, photo.size(), isOpaque(photo));
     if (!backdrop) return std::nullopt;
-    return composeBeautifyFrame(*backdrop, photo);
+    // The backdrop serves this photo only: the photo is laid straight into its canvas, so a
+    // full-resolution frame holds one canvas, not two.
+    return composeFrame(*backdrop, photo, &backdrop->canvas);
 }
 
 bool StudioEffectsService::isOpaqueForFrame(const QImage& image) const {
@@ -336,10 +341,21 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
 
 std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyFrameBackdrop& backdrop,
                                                                  const QImage& image) const {
+    return composeFrame(backdrop, image, nullptr);
+}
+
+namespace {
+
+// `reuse`, when given, is the backdrop's own canvas, given up by its caller: the photo is laid
+// into it and it is moved out as the result.
+std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const QImage& image,
+                                   QImage* reuse) {
     const QImage photo = premultipliedRgba(image);
     if (photo.isNull() || photo.size() != backdrop.photoSize || backdrop.canvas.isNull()) return std::nullopt;
     const QImage& source = backdrop.canvas;
-    QImage canvas(source.size(), QImage::Format_RGBA8888_Premultiplied);
+    const bool inPlace = reuse && reuse->isDetached();
+    QImage canvas =
+        inPlace ? std::move(*reuse) : QImage(source.size(), QImage::Format_RGBA8888_Premultiplied);
     if (canvas.isNull()) return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
 
@@ -352,8 +368,17 @@ std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyF
     parallelBands(canvas.height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             uchar* row = target + y * stride;
+            const bool inside = !interior.isEmpty() && y >= interior.top() && y <= interior.bottom();
+            if (inPlace) {
+                if (inside)
+                    std::memcpy(row + 4 * interior.left(),
+                                photo.constScanLine(y - photoOffset.y()) +
+                                    4 * (interior.left() - photoOffset.x()),
+                                size_t(4) * interior.width());
+                continue;
+            }
             const uchar* back = source.constScanLine(y);
-            if (interior.isEmpty() || y < interior.top() || y > interior.bottom()) {
+            if (!inside) {
                 std::memcpy(row, back, size_t(4) * width);
                 continue;
             }
@@ -380,6 +405,8 @@ std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyF
     painter.end();
     return canvas;
 }
+
+} // namespace
 
 ImageHistogram StudioEffectsService::computeHistogram(const QImage& image, int bins) const {
     const TaviImageRGBHistogram histogram = TaviImageCodecEngine().computeHistogram(image, bins);
