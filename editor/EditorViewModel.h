@@ -24,6 +24,7 @@
 #include "editor/EditorServices.h"
 #include "editor/PlatformServices.h"
 #include "editor/PreviewBaseCache.h"
+#include "editor/PreviewStageCache.h"
 #include "editor/PublishedProperty.h"
 
 #include <QFuture>
@@ -333,6 +334,7 @@ class EditorViewModel : public QObject {
 
     // How many times the recipe has been rendered for the preview since construction.
     int previewRecipeRenderCount() const { return previewRecipeRenderCount_; }
+    const PreviewStageCache& previewStages() const { return previewStages_; }
     // How many full-resolution renders have run (a repeated request served from memory adds none).
     int fullResolutionRenderCount() const { return fullResolutionRenderCount_; }
     // How many export-sheet size estimates have been encoded (those whose result came too late
@@ -400,6 +402,7 @@ class EditorViewModel : public QObject {
     std::optional<QImage> trimmedSourceCG_;
     std::optional<QImage> trimmedPreviewCG_;
     std::optional<QImage> cachedAdjustedPreviewCG_;
+    PreviewStageCache previewStages_; // the refresh chain's stages, kept for the next refresh
     std::optional<QSizeF> panStartOffset_;
     std::optional<AnnotationItem> movingAnnotationOrigin_;
     std::optional<NormalizedPoint> movingAnnotationStartPoint_;

@@ -197,25 +197,23 @@ void EditorViewModel::refreshPreview() {
     if (!base) return;
     // Pixel radii of the recipe are meant for the full image; the preview passes its scale so
     // that it looks like the export.
-    const double scale = previewSourceScale(*base);
-    QImage image = *base;
-    if (bgSettings().enabled) {
+    PreviewStageCache::Request request;
+    request.base = &*base;
+    request.background = bgSettings();
+    if (request.background.enabled) {
         const std::optional<QImage>& mask =
             previewSubjectMaskCG_ ? previewSubjectMaskCG_ : fullSubjectMaskCG_;
-        if (mask) {
-            try {
-                QImage composite = services_->visionAI.compositeWithBackground(image, *mask, bgSettings());
-                if (!composite.isNull()) image = composite;
-            } catch (const std::exception&) {
-                // The preview goes on without the background change.
-            }
-        }
+        if (mask) request.subjectMask = &*mask;
     }
-    ++previewRecipeRenderCount_;
-    image = services_->renderEngine.render(image, adjustments(), !isCropMode(), scale);
-    image = services_->studioEffects.applyWatermark(adjustments().watermark, image);
+    request.adjustments = adjustments();
+    request.includeCrop = !isCropMode();
     // In crop mode the canvas draws the crop frame over the whole image, unframed.
-    if (!isCropMode()) image = services_->studioEffects.applyBeautifyFrame(adjustments().beautify, image);
+    request.includeFrame = !isCropMode();
+    request.sourceScale = previewSourceScale(*base);
+    ++previewRecipeRenderCount_;
+    // Stages whose inputs are unchanged since the last refresh (the render during a drag of the
+    // frame's sliders, the frame's wallpaper during a colour drag) are taken as they were.
+    const QImage image = previewStages_.refresh(*services_, request);
     cachedAdjustedPreviewCG_ = image;
     setHistogram(services_->studioEffects.computeHistogram(image, 48));
     refreshAnnotationsOnly();

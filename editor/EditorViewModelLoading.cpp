@@ -149,6 +149,7 @@ void EditorViewModel::loadCurrentImage() {
     trimmedSourceCG_.reset();
     trimmedPreviewCG_.reset();
     cachedAdjustedPreviewCG_.reset();
+    previewStages_.clear();
     clearFullResolutionMemo();
 
     setIsCropMode(false);

@@ -385,6 +385,7 @@ void EditorViewModel::moveCurrentToTrash() {
         originalSourceCG_.reset();
         previewBaseCG_.reset();
         cachedAdjustedPreviewCG_.reset();
+        previewStages_.clear();
         clearFullResolutionMemo();
         stopAnimationPlayback();
         animatedSequence_.reset();

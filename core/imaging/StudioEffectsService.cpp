@@ -12,8 +12,9 @@
 #include <QPainterPath>
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 // Placements below are worked out on a plane whose origin is the bitmap's bottom-left corner and
@@ -55,9 +56,17 @@ bool isOpaque(const QImage& image) {
     const int width = image.width(), height = image.height();
     for (int y = 0; y < height; ++y) {
         const uchar* row = image.constScanLine(y);
-        uchar all = 255;
-        for (int x = 0; x < width; ++x) all &= row[4 * x + 3];
-        if (all != 255) return false;
+        // Whole pixels ANDed together (a loop the compiler runs lane-parallel); the alpha byte
+        // of the result is 255 only if every pixel's is.
+        std::uint32_t all = 0xffffffffu;
+        for (int x = 0; x < width; ++x) {
+            std::uint32_t pixel;
+            std::memcpy(&pixel, row + 4 * size_t(x), 4);
+            all &= pixel;
+        }
+        uchar bytes[4];
+        std::memcpy(bytes, &all, 4);
+        if (bytes[3] != 255) return false;
     }
     return true;
 }
@@ -103,6 +112,9 @@ void fillDiagonalGradient(QImage& canvas, const std::array<RGBAColor, 3>& stops,
         }
     });
 }
+
+// The photo laid into the backdrop (below, with the frame's other half).
+std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const QImage& image, QImage* reuse);
 
 } // namespace
 
@@ -201,8 +213,25 @@ std::optional<QImage> StudioEffectsService::tryApplyWatermark(const WatermarkSet
 std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const BeautifySettings& settings,
                                                                   const QImage& image) const {
     if (!settings.enabled || image.isNull()) return image;
+    const QImage photo = premultipliedRgba(image);
+    if (photo.isNull()) return std::nullopt;
+    std::optional<BeautifyFrameBackdrop> backdrop =
+        makeBeautifyFrameBackdrop(settings, photo.size(), isOpaque(photo));
+    if (!backdrop) return std::nullopt;
+    // The backdrop serves this photo only: the photo is laid straight into its canvas, so a
+    // full-resolution frame holds one canvas, not two.
+    return composeFrame(*backdrop, photo, &backdrop->canvas);
+}
 
-    const double photoWidth = image.width(), photoHeight = image.height();
+bool StudioEffectsService::isOpaqueForFrame(const QImage& image) const {
+    return isOpaque(premultipliedRgba(image));
+}
+
+std::optional<BeautifyFrameBackdrop>
+StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings, QSize photoSize,
+                                                bool opaquePhoto) const {
+    if (photoSize.isEmpty()) return std::nullopt;
+    const double photoWidth = photoSize.width(), photoHeight = photoSize.height();
     const double longer = std::max(photoWidth, photoHeight);
     const double padding = std::max(std::round(settings.padding * longer), 24.0);
     const double bar = settings.showWindowBar ? std::max(std::round(0.032 * longer), 28.0) : 0.0;
@@ -225,11 +254,14 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
           canvasWidth * canvasHeight <= kMaxCanvasPixels))
         return std::nullopt;
 
-    QImage canvas(int(canvasWidth), int(canvasHeight), QImage::Format_RGBA8888_Premultiplied);
+    BeautifyFrameBackdrop backdrop;
+    backdrop.settings = settings;
+    backdrop.photoSize = photoSize;
+    backdrop.opaquePhoto = opaquePhoto;
+    QImage& canvas = backdrop.canvas;
+    canvas = QImage(int(canvasWidth), int(canvasHeight), QImage::Format_RGBA8888_Premultiplied);
     if (canvas.isNull()) return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
-    const QImage photo = premultipliedRgba(image);
-    if (photo.isNull()) return std::nullopt;
 
     // The card: bar on top, photo below it, centred (the y-up offset rounded, then turned over).
     const double cardX = std::round((canvasWidth - photoWidth) / 2);
@@ -244,7 +276,6 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
     // Everything inside `interior` is covered by the photo itself when the photo is opaque (far
     // enough from the rounded corners and the hairline), so those pixels are copied once rather
     // than filled, shadowed and painted over; only the ring around them is drawn.
-    const bool opaquePhoto = isOpaque(photo);
     const double inset = std::ceil(cornerRadius) + 2;
     const QRect interior = opaquePhoto ? QRect(int(cardX + inset), int(cardTop + bar + inset), int(photoWidth - 2 * inset),
                                                int(photoHeight - 2 * inset))
@@ -261,16 +292,6 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
         castDropShadow(canvas, card, shadow, [&](QPainter& painter) { painter.fillPath(outline, Qt::black); }, underCard);
     }
 
-    if (!interior.isEmpty()) {
-        const int dx = interior.left() - int(cardX), dy = interior.top() - int(cardTop + bar);
-        uchar* const target = canvas.bits(); // detached already: the bands share one buffer
-        const qsizetype stride = canvas.bytesPerLine();
-        parallelBands(interior.height(), 64, [&](int begin, int end) {
-            for (int y = begin; y < end; ++y)
-                std::memcpy(target + (interior.top() + y) * stride + 4 * interior.left(),
-                            photo.constScanLine(dy + y) + 4 * dx, size_t(4) * interior.width());
-        });
-    }
     // The outline with the copied interior cut out (an even-odd hole).
     QPainterPath ring = outline;
     if (!interior.isEmpty()) {
@@ -305,21 +326,87 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
         below.addRect(QRectF(cardX, cardTop + bar, photoWidth, photoHeight));
         photoArea = outline.intersected(below);
     }
+    painter.end();
     if (!interior.isEmpty()) {
         photoArea.setFillRule(Qt::OddEvenFill);
         photoArea.addRect(interior);
     }
-    QBrush photoBrush(photo);
-    photoBrush.setTransform(QTransform::fromTranslate(cardX, cardTop + bar));
-    painter.fillPath(photoArea, photoBrush);
+    backdrop.photoOrigin = QPointF(cardX, cardTop + bar);
+    backdrop.interior = interior;
+    backdrop.photoArea = std::move(photoArea);
+    backdrop.outline = std::move(outline);
+    backdrop.hairlineWidth = std::max(longer * 0.0014, 1.0);
+    return backdrop;
+}
 
-    QPen hairline(QColor::fromRgbF(1, 1, 1, 0.22f), std::max(longer * 0.0014, 1.0));
+std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyFrameBackdrop& backdrop,
+                                                                 const QImage& image) const {
+    return composeFrame(backdrop, image, nullptr);
+}
+
+namespace {
+
+// `reuse`, when given, is the backdrop's own canvas, given up by its caller: the photo is laid
+// into it and it is moved out as the result.
+std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const QImage& image,
+                                   QImage* reuse) {
+    const QImage photo = premultipliedRgba(image);
+    if (photo.isNull() || photo.size() != backdrop.photoSize || backdrop.canvas.isNull()) return std::nullopt;
+    const QImage& source = backdrop.canvas;
+    const bool inPlace = reuse && reuse->isDetached();
+    QImage canvas =
+        inPlace ? std::move(*reuse) : QImage(source.size(), QImage::Format_RGBA8888_Premultiplied);
+    if (canvas.isNull()) return std::nullopt;
+    canvas.setColorSpace(QColorSpace::SRgb);
+
+    // Each pixel is written once: the backdrop's around the interior, the photo's inside it.
+    const QRect interior = backdrop.interior;
+    const int width = canvas.width();
+    const QPoint photoOffset(int(backdrop.photoOrigin.x()), int(backdrop.photoOrigin.y()));
+    uchar* const target = canvas.bits(); // detached already: the bands share one buffer
+    const qsizetype stride = canvas.bytesPerLine();
+    parallelBands(canvas.height(), 64, [&](int begin, int end) {
+        for (int y = begin; y < end; ++y) {
+            uchar* row = target + y * stride;
+            const bool inside = !interior.isEmpty() && y >= interior.top() && y <= interior.bottom();
+            if (inPlace) {
+                if (inside)
+                    std::memcpy(row + 4 * interior.left(),
+                                photo.constScanLine(y - photoOffset.y()) +
+                                    4 * (interior.left() - photoOffset.x()),
+                                size_t(4) * interior.width());
+                continue;
+            }
+            const uchar* back = source.constScanLine(y);
+            if (!inside) {
+                std::memcpy(row, back, size_t(4) * width);
+                continue;
+            }
+            std::memcpy(row, back, size_t(4) * interior.left());
+            std::memcpy(row + 4 * interior.left(),
+                        photo.constScanLine(y - photoOffset.y()) + 4 * (interior.left() - photoOffset.x()),
+                        size_t(4) * interior.width());
+            const int right = interior.right() + 1;
+            std::memcpy(row + 4 * right, back + 4 * right, size_t(4) * (width - right));
+        }
+    });
+
+    QPainter painter(&canvas);
+    if (!painter.isActive()) return std::nullopt;
+    painter.setRenderHint(QPainter::Antialiasing);
+    QBrush photoBrush(photo);
+    photoBrush.setTransform(QTransform::fromTranslate(backdrop.photoOrigin.x(), backdrop.photoOrigin.y()));
+    painter.fillPath(backdrop.photoArea, photoBrush);
+
+    QPen hairline(QColor::fromRgbF(1, 1, 1, 0.22f), backdrop.hairlineWidth);
     painter.setPen(hairline);
     painter.setBrush(Qt::NoBrush);
-    painter.drawPath(outline);
+    painter.drawPath(backdrop.outline);
     painter.end();
     return canvas;
 }
+
+} // namespace
 
 ImageHistogram StudioEffectsService::computeHistogram(const QImage& image, int bins) const {
     const TaviImageRGBHistogram histogram = TaviImageCodecEngine().computeHistogram(image, bins);

@@ -1,0 +1,98 @@
+#include "editor/PreviewStageCache.h"
+
+#include "editor/EditorServices.h"
+
+#include <exception>
+
+namespace {
+
+qint64 pixelBytes(const QImage& image) {
+    return image.isNull() ? 0 : qint64(image.sizeInBytes());
+}
+
+// The recipe as the render sees it: the watermark and the frame are drawn by later stages.
+EditAdjustments renderPart(EditAdjustments recipe) {
+    recipe.watermark = WatermarkSettings{};
+    recipe.beautify = BeautifySettings{};
+    return recipe;
+}
+
+} // namespace
+
+QImage PreviewStageCache::composite(const EditorServices& services, const Request& request) {
+    const QImage& base = *request.base;
+    if (!request.background.enabled || !request.subjectMask) return base;
+    const qint64 baseKey = base.cacheKey(), maskKey = request.subjectMask->cacheKey();
+    if (composite_ && composite_->base == baseKey && composite_->mask == maskKey &&
+        composite_->settings == request.background)
+        return composite_->result;
+    composite_.reset();
+    ++counts_.composites;
+    QImage result = base;
+    try {
+        QImage composited =
+            services.visionAI.compositeWithBackground(base, *request.subjectMask, request.background);
+        if (!composited.isNull()) result = composited;
+    } catch (const std::exception&) {
+        // The preview goes on without the background change.
+    }
+    composite_ = Composite{baseKey, maskKey, request.background, result};
+    return result;
+}
+
+QImage PreviewStageCache::refresh(const EditorServices& services, const Request& request) {
+    if (!request.base || request.base->isNull()) return {};
+    const QImage input = composite(services, request);
+
+    EditAdjustments recipe = renderPart(request.adjustments);
+    const qint64 inputKey = input.cacheKey();
+    if (!(render_ && render_->input == inputKey && render_->includeCrop == request.includeCrop &&
+          render_->scale == request.sourceScale && render_->recipe == recipe)) {
+        render_.reset();
+        ++counts_.renders;
+        QImage rendered = services.renderEngine.render(input, request.adjustments, request.includeCrop,
+                                                       request.sourceScale);
+        render_ = Render{inputKey, std::move(recipe), request.includeCrop, request.sourceScale,
+                         std::move(rendered)};
+    }
+    // The watermark draws on its own copy: the render stays clean for the next watermark.
+    QImage image = services.studioEffects.applyWatermark(request.adjustments.watermark, render_->result);
+
+    const BeautifySettings& frame = request.adjustments.beautify;
+    if (request.includeFrame && frame.enabled && !image.isNull()) {
+        const StudioEffectsService& effects = services.studioEffects;
+        const bool opaque = effects.isOpaqueForFrame(image);
+        if (!(backdrop_ && backdrop_->fits(frame, image.size(), opaque))) {
+            backdrop_.reset();
+            ++counts_.backdrops;
+            backdrop_ = effects.makeBeautifyFrameBackdrop(frame, image.size(), opaque);
+        }
+        // As the frame itself does: whatever can't be drawn leaves the picture as it was.
+        if (backdrop_) image = effects.composeBeautifyFrame(*backdrop_, image).value_or(image);
+    }
+    keepWithinBudget(*request.base);
+    return image;
+}
+
+void PreviewStageCache::keepWithinBudget(const QImage& base) {
+    const qint64 budget = kBudgetInBases * qint64(base.width()) * base.height() * 4;
+    // The composite is the cheapest stage to make again, the backdrop the next; the render is
+    // what a drag of every later slider reuses.
+    if (bytes() >= budget) composite_.reset();
+    if (bytes() >= budget) backdrop_.reset();
+    if (bytes() >= budget) render_.reset();
+}
+
+qint64 PreviewStageCache::bytes() const {
+    qint64 total = 0;
+    if (composite_) total += pixelBytes(composite_->result);
+    if (render_) total += pixelBytes(render_->result);
+    if (backdrop_) total += pixelBytes(backdrop_->canvas);
+    return total;
+}
+
+void PreviewStageCache::clear() {
+    composite_.reset();
+    render_.reset();
+    backdrop_.reset();
+}
