@@ -20,9 +20,13 @@ constexpr int kSourceRetryMs = 60;
 constexpr double kMarginShare = 0.15;
 constexpr double kMinimumMarginPixels = 96;
 
-bool sameScale(double a, double b) { return std::abs(a - b) <= 0.005 * std::max(a, b); }
+bool sameScale(double a, double b) {
+    return std::abs(a - b) <= 0.005 * std::max(a, b);
+}
 
-QRectF unitIntersection(const QRectF& r) { return r.intersected(QRectF(0, 0, 1, 1)); }
+QRectF unitIntersection(const QRectF& r) {
+    return r.intersected(QRectF(0, 0, 1, 1));
+}
 
 bool covers(const QRectF& outer, const QRectF& inner) {
     constexpr double e = 1e-9;
@@ -70,14 +74,15 @@ EditorViewModel::RegionState& EditorViewModel::regionState() {
     if (!region_) {
         region_ = std::make_shared<RegionState>();
         region_->retry.setSingleShot(true);
-        connect(&region_->retry, &QTimer::timeout, this, [this] {
-            requestFullResolutionRegion(region_->visible, region_->shown);
-        });
+        connect(&region_->retry, &QTimer::timeout, this,
+                [this] { requestFullResolutionRegion(region_->visible, region_->shown); });
     }
     return *region_;
 }
 
-int EditorViewModel::regionRenderCount() const { return region_ ? region_->renders : 0; }
+int EditorViewModel::regionRenderCount() const {
+    return region_ ? region_->renders : 0;
+}
 
 QSize EditorViewModel::fullResolutionDisplaySize() const {
     const std::optional<QImage>& preview = renderedDisplayImage();
@@ -107,7 +112,8 @@ void EditorViewModel::dropStaleRegion() {
     state.sincePreviewChange.start();
     const std::optional<QImage>& preview = renderedDisplayImage();
     const qint64 key = preview ? preview->cacheKey() : 0;
-    if (fullResolutionRegion() && fullResolutionRegion()->previewKey != key) setFullResolutionRegion(std::nullopt);
+    if (fullResolutionRegion() && fullResolutionRegion()->previewKey != key)
+        setFullResolutionRegion(std::nullopt);
     if (state.running && state.runningKey != key) {
         state.cancel.cancel();
         state.running = false;
@@ -137,15 +143,16 @@ void EditorViewModel::requestFullResolutionRegion(QRectF visibleUnitRect, QSize 
     // region of the screen's size rather than of the photo's.
     const double scale = std::min(1.0, double(shownDevicePixels.width()) / full.width());
     const OptionalRegion& current = fullResolutionRegion();
-    if (current && current->previewKey == key && sameScale(state.scale, scale) && covers(current->unitRect, visible))
+    if (current && current->previewKey == key && sameScale(state.scale, scale) &&
+        covers(current->unitRect, visible))
         return;
     if (state.running && state.runningKey == key && sameScale(state.runningScale, scale) &&
         covers(state.runningUnit, visible))
         return;
     // A changed edit waits for a pause; a new view of the same edit goes at once.
     const bool newImage = state.loadGeneration != loadGeneration_;
-    if (!newImage && state.sincePreviewChange.isValid() && state.sincePreviewChange.elapsed() < kEditPauseMs &&
-        !(current && current->previewKey == key)) {
+    if (!newImage && state.sincePreviewChange.isValid() &&
+        state.sincePreviewChange.elapsed() < kEditPauseMs && !(current && current->previewKey == key)) {
         state.retry.start(int(kEditPauseMs - state.sincePreviewChange.elapsed()) + 1);
         return;
     }
@@ -222,7 +229,8 @@ void EditorViewModel::startRegionRender() {
                 QImage image = job.source;
                 if (composite) {
                     try {
-                        QImage c = services->visionAI.compositeWithBackground(image, *job.mask, job.bgSettings);
+                        QImage c =
+                            services->visionAI.compositeWithBackground(image, *job.mask, job.bgSettings);
                         if (!c.isNull()) image = c;
                     } catch (const std::exception&) {
                     }
@@ -254,6 +262,7 @@ void EditorViewModel::startRegionRender() {
             const std::optional<QImage>& preview = renderedDisplayImage();
             if (!result || !preview || preview->cacheKey() != key) return;
             state.scale = scale;
-            setFullResolutionRegion(FullResolutionRegion{std::move(result->image), result->unit, generation, key});
+            setFullResolutionRegion(
+                FullResolutionRegion{std::move(result->image), result->unit, generation, key});
         });
 }

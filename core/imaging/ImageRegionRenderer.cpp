@@ -22,7 +22,8 @@ QImage windowOf(const QImage& image, const QRect& rect) {
 QRect alignedWindow(const QRect& rect, int margin, int alignment, const QRect& bounds) {
     const int left = std::max(0, rect.left() - margin) / alignment * alignment;
     const int top = std::max(0, rect.top() - margin) / alignment * alignment;
-    return QRect(QPoint(left, top), QPoint(rect.right() + margin, rect.bottom() + margin)).intersected(bounds);
+    return QRect(QPoint(left, top), QPoint(rect.right() + margin, rect.bottom() + margin))
+        .intersected(bounds);
 }
 
 } // namespace
@@ -61,7 +62,8 @@ std::optional<QImage> ImageRegionRenderer::render(const QImage& source, const Ed
         ImageRenderEngine::planRecipe(plan, input, a, 1.0);
         if (plan.isEmpty()) {
             // Only the geometry moves pixels: they are copied (or resampled) from the source.
-            QImage output = geometry.isIdentity() ? input.copy(region) : geometry.apply(input, QPoint(0, 0), region);
+            QImage output =
+                geometry.isIdentity() ? input.copy(region) : geometry.apply(input, QPoint(0, 0), region);
             if (output.isNull()) return std::nullopt;
             output.setColorSpace(QColorSpace::SRgb);
             return output;
@@ -88,7 +90,8 @@ std::optional<QImage> ImageRegionRenderer::render(const QImage& source, const Ed
         }
         QImage colored = plan.render(view, inWindow);
         if (colored.isNull()) return std::nullopt;
-        QImage output = geometry.isIdentity() ? std::move(colored) : geometry.apply(colored, needed.topLeft(), region);
+        QImage output =
+            geometry.isIdentity() ? std::move(colored) : geometry.apply(colored, needed.topLeft(), region);
         if (output.isNull()) return std::nullopt;
         output.setColorSpace(QColorSpace::SRgb);
         return output;

@@ -44,7 +44,8 @@ int largestDifference(const QImage& whole, const FullResolutionRegion& region) {
     int worst = 0;
     for (int y = 0; y < b.height(); ++y)
         for (int x = 0; x < b.width() * 4; ++x)
-            worst = std::max(worst, std::abs(int(a.constScanLine(y0 + y)[x0 * 4 + x]) - int(b.constScanLine(y)[x])));
+            worst = std::max(worst,
+                             std::abs(int(a.constScanLine(y0 + y)[x0 * 4 + x]) - int(b.constScanLine(y)[x])));
     return worst;
 }
 

@@ -4,8 +4,8 @@
 #include "core/imaging/ImageRenderEngine.h"
 #include "tests/render/RenderTestImages.h"
 
-#include <gtest/gtest.h>
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 using namespace rendertest;
 
@@ -49,7 +49,8 @@ EditAdjustments fullRecipe() {
     return a;
 }
 
-void expectRegionMatches(const QImage& source, const EditAdjustments& a, bool includeCrop, const QRect& rect) {
+void expectRegionMatches(const QImage& source, const EditAdjustments& a, bool includeCrop,
+                         const QRect& rect) {
     const QImage whole = engine.render(source, a, includeCrop, 1.0);
     const std::optional<QImage> part = regions.render(source, a, includeCrop, rect);
     ASSERT_TRUE(part.has_value());
@@ -63,8 +64,8 @@ TEST(RegionRender, EqualsTheSameAreaOfTheFullRenderAnywhereInTheFrame) {
     // Larger than the blurs' reach, so a region in the middle reads only part of the photo.
     const QImage source = textured(1400, 1000);
     const EditAdjustments a = fullRecipe();
-    expectRegionMatches(source, a, true, QRect(500, 400, 300, 200)); // inside, away from every edge
-    expectRegionMatches(source, a, true, QRect(0, 0, 257, 131));     // the corner: blurs clamp there
+    expectRegionMatches(source, a, true, QRect(500, 400, 300, 200));  // inside, away from every edge
+    expectRegionMatches(source, a, true, QRect(0, 0, 257, 131));      // the corner: blurs clamp there
     expectRegionMatches(source, a, true, QRect(1213, 877, 400, 400)); // beyond the frame: cut to it
 }
 

@@ -1,9 +1,9 @@
 // "1:1 Actual Size" shows the photo's own pixels: the stage is laid out from the full-resolution
 // size, the region rendered from the full-size source lies over the preview exactly where the
 // preview's pixels are, and markup and the crop keep their unit coordinates.
-#include "ui/canvas/CanvasStageView.h"
 #include "../editor/EditorTestSupport.h"
 #include "ui/canvas/CanvasGeometry.h"
+#include "ui/canvas/CanvasStageView.h"
 #include "ui/canvas/RegionGeometry.h"
 
 #include <QApplication>
@@ -16,7 +16,8 @@ using namespace regiongeometry;
 TEST(CanvasRegionGeometry, ActualSizeIsTheFullResolutionPixelsOverTheDeviceRatio) {
     // A 6000 x 4000 photo (1800 x 1200 preview) on a 2x screen: 3000 x 2000 points at actual
     // size, while the fitted view only needs the shape.
-    const QSizeF actual = displayedSize({1200, 900}, layoutPixels({1800, 1200}, {6000, 4000}, true), 1.0, true, 2.0);
+    const QSizeF actual =
+        displayedSize({1200, 900}, layoutPixels({1800, 1200}, {6000, 4000}, true), 1.0, true, 2.0);
     EXPECT_EQ(actual, QSizeF(3000, 2000));
     EXPECT_EQ(layoutPixels({1800, 1200}, {6000, 4000}, false), QSizeF(1800, 1200));
     const QRectF stage = canvasgeometry::stageRect({1200, 900}, actual, {0, 0}, 2.0);
@@ -33,12 +34,13 @@ TEST(CanvasRegionGeometry, ActualSizeIsTheFullResolutionPixelsOverTheDeviceRatio
 TEST(CanvasRegionGeometry, AUnitPointLandsOnTheSameSourcePixelThroughThePreviewAndTheRegion) {
     const double dpr = 2.0;
     const QSize full(6000, 4000), preview(1800, 1200);
-    const QRectF stage = canvasgeometry::stageRect({1200, 900}, displayedSize({1200, 900}, QSizeF(full), 1.0, true, dpr),
-                                                   {-317, 121}, dpr);
+    const QRectF stage = canvasgeometry::stageRect(
+        {1200, 900}, displayedSize({1200, 900}, QSizeF(full), 1.0, true, dpr), {-317, 121}, dpr);
     // A region of whole pixels, as the editor renders it: columns 2100... and rows 1500...
     const QRectF unit(2100.0 / 6000, 1500.0 / 4000, 1600.0 / 6000, 900.0 / 4000);
     const QRectF target = onStage(unit, stage);
-    for (const NormalizedPoint p : {NormalizedPoint{0.36, 0.4}, NormalizedPoint{0.5, 0.5}, NormalizedPoint{0.61, 0.59}}) {
+    for (const NormalizedPoint p :
+         {NormalizedPoint{0.36, 0.4}, NormalizedPoint{0.5, 0.5}, NormalizedPoint{0.61, 0.59}}) {
         const QPointF onScreen = stage.topLeft() + QPointF(p.x * stage.width(), p.y * stage.height());
         // The pointer there is the same unit point markup and the eyedropper receive...
         const NormalizedPoint back = unitPoint(onScreen - stage.topLeft(), stage.size());
@@ -51,7 +53,8 @@ TEST(CanvasRegionGeometry, AUnitPointLandsOnTheSameSourcePixelThroughThePreviewA
         EXPECT_EQ(regionRow + 1500, int(std::floor(p.y * full.height())));
         // ... and the preview's pixel under it covers the same place of the photo.
         const double previewColumn = (onScreen.x() - stage.x()) / stage.width() * preview.width();
-        EXPECT_NEAR(previewColumn / preview.width(), (regionColumn + 2100 + 0.5) / full.width(), 0.5 / preview.width());
+        EXPECT_NEAR(previewColumn / preview.width(), (regionColumn + 2100 + 0.5) / full.width(),
+                    0.5 / preview.width());
     }
 }
 
@@ -101,7 +104,8 @@ struct CanvasRegion : editortest::EditorFixture {
         const QPoint c = view->stageRect().center().toPoint();
         int contrast = 0;
         for (int x = c.x() - 20; x < c.x() + 20; ++x)
-            contrast = std::max(contrast, std::abs(qGray(shot.pixel(x, c.y())) - qGray(shot.pixel(x + 1, c.y()))));
+            contrast =
+                std::max(contrast, std::abs(qGray(shot.pixel(x, c.y())) - qGray(shot.pixel(x + 1, c.y()))));
         return contrast;
     }
 };
