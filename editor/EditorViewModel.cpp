@@ -13,6 +13,7 @@ EditorViewModel::EditorViewModel(PlatformServices& platform, QObject* parent)
     slideshowTimer_.setInterval(3000);
     setFavoritePaths(services_->libraryStore.allFavoritePaths());
     setCustomPresets(services_->libraryStore.customPresets());
+    connect(this, &EditorViewModel::renderedDisplayImageChanged, this, &EditorViewModel::dropStaleRegion);
 }
 
 EditorViewModel::~EditorViewModel() {

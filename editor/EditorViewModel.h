@@ -22,6 +22,7 @@
 #include "editor/EditSnapshot.h"
 #include "editor/EditorEnums.h"
 #include "editor/EditorServices.h"
+#include "editor/FullResolutionRegion.h"
 #include "editor/PlatformServices.h"
 #include "editor/PreviewBaseCache.h"
 #include "editor/PreviewStageCache.h"
@@ -100,6 +101,9 @@ class EditorViewModel : public QObject {
     TAVI_PUBLISHED_READONLY(OptionalImage, originalDisplayImage, setOriginalDisplayImage)
     TAVI_PUBLISHED_READONLY(OptionalImage, renderedDisplayImage, setRenderedDisplayImage)
     TAVI_PUBLISHED_READONLY(OptionalImage, secondaryCompareImage, setSecondaryCompareImage)
+    // The visible part of the photo at its own pixels, when the canvas shows more than the
+    // preview has (see requestFullResolutionRegion); nothing otherwise or until it is ready.
+    TAVI_PUBLISHED_READONLY(OptionalRegion, fullResolutionRegion, setFullResolutionRegion)
     TAVI_PUBLISHED_READONLY(QString, secondaryCompareName, setSecondaryCompareName)
 
     // Edit state. The inspector sets the recipe and the studio settings directly (after
@@ -245,6 +249,18 @@ class EditorViewModel : public QObject {
     // Decodes the comparison's right-hand image (compareSecondaryIndex) at the preview size.
     void loadSecondaryCompareImage();
     void stepSecondaryCompare(int delta);
+    // The canvas shows `visibleUnitRect` of the photo (unit coordinates) with the whole photo
+    // spanning `shownDevicePixels`. When that is more than the preview's pixels, the visible
+    // part (with a margin for short pans) is rendered from the full-size source in the
+    // background and published as fullResolutionRegion; otherwise any region is dropped. While
+    // the edit keeps changing (a slider drag) the preview alone is shown; the region follows
+    // once the edit pauses. Cheap to call on every repaint: a region or render in hand that
+    // covers the view is kept.
+    void requestFullResolutionRegion(QRectF visibleUnitRect, QSize shownDevicePixels);
+    // The size in pixels of the image the canvas shows (the edited, cropped, framed photo) at
+    // full resolution: "1:1 Actual Size" shows one of these pixels per device pixel.
+    QSize fullResolutionDisplaySize() const;
+
     // Every three seconds the next image, the first after the last, until stopped.
     void toggleSlideshow();
     void zoomIn(double factor = 1.25);
@@ -354,6 +370,8 @@ class EditorViewModel : public QObject {
         thumbnailBudgetBytes_ = budgetBytes;
     }
     int prefetchedPreviewCount() const { return previewCache_.size(); }
+    // How many region renders have been started (tests: a short pan or repaint starts none).
+    int regionRenderCount() const;
 
   private:
     // A decode running on the pool; its result slot is filled when the future ends.
@@ -453,6 +471,13 @@ class EditorViewModel : public QObject {
     QTimer slideshowTimer_;
     int previewRecipeRenderCount_ = 0;
     int fullResolutionRenderCount_ = 0;
+
+    // The full-resolution region of the view (EditorViewModelRegion.cpp).
+    struct RegionState;
+    RegionState& regionState();
+    void startRegionRender();
+    void dropStaleRegion();
+    std::shared_ptr<RegionState> region_;
 
     // Viewing
     void slideshowTick();

@@ -132,6 +132,35 @@ struct Chain {
 
 } // namespace
 
+void ImageRenderEngine::planRecipe(RenderPlan& plan, const QImage& input, const EditAdjustments& a,
+                                   double sourceScale) {
+    Chain chain{plan, sourceScale};
+    if (a.autoEnhanced)
+        for (const AutoAdjustment& step : autoEnhance::adjustments(input))
+            chain.add(step);
+    if (std::abs(a.exposure) > kTolerance) chain.exposure({a.exposure});
+    if (std::abs(a.brightness) > kTolerance || std::abs(a.contrast - 1) > kTolerance ||
+        std::abs(a.saturation - 1) > kTolerance)
+        chain.colorControls({a.brightness, a.contrast, a.saturation});
+    if (std::abs(a.vibrance) > kTolerance) chain.vibrance({a.vibrance});
+    if (std::abs(a.warmth) > kTolerance || std::abs(a.tint) > kTolerance)
+        chain.temperatureAndTint(TemperatureAndTint::fromWarmthAndTint(a.warmth, a.tint));
+    if (std::abs(a.highlights - 1) > kTolerance || std::abs(a.shadows) > kTolerance) {
+        HighlightShadowAdjust f;
+        f.highlightAmount = a.highlights;
+        f.shadowAmount = a.shadows;
+        chain.highlightShadow(f);
+    }
+    chain.look(a.filterPreset);
+    if (a.clarity > kTolerance) chain.unsharpMask({12, 0.75 * a.clarity});
+    if (a.sharpness > kTolerance) chain.sharpenLuminance({a.sharpness, SharpenLuminance{}.radius});
+    if (a.vignette > kTolerance) {
+        const Vignette::Table table = Vignette{a.vignette, 2}.table();
+        plan.addPosition([table](PixelRow& row) { Vignette::apply(table, row); });
+    }
+    if (a.grain > kTolerance) chain.grain(a.grain);
+}
+
 QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a, bool includeCrop,
                                  double sourceScale) const {
     // A render that can't be made keeps the picture as it was, like any other step that can't
@@ -187,31 +216,7 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
     const QImage& input = converted.isNull() ? source : converted;
 
     RenderPlan plan;
-    Chain chain{plan, sourceScale};
-    if (a.autoEnhanced)
-        for (const AutoAdjustment& step : autoEnhance::adjustments(input))
-            chain.add(step);
-    if (std::abs(a.exposure) > kTolerance) chain.exposure({a.exposure});
-    if (std::abs(a.brightness) > kTolerance || std::abs(a.contrast - 1) > kTolerance ||
-        std::abs(a.saturation - 1) > kTolerance)
-        chain.colorControls({a.brightness, a.contrast, a.saturation});
-    if (std::abs(a.vibrance) > kTolerance) chain.vibrance({a.vibrance});
-    if (std::abs(a.warmth) > kTolerance || std::abs(a.tint) > kTolerance)
-        chain.temperatureAndTint(TemperatureAndTint::fromWarmthAndTint(a.warmth, a.tint));
-    if (std::abs(a.highlights - 1) > kTolerance || std::abs(a.shadows) > kTolerance) {
-        HighlightShadowAdjust f;
-        f.highlightAmount = a.highlights;
-        f.shadowAmount = a.shadows;
-        chain.highlightShadow(f);
-    }
-    chain.look(a.filterPreset);
-    if (a.clarity > kTolerance) chain.unsharpMask({12, 0.75 * a.clarity});
-    if (a.sharpness > kTolerance) chain.sharpenLuminance({a.sharpness, SharpenLuminance{}.radius});
-    if (a.vignette > kTolerance) {
-        const Vignette::Table table = Vignette{a.vignette, 2}.table();
-        plan.addPosition([table](PixelRow& row) { Vignette::apply(table, row); });
-    }
-    if (a.grain > kTolerance) chain.grain(a.grain);
+    planRecipe(plan, input, a, sourceScale);
 
     const RenderGeometry geometry(input.size(), a, includeCrop);
     const QRect region = geometry.sourceRegion();

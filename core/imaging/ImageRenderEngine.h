@@ -5,6 +5,8 @@
 #include <QImage>
 #include <optional>
 
+class RenderPlan;
+
 // Renders a recipe onto a bitmap: automatic enhancement, light and colour, the look, detail
 // (clarity, sharpness), vignette and grain, then flips, quarter turns, straightening and crop.
 // Stateless and safe to share; each render builds its own plan and keeps nothing.
@@ -36,6 +38,12 @@ public:
                                     bool includeCrop, double sourceScale = 1.0) const;
     std::optional<QImage> tryRender(QImage&& source, const EditAdjustments& adjustments, bool includeCrop,
                                     double sourceScale = 1.0) const;
+
+    // The colour and detail steps of the recipe for `input` (RGBA8 premultiplied; automatic
+    // enhancement reads it), in their order, at `sourceScale` as above. Every render builds its
+    // plan here, so a render of part of the image (ImageRegionRenderer) runs the same steps.
+    static void planRecipe(RenderPlan& plan, const QImage& input, const EditAdjustments& adjustments,
+                           double sourceScale);
 
 private:
     std::optional<QImage> renderSteps(const QImage& source, QImage* reusable,

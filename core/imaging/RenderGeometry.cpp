@@ -257,10 +257,15 @@ RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool 
     }
     output_ = crop_.size();
 
-    // The source pixels that the output's corners (and, when resampling, their 4 x 4 taps) reach.
+    region_ = sourceRegionFor(QRect(QPoint(0, 0), output_));
+}
+
+QRect RenderGeometry::sourceRegionFor(const QRect& outputRegion) const {
+    if (outputRegion.isEmpty()) return {};
+    // The source pixels that the region's corners (and, when resampling, their 4 x 4 taps) reach.
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (double u : {0.0, double(output_.width() - 1)})
-        for (double v : {0.0, double(output_.height() - 1)}) {
+    for (double u : {double(outputRegion.left()), double(outputRegion.right())})
+        for (double v : {double(outputRegion.top()), double(outputRegion.bottom())}) {
             const QPointF p = sourcePoint(u, v);
             minX = std::min(minX, p.x());
             maxX = std::max(maxX, p.x());
@@ -268,9 +273,9 @@ RenderGeometry::RenderGeometry(QSize sourceSize, const EditAdjustments& a, bool 
             maxY = std::max(maxY, p.y());
         }
     const int pad = straighten_ ? 2 : 0;
-    region_ = QRect(QPoint(int(std::floor(minX)) - pad, int(std::floor(minY)) - pad),
-                    QPoint(int(std::ceil(maxX)) + pad, int(std::ceil(maxY)) + pad))
-                  .intersected(QRect(QPoint(0, 0), source_));
+    return QRect(QPoint(int(std::floor(minX)) - pad, int(std::floor(minY)) - pad),
+                 QPoint(int(std::ceil(maxX)) + pad, int(std::ceil(maxY)) + pad))
+        .intersected(QRect(QPoint(0, 0), source_));
 }
 
 QPointF RenderGeometry::sourcePoint(double u, double v) const {
@@ -288,23 +293,30 @@ QPointF RenderGeometry::sourcePoint(double u, double v) const {
 }
 
 QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
-    QImage out(output_, QImage::Format_RGBA8888_Premultiplied);
+    return apply(colored, origin, QRect(QPoint(0, 0), output_));
+}
+
+QImage RenderGeometry::apply(const QImage& colored, QPoint origin, const QRect& outputRegion) const {
+    const QRect area = outputRegion.intersected(QRect(QPoint(0, 0), output_));
+    if (area.isEmpty()) return {};
+    QImage out(area.size(), QImage::Format_RGBA8888_Premultiplied);
     if (out.isNull() || colored.isNull()) return {};
     const int ox = origin.x(), oy = origin.y();
     const int cw = colored.width(), ch = colored.height();
     if (!straighten_) {
         const auto& m = map_;
-        parallelBands(output_.height(), 16, [&](int begin, int end) {
+        parallelBands(area.height(), 16, [&](int begin, int end) {
             for (int v = begin; v < end; ++v) {
                 auto* dst = reinterpret_cast<quint32*>(out.scanLine(v));
-                const int tv = v + crop_.y();
-                int sx = m[0] * crop_.x() + m[1] * tv + m[2] - ox;
-                int sy = m[3] * crop_.x() + m[4] * tv + m[5] - oy;
+                const int tv = v + area.y() + crop_.y();
+                const int tu = area.x() + crop_.x();
+                int sx = m[0] * tu + m[1] * tv + m[2] - ox;
+                int sy = m[3] * tu + m[4] * tv + m[5] - oy;
                 if (m[3] == 0 && m[0] == 1) { // rows stay rows, left to right: one copy
-                    std::memcpy(dst, colored.constScanLine(sy) + size_t(sx) * 4, size_t(output_.width()) * 4);
+                    std::memcpy(dst, colored.constScanLine(sy) + size_t(sx) * 4, size_t(area.width()) * 4);
                     continue;
                 }
-                for (int u = 0; u < output_.width(); ++u, sx += m[0], sy += m[3])
+                for (int u = 0; u < area.width(); ++u, sx += m[0], sy += m[3])
                     dst[u] = reinterpret_cast<const quint32*>(colored.constScanLine(sy))[sx];
             }
         });
@@ -312,8 +324,9 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
     }
     // The map is affine, so each row walks it by a constant step; pixels whose 4 x 4 taps lie
     // inside the bitmap (all but a rim) skip the edge clamping and take the vector path.
-    const QPointF origin0 = sourcePoint(0, 0);
-    const QPointF stepU = sourcePoint(1, 0) - origin0, stepV = sourcePoint(0, 1) - origin0;
+    const QPointF corner0 = sourcePoint(0, 0);
+    const QPointF stepU = sourcePoint(1, 0) - corner0, stepV = sourcePoint(0, 1) - corner0;
+    const QPointF origin0 = corner0 + area.x() * stepU + area.y() * stepV;
     const uchar* const base = colored.constBits();
     const qsizetype stride = colored.bytesPerLine();
     const CubicTable& table = cubicTable();
@@ -325,17 +338,17 @@ QImage RenderGeometry::apply(const QImage& colored, QPoint origin) const {
 #endif
     uchar* const outBits = out.bits();
     const qsizetype outStride = out.bytesPerLine();
-    parallelBands(output_.height(), 8, [&](int begin, int end) {
+    parallelBands(area.height(), 8, [&](int begin, int end) {
         for (int v = begin; v < end; ++v) {
             uchar* dst = outBits + v * outStride;
             const double fx = origin0.x() + v * stepV.x() - ox, fy = origin0.y() + v * stepV.y() - oy;
 #if defined(TAVI_WIDE_KERNELS)
             if (wide) {
-                resample.runWide(fx, fy, stepU.x(), stepU.y(), output_.width(), dst);
+                resample.runWide(fx, fy, stepU.x(), stepU.y(), area.width(), dst);
                 continue;
             }
 #endif
-            resample.run(fx, fy, stepU.x(), stepU.y(), output_.width(), dst);
+            resample.run(fx, fy, stepU.x(), stepU.y(), area.width(), dst);
         }
     });
     return out;

@@ -30,6 +30,11 @@ class RenderGeometry {
     // Builds the output from `colored` (RGBA8 premultiplied), source pixels whose top-left one
     // is `origin`; it must cover sourceRegion().
     QImage apply(const QImage& colored, QPoint origin) const;
+    // The same for the output pixels `outputRegion` alone (within the output frame): the result
+    // has the region's size and equals that part of apply()'s.
+    QImage apply(const QImage& colored, QPoint origin, const QRect& outputRegion) const;
+    // The source pixels that `outputRegion` reads, with the bicubic footprint, within the source.
+    QRect sourceRegionFor(const QRect& outputRegion) const;
 
     bool straightens() const { return straighten_; }
     // The whole map as an affine one: output pixel (u, v) reads source pixel index

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <mutex>
+#include <numeric>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -300,6 +301,30 @@ void RenderPlan::addPosition(PositionStep step) {
     items_.push_back(std::move(item));
 }
 
+int RenderPlan::margin() const {
+    // Each detail step reads the blurred luminance of the steps before it, so reaches add up. A
+    // plane's Gaussian is cut at about 3.7 σ; a reduced one also averages blocks and
+    // interpolates between them, a few blocks more.
+    double reach = 0;
+    for (const Item& item : items_) {
+        if (item.kind != Item::Kind::Detail) continue;
+        const double factor = std::max(1.0, std::floor(item.sigma / 3.0));
+        reach += std::ceil(3.75 * item.sigma) + 3 * factor + 2;
+    }
+    return int(std::min(reach, 1e6));
+}
+
+int RenderPlan::alignment() const {
+    int result = 1;
+    for (const Item& item : items_) {
+        if (item.kind != Item::Kind::Detail) continue;
+        const int factor = int(std::clamp(std::floor(item.sigma / 3.0), 1.0, 4096.0));
+        result = std::lcm(result, factor);
+        if (result > 4096) return 4096; // never in practice: the radii are few and fixed
+    }
+    return result;
+}
+
 void RenderPlan::compile(int width, int height, bool keep) {
     ops_.clear();
     tables_.clear();
@@ -365,7 +390,16 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
             }
             op.detail(row, values);
         } else if (op.position) {
-            op.position(row);
+            if (frameSize_.isEmpty()) {
+                op.position(row);
+            } else {
+                PixelRow placed = row;
+                placed.x += frameOrigin_.x();
+                placed.y += frameOrigin_.y();
+                placed.frameWidth = frameSize_.width();
+                placed.frameHeight = frameSize_.height();
+                op.position(placed);
+            }
         }
     }
 }

@@ -45,6 +45,22 @@ class RenderPlan {
 
     bool isEmpty() const { return items_.empty(); }
 
+    // For a render of a window cut from a larger frame: the window's top-left pixel sits at
+    // `origin` of a frame of `size`. Position steps (vignette, grain) then place each pixel on
+    // that frame, so a window renders as the same pixels of the whole frame would. Neighbourhood
+    // steps still read only the window: give it margin() pixels more on every side than the
+    // pixels wanted, and a corner on a multiple of alignment().
+    void setFrame(QPoint origin, QSize size) {
+        frameOrigin_ = origin;
+        frameSize_ = size;
+    }
+    // How far, in pixels, the detail steps together reach from a pixel: beyond it a window's
+    // edge changes nothing.
+    int margin() const;
+    // The block size every reduced luminance plane samples on; a window whose corner lies on a
+    // multiple of it samples the same blocks as the whole frame.
+    int alignment() const;
+
     // The largest source, in pixels, whose working image may be kept as floats between passes
     // (12 bytes a pixel) and whose planes may take more memory for speed; larger ones are
     // recomputed from the 8-bit source in each pass, with compact planes. The result is the
@@ -89,6 +105,8 @@ class RenderPlan {
 
     std::vector<Item> items_;
     qint64 keptPixelLimit_ = 6'000'000;
+    QPoint frameOrigin_;
+    QSize frameSize_; // empty: the source is the frame
     std::vector<Op> ops_;
     std::vector<std::unique_ptr<ColorLut3D>> tables_;
     std::vector<std::unique_ptr<BlurredLuminance>> planes_;

@@ -3,6 +3,7 @@
 #include "core/localization/S.h"
 #include "editor/EditorViewModel.h"
 #include "ui/canvas/CanvasFloatingControls.h"
+#include "ui/canvas/RegionGeometry.h"
 #include "ui/theme/SymbolIcons.h"
 #include "ui/theme/Theme.h"
 
@@ -78,6 +79,9 @@ CanvasStageView::CanvasStageView(EditorViewModel& editor, QWidget* parent)
                         &EditorViewModel::originalDisplayImageChanged, &EditorViewModel::zoomScaleChanged,
                         &EditorViewModel::isActualSizeModeChanged, &EditorViewModel::isCompareModeChanged})
         connect(e, signal, this, &CanvasStageView::invalidateDisplay);
+    // The part in view changes with the pan; the full-resolution region follows it.
+    connect(e, &EditorViewModel::panOffsetChanged, this, &CanvasStageView::requestRegion);
+    connect(e, &EditorViewModel::fullResolutionRegionChanged, this, qOverload<>(&QWidget::update));
     // Only where things are drawn.
     for (auto signal : {&EditorViewModel::panOffsetChanged, &EditorViewModel::backdropChanged,
                         &EditorViewModel::compareSplitChanged, &EditorViewModel::bgSettingsChanged})
@@ -287,8 +291,24 @@ void CanvasStageView::invalidateDisplay() {
     update();
 }
 
+void CanvasStageView::requestRegion() {
+    if (regionQueued_) return;
+    regionQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        regionQueued_ = false;
+        const QRectF stage = stageRect();
+        if (stage.isEmpty() || !isVisible()) {
+            editor_.requestFullResolutionRegion({}, {});
+            return;
+        }
+        editor_.requestFullResolutionRegion(regiongeometry::visibleUnitRect(stage, QRectF(rect())),
+                                            regiongeometry::shownDevicePixels(stage, devicePixelRatioF()));
+    });
+}
+
 void CanvasStageView::rebuildDisplayBitmaps() {
     displayDirty_ = false;
+    requestRegion();
     const std::optional<QImage>& rendered = editor_.renderedDisplayImage();
     if (!rendered || rendered->isNull()) {
         rendered_.clear();
@@ -314,8 +334,11 @@ QRectF CanvasStageView::stageRect() const {
     const std::optional<QImage>& rendered = editor_.renderedDisplayImage();
     if (!rendered || rendered->isNull()) return {};
     const double dpr = devicePixelRatioF();
-    const QSizeF shown = displayedSize(QSizeF(size()), QSizeF(rendered->size()), editor_.zoomScale(),
-                                       editor_.isActualSizeMode(), dpr);
+    // Actual size is measured in the full-resolution image's pixels, not the preview's.
+    const bool actual = editor_.isActualSizeMode();
+    const QSizeF pixels = regiongeometry::layoutPixels(
+        rendered->size(), actual ? editor_.fullResolutionDisplaySize() : QSize(), actual);
+    const QSizeF shown = displayedSize(QSizeF(size()), pixels, editor_.zoomScale(), actual, dpr);
     return canvasgeometry::stageRect(QSizeF(size()), shown, editor_.panOffset(), dpr);
 }
 
@@ -342,6 +365,20 @@ void paintPhoto(QPainter& p, const DisplayBitmapCache& cache, const QRectF& stag
     p.restore();
 }
 
+// The full-resolution region over the preview, where it belongs to the preview on screen.
+void paintRegion(QPainter& p, const EditorViewModel& editor, const QRectF& stage, double dpr) {
+    const OptionalRegion& region = editor.fullResolutionRegion();
+    const std::optional<QImage>& preview = editor.renderedDisplayImage();
+    if (!region || region->image.isNull() || !preview || region->previewKey != preview->cacheKey()) return;
+    const QRectF target = regiongeometry::onStage(region->unitRect, stage);
+    const double magnification = target.width() * dpr / region->image.width();
+    p.save();
+    p.setRenderHint(QPainter::SmoothPixmapTransform,
+                    std::abs(magnification - 1) > 1e-3 && magnification <= kSmoothMagnificationLimit + 1e-9);
+    p.drawImage(target, region->image);
+    p.restore();
+}
+
 } // namespace
 
 void CanvasStageView::paintEvent(QPaintEvent*) {
@@ -365,6 +402,8 @@ void CanvasStageView::paintEvent(QPaintEvent*) {
     if (displayDirty_) rebuildDisplayBitmaps();
 
     const QRectF stage = stageRect();
+    // Showing or moving the window changes what is in view without any editor signal.
+    requestRegion();
     shadow_.paint(p, stage, dpr);
     if (editor_.isShowingTransparency() || editor_.backdrop() == CanvasBackdrop::checkerboard)
         canvaslayers::paintCheckerboard(p, stage.intersected(canvas), stage.topLeft(), true, dpr);
@@ -376,12 +415,14 @@ void CanvasStageView::paintEvent(QPaintEvent*) {
         paintPhoto(p, original_, stage, dpr);
         p.setClipRect(QRectF(QPointF(splitX, stage.top()), QPointF(stage.right(), stage.bottom())));
         paintPhoto(p, rendered_, stage, dpr);
+        paintRegion(p, editor_, stage, dpr);
         p.restore();
         canvaslayers::paintCompareSplit(p, stage, splitX, canvas,
                                         S::t(QStringLiteral("BEFORE"), QStringLiteral("\u00d6NCES\u0130")),
                                         S::t(QStringLiteral("AFTER"), QStringLiteral("SONRASI")));
     } else {
         paintPhoto(p, rendered_, stage, dpr);
+        paintRegion(p, editor_, stage, dpr);
     }
 
     if (editor_.isCropMode())

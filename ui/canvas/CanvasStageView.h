@@ -54,6 +54,10 @@ class CanvasStageView : public QWidget {
     // before the next paint (once, however many signals one operation fires).
     void invalidateDisplay();
     void rebuildDisplayBitmaps();
+    // Tells the editor what part of the photo is in view and at what size, so that it renders
+    // that part at full resolution when the screen shows more than the preview; once per turn
+    // of the event loop, however many changes ask for it.
+    void requestRegion();
     void updateCursor(QPointF position);
 
     bool compareLayerShown() const;
@@ -74,6 +78,7 @@ class CanvasStageView : public QWidget {
     canvaslayers::StageShadow shadow_;
     bool displayDirty_ = true;
     bool rebuildQueued_ = false;
+    bool regionQueued_ = false;
 
     Drag drag_ = Drag::none;
     QPointF pressPosition_;
