@@ -59,10 +59,12 @@ TEST_F(SheetsExport, QualityShowsOnlyForLossyFormatsAndEachFormatReestimates) {
         EXPECT_EQ(editor.exportOptions().format, format);
         EXPECT_EQ(!sheet.qualityRow()->isHidden(), hasQuality) << rawValue(format).toStdString();
         EXPECT_EQ(editor.estimatedExportSizeText(), kEstimating) << rawValue(format).toStdString();
-        EXPECT_EQ(sheet.estimateText(), QStringLiteral("Estimated Size: \u2026"));
+        EXPECT_EQ(sheet.estimateText(), QStringLiteral("Estimated Size: \u2066\u2026\u2069"));
     }
     settle();
-    EXPECT_EQ(sheet.estimateText(), QStringLiteral("Estimated Size: ") + editor.estimatedExportSizeText());
+    // The size reads in its own order inside a right-to-left sentence too.
+    EXPECT_EQ(sheet.estimateText(),
+              QStringLiteral("Estimated Size: \u2066") + editor.estimatedExportSizeText() + QChar(0x2069));
 }
 
 TEST_F(SheetsExport, QualityAndResizeReestimateButTheMetadataSwitchDoesNot) {

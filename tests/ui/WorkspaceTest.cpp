@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QLabel>
 #include <QMimeData>
 #include <QTest>
 #include <QUrlQuery>
@@ -149,4 +150,14 @@ TEST_F(WorkspaceFixture, FeedbackNamesTheRunningSystemAndTheLanguagesPage) {
     const QString os = QUrlQuery(opened).queryItemValue(QStringLiteral("os"), QUrl::FullyDecoded);
     EXPECT_FALSE(os.isEmpty());
     EXPECT_FALSE(os.contains(QStringLiteral("macOS")));
+}
+
+TEST_F(WorkspaceFixture, ToastsNameShortcutsInThisKeyboardsWords) {
+    view.show();
+    editor.showToast(QStringLiteral("Edit adjustments copied (paste with \u2325\u2318V)"), false);
+    QStringList shown;
+    for (const QLabel* label : view.findChildren<QLabel*>())
+        if (label->isVisibleTo(&view)) shown << label->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("Edit adjustments copied (paste with Ctrl+Alt+V)")))
+        << shown.join(u'|').toStdString();
 }

@@ -207,7 +207,11 @@ void ExportSheet::showOptions() {
 }
 
 void ExportSheet::showEstimate() {
-    header_->setSubtitle(S::estimatedSize() + QStringLiteral(": ") + editor_.estimatedExportSizeText());
+    // The size is isolated as left-to-right text, so a right-to-left sentence keeps "64.8 kB" in
+    // its own order instead of turning it into "kB 64.8".
+    const QString size = editor_.estimatedExportSizeText();
+    header_->setSubtitle(S::estimatedSize() + QStringLiteral(": ") +
+                         (size.isEmpty() ? size : QChar(0x2066) + size + QChar(0x2069)));
 }
 
 void ExportSheet::commitWidth() {

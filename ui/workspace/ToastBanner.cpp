@@ -1,5 +1,6 @@
 #include "ui/workspace/ToastBanner.h"
 
+#include "core/localization/KeyNames.h"
 #include "editor/EditorViewModel.h"
 #include "ui/theme/SymbolIcons.h"
 
@@ -55,7 +56,8 @@ void ToastBanner::refresh() {
                                          : QStringLiteral("checkmark.circle.fill"),
                                    error ? kErrorOrange : kSuccessGreen)
                          .pixmap(QSize(18, 18), devicePixelRatioF()));
-    text_->setText(*message);
+    // Toasts name shortcuts in Mac glyphs ("paste with ⌥⌘V"); the keyboard here says Ctrl and Alt.
+    text_->setText(withPlatformKeyNames(*message));
     reposition(top_);
     show();
     raise();
