@@ -3,6 +3,7 @@
 // and crop: the recipe of BM_RenderFullResolutionEverySlider, whose whole-photo render is the
 // comparison), alone and with the margin the editor adds around the view for short pans.
 #include "bench/OnePoolThread.h"
+#include "bench/SyntheticPhoto.h"
 #include "core/imaging/ImageRegionRenderer.h"
 
 #include <benchmark/benchmark.h>
@@ -10,46 +11,9 @@
 
 namespace {
 
-QImage texturedPhoto(int width, int height) {
-    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x, row += 4) {
-            const double u = double(x) / width, v = double(y) / height;
-            const double detail = double((x * 37 + y * 91 + (x * y) % 23) % 64) / 63.0;
-            row[0] = uchar(255 * std::clamp(0.2 + 0.6 * u + 0.15 * detail, 0.0, 1.0));
-            row[1] = uchar(255 * std::clamp(0.15 + 0.5 * v + 0.2 * detail, 0.0, 1.0));
-            row[2] = uchar(255 * std::clamp(0.7 - 0.5 * u * v + 0.1 * detail, 0.0, 1.0));
-            row[3] = 255;
-        }
-    }
-    return image;
-}
-
-EditAdjustments fullRecipe() {
-    EditAdjustments a;
-    a.exposure = 0.3;
-    a.brightness = 0.03;
-    a.contrast = 1.1;
-    a.saturation = 1.1;
-    a.vibrance = 0.3;
-    a.warmth = 0.2;
-    a.tint = 0.1;
-    a.highlights = 0.8;
-    a.shadows = 0.3;
-    a.clarity = 0.5;
-    a.sharpness = 0.5;
-    a.vignette = 0.4;
-    a.grain = 0.3;
-    a.filterPreset = PhotoFilterPreset::coolMatte;
-    a.straightenDegrees = 3;
-    a.cropRect = NormalizedCropRect(0.05, 0.05, 0.9, 0.9);
-    return a;
-}
-
 void regionBenchmark(benchmark::State& state, QSize view) {
     static const QImage source = texturedPhoto(6000, 4000);
-    const EditAdjustments a = fullRecipe();
+    const EditAdjustments a = everySliderStraightenedAndCropped();
     const QSize out = ImageRegionRenderer::outputSize(source.size(), a, true);
     const QRect region(QPoint((out.width() - view.width()) / 2, (out.height() - view.height()) / 2), view);
     const ImageRegionRenderer renderer;

@@ -4,6 +4,7 @@
 // (as the decode benchmark), stretched to size; without it a synthetic one with fine pseudo-random
 // texture, a worst case for the colour tables' caches.
 #include "bench/OnePoolThread.h"
+#include "bench/SyntheticPhoto.h"
 #include "core/imaging/ImageRenderEngine.h"
 
 #include <benchmark/benchmark.h>
@@ -19,38 +20,7 @@ QImage texturedImage(int width, int height) {
             return photo.scaled(width, height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                 .convertToFormat(QImage::Format_RGBA8888_Premultiplied);
     }
-    QImage image(width, height, QImage::Format_RGBA8888_Premultiplied);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x, row += 4) {
-            const double u = double(x) / width, v = double(y) / height;
-            const double detail = double((x * 37 + y * 91 + (x * y) % 23) % 64) / 63.0; // fine texture
-            row[0] = uchar(255 * std::clamp(0.2 + 0.6 * u + 0.15 * detail, 0.0, 1.0));
-            row[1] = uchar(255 * std::clamp(0.15 + 0.5 * v + 0.2 * detail, 0.0, 1.0));
-            row[2] = uchar(255 * std::clamp(0.7 - 0.5 * u * v + 0.1 * detail, 0.0, 1.0));
-            row[3] = 255;
-        }
-    }
-    return image;
-}
-
-EditAdjustments everySlider() {
-    EditAdjustments a;
-    a.exposure = 0.3;
-    a.brightness = 0.03;
-    a.contrast = 1.1;
-    a.saturation = 1.1;
-    a.vibrance = 0.3;
-    a.warmth = 0.2;
-    a.tint = 0.1;
-    a.highlights = 0.8;
-    a.shadows = 0.3;
-    a.clarity = 0.5;
-    a.sharpness = 0.5;
-    a.vignette = 0.4;
-    a.grain = 0.3;
-    a.filterPreset = PhotoFilterPreset::coolMatte;
-    return a;
+    return texturedPhoto(width, height);
 }
 
 void renderBenchmark(benchmark::State& state, int width, int height, double scale, const EditAdjustments& a) {
@@ -65,7 +35,7 @@ void renderBenchmark(benchmark::State& state, int width, int height, double scal
 }
 
 void BM_RenderPreviewEverySlider(benchmark::State& state) {
-    renderBenchmark(state, 1800, 1200, 0.3, everySlider());
+    renderBenchmark(state, 1800, 1200, 0.3, everySliderRecipe());
 }
 BENCHMARK(BM_RenderPreviewEverySlider)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -73,7 +43,7 @@ BENCHMARK(BM_RenderPreviewEverySlider)->Unit(benchmark::kMillisecond)->UseRealTi
 // when other processes share the cores.
 void BM_RenderPreviewEverySliderOneThread(benchmark::State& state) {
     const OnePoolThread oneThread;
-    renderBenchmark(state, 1800, 1200, 0.3, everySlider());
+    renderBenchmark(state, 1800, 1200, 0.3, everySliderRecipe());
 }
 BENCHMARK(BM_RenderPreviewEverySliderOneThread)->Unit(benchmark::kMillisecond);
 
@@ -100,10 +70,7 @@ void BM_RenderPreviewStraightenOnlyOneThread(benchmark::State& state) {
 BENCHMARK(BM_RenderPreviewStraightenOnlyOneThread)->Unit(benchmark::kMillisecond);
 
 void BM_RenderFullResolutionEverySlider(benchmark::State& state) {
-    EditAdjustments a = everySlider();
-    a.straightenDegrees = 3;
-    a.cropRect = NormalizedCropRect(0.05, 0.05, 0.9, 0.9);
-    renderBenchmark(state, 6000, 4000, 1.0, a);
+    renderBenchmark(state, 6000, 4000, 1.0, everySliderStraightenedAndCropped());
 }
 BENCHMARK(BM_RenderFullResolutionEverySlider)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 

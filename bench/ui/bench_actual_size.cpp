@@ -4,6 +4,7 @@
 // and the canvas repaints with it. Timed until the repaint that shows the region; then "0" fits
 // the photo again (dropping the region) for the next press.
 #include "bench/NoPlatformServices.h"
+#include "bench/SyntheticPhoto.h"
 #include "editor/EditorViewModel.h"
 #include "ui/canvas/CanvasStageView.h"
 #include "ui/shell/KeyMonitor.h"
@@ -34,27 +35,6 @@ QString make24MegapixelPhoto(const QTemporaryDir& dir) {
     return path;
 }
 
-EditAdjustments fullRecipe() {
-    EditAdjustments a;
-    a.exposure = 0.3;
-    a.brightness = 0.03;
-    a.contrast = 1.1;
-    a.saturation = 1.1;
-    a.vibrance = 0.3;
-    a.warmth = 0.2;
-    a.tint = 0.1;
-    a.highlights = 0.8;
-    a.shadows = 0.3;
-    a.clarity = 0.5;
-    a.sharpness = 0.5;
-    a.vignette = 0.4;
-    a.grain = 0.3;
-    a.filterPreset = PhotoFilterPreset::coolMatte;
-    a.straightenDegrees = 3;
-    a.cropRect = NormalizedCropRect(0.05, 0.05, 0.9, 0.9);
-    return a;
-}
-
 // A key typed on the canvas, through the window's key monitor as in the application.
 void press(QWidget& view, int key) {
     QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
@@ -76,7 +56,7 @@ void BM_ActualSizeKeyToSharpPixels(benchmark::State& state) {
     editor.setNeighbourPrefetchEnabled(false);
     editor.openURLs({make24MegapixelPhoto(dir)});
     editor.waitForBackgroundWork();
-    editor.setAdjustments(fullRecipe());
+    editor.setAdjustments(everySliderStraightenedAndCropped());
     editor.refreshPreview();
     CanvasStageView view(editor);
     KeyMonitor keys(editor);
