@@ -137,6 +137,10 @@ bool SingleInstance::handOver(QLocalSocket& socket, const QStringList& paths) {
     return socket.state() == QLocalSocket::ConnectedState;
 }
 
+void SingleInstance::stopListening() {
+    if (server_) server_->close();
+}
+
 bool SingleInstance::listen() {
     QLocalServer::removeServer(serverPath_);
     server_ = new QLocalServer(this);

@@ -44,6 +44,10 @@ class SingleInstance : public QObject {
     // becomes the running instance and the others hand over to it.
     Role claim(const QStringList& paths);
 
+    // Stops taking launches (the application is quitting): a launch from now on finds nobody
+    // listening and starts its own window instead of handing its photos to one that is closing.
+    void stopListening();
+
     // Messages larger than this are refused (a launch with tens of thousands of paths still fits).
     static constexpr qint64 maxMessageBytes = qint64{16} << 20;
 

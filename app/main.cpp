@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &instance, &SingleInstance::stopListening);
     theme::apply(app);
     TaviViewAppDelegate delegate;
     QObject::connect(&instance, &SingleInstance::openRequested, &delegate,

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSysInfo>
@@ -29,7 +30,8 @@ std::unique_ptr<QProcess> startTaviView(const QString& runtimeDir, const QString
     auto process = std::make_unique<QProcess>();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // The socket's name includes the platform: the child runs on the test's own.
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QGuiApplication::platformName());
     process->setProcessEnvironment(environment);
     process->setWorkingDirectory(workingDir);
     process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -98,10 +100,15 @@ TEST(SingleInstance, ASecondLaunchHandsItsPathsToTheRunningOneAndExitsAtOnce) {
     EXPECT_TRUE(delegate.viewModel().hasImage());
 
     // A launch naming nothing only brings the window forward; what is open stays open.
+    QStringList requested{QStringLiteral("not asked yet")};
+    QObject::connect(&instance, &SingleInstance::openRequested,
+                     [&](const QStringList& asked) { requested = asked; });
     auto third = startTaviView(runtime.path(), photos.path(), {});
     ASSERT_TRUE(finishServing(*third));
     EXPECT_EQ(third->exitCode(), 0);
-    QCoreApplication::processEvents();
+    for (timer.restart(); !requested.isEmpty() && timer.elapsed() < 10000;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_TRUE(requested.isEmpty());
     EXPECT_EQ(delegate.viewModel().folderImages(), (QStringList{paths[0], paths[2]}));
 }
 
@@ -154,7 +161,9 @@ TEST(SingleInstance, LaunchesStartedTogetherLeaveExactlyOneRunning) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         launches.front()->waitForFinished(20);
     }
-    QThread::msleep(500);
+    // The survivor must still be running a moment later (waiting is what updates a process's state).
+    for (const auto& launch : launches)
+        if (launch->state() != QProcess::NotRunning) EXPECT_FALSE(launch->waitForFinished(1000));
     ASSERT_EQ(ended(), 2);
     for (const auto& launch : launches) {
         if (launch->state() == QProcess::NotRunning) {
