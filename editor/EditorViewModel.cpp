@@ -24,6 +24,7 @@ EditorViewModel::~EditorViewModel() {
     if (fullDecode_) fullDecode_->cancel.cancel();
     for (const PendingDecode& p : std::as_const(prefetching_))
         p.cancel.cancel();
+    cancelRegionRender();
 }
 
 void EditorViewModel::showToast(const QString& message, bool isError) {

@@ -477,6 +477,7 @@ class EditorViewModel : public QObject {
     RegionState& regionState();
     void startRegionRender();
     void dropStaleRegion();
+    void cancelRegionRender(); // at the editor's end: work not yet begun is not started
     std::shared_ptr<RegionState> region_;
 
     // Viewing
@@ -491,7 +492,8 @@ class EditorViewModel : public QObject {
     // Runs recognize(services, image, languageCode) on the edited image in the background and
     // hands its result to publish on the GUI thread, unless the user has moved to another image;
     // a failure becomes an error toast in the interface language.
-    template <class T, class Recognize, class Publish> void runRecognitionTask(Recognize recognize, Publish publish);
+    template <class T, class Recognize, class Publish>
+    void runRecognitionTask(Recognize recognize, Publish publish);
     void beginAITask();
     void endAITask();
     // Background tasks of the tools still running (isProcessingAI stays on until all are done).

@@ -107,6 +107,10 @@ QSize EditorViewModel::fullResolutionDisplaySize() const {
     return QSize(int(std::lround(preview->width() * k)), int(std::lround(preview->height() * k)));
 }
 
+void EditorViewModel::cancelRegionRender() {
+    if (region_) region_->cancel.cancel();
+}
+
 void EditorViewModel::dropStaleRegion() {
     RegionState& state = regionState();
     state.sincePreviewChange.start();
@@ -193,6 +197,7 @@ void EditorViewModel::startRegionRender() {
         BackgroundStudioSettings bgSettings;
         QList<AnnotationItem> annotations;
         bool cropMode = false;
+        std::optional<QUuid> selected; // outlined as on the preview
     };
     Job job{trimmedSourceCG_ ? *trimmedSourceCG_ : *originalSourceCG_,
             fullSubjectMaskCG_,
@@ -201,59 +206,79 @@ void EditorViewModel::startRegionRender() {
             annotations(),
             isCropMode()};
     if (draftAnnotation()) job.annotations.append(*draftAnnotation());
+    if (selectedTab() == InspectorTab::annotate && activeTool() == AnnotationTool::select)
+        job.selected = selectedAnnotationID();
     struct Result {
         QImage image;
         QRectF unit;
+        QSize canvas; // the full-size picture the unit rectangle is measured on
     };
     const CancellationFlag flag = state.cancel;
     const qint64 key = state.runningKey;
     tasks_->run<std::optional<Result>>(
         BackgroundTasks::Priority::interactive, flag,
         [services = services_, job = std::move(job), wantedUnit, scale, flag]() -> std::optional<Result> {
-            const EditAdjustments& a = job.adjustments;
-            const bool framed = a.beautify.enabled && !job.cropMode;
-            const bool composite = job.bgSettings.enabled && job.mask;
-            std::optional<QImage> pixels;
-            QRectF unit;
-            if (!framed && !composite && !a.watermark.enabled && job.annotations.isEmpty()) {
-                // The usual case: the recipe alone, rendered for the region only.
-                const QSize size = ImageRegionRenderer::outputSize(job.source.size(), a, !job.cropMode);
-                const QRect rect = pixelRect(wantedUnit, size);
-                if (rect.isEmpty()) return std::nullopt;
-                pixels = ImageRegionRenderer().render(job.source, a, !job.cropMode, rect);
-                unit = unitOf(rect, size);
-            } else {
-                // A frame, a watermark, markup or the background studio belong to the whole
-                // picture: the chain runs as renderFullResolutionOutput runs it (the preview's
-                // way for the crop and the frame), and only the region is kept.
-                QImage image = job.source;
-                if (composite) {
-                    try {
-                        QImage c =
-                            services->visionAI.compositeWithBackground(image, *job.mask, job.bgSettings);
-                        if (!c.isNull()) image = c;
-                    } catch (const std::exception&) {
+            // Whatever goes wrong (memory for a huge photo, a failed step), no region is shown and
+            // the task still reports back, so the view can ask again.
+            try {
+                const EditAdjustments& a = job.adjustments;
+                const bool framed = a.beautify.enabled && !job.cropMode;
+                const bool composite = job.bgSettings.enabled && job.mask;
+                std::optional<QImage> pixels;
+                QRectF unit;
+                QSize canvas;
+                if (!framed && !composite && !a.watermark.enabled && job.annotations.isEmpty()) {
+                    // The usual case: the recipe alone, rendered for the region only.
+                    const QSize size = ImageRegionRenderer::outputSize(job.source.size(), a, !job.cropMode);
+                    const QRect rect = pixelRect(wantedUnit, size);
+                    if (rect.isEmpty()) return std::nullopt;
+                    pixels = ImageRegionRenderer().render(job.source, a, !job.cropMode, rect);
+                    unit = unitOf(rect, size);
+                    canvas = size;
+                } else {
+                    // A frame, a watermark, markup or the background studio belong to the whole
+                    // picture: the chain runs as renderFullResolutionOutput runs it (the preview's
+                    // way for the crop and the frame), and only the region is kept.
+                    QImage image = job.source;
+                    if (composite) {
+                        try {
+                            QImage c =
+                                services->visionAI.compositeWithBackground(image, *job.mask, job.bgSettings);
+                            if (!c.isNull()) image = c;
+                        } catch (const std::exception&) {
+                        }
                     }
+                    if (flag.isCancelled()) return std::nullopt;
+                    // A step that fails shows nothing rather than its unedited input: an unedited
+                    // photo over the edited preview, or readable text under a failed redaction.
+                    std::optional<QImage> step =
+                        services->renderEngine.tryRender(std::move(image), a, !job.cropMode);
+                    if (!step || step->isNull() || flag.isCancelled()) return std::nullopt;
+                    if (a.watermark.enabled &&
+                        !(step = services->studioEffects.tryApplyWatermark(a.watermark, *step)))
+                        return std::nullopt;
+                    if (framed && !(step = services->studioEffects.tryApplyBeautifyFrame(a.beautify, *step)))
+                        return std::nullopt;
+                    if (!job.annotations.isEmpty() && !(step = services->annotationRenderer.tryRender(
+                                                            job.annotations, *step, job.selected)))
+                        return std::nullopt;
+                    const QRect rect = pixelRect(wantedUnit, step->size());
+                    if (rect.isEmpty()) return std::nullopt;
+                    pixels = step->copy(rect);
+                    unit = unitOf(rect, step->size());
+                    canvas = step->size();
                 }
-                if (flag.isCancelled()) return std::nullopt;
-                image = services->renderEngine.render(std::move(image), a, !job.cropMode);
-                if (image.isNull() || flag.isCancelled()) return std::nullopt;
-                image = services->studioEffects.applyWatermark(a.watermark, image);
-                if (framed) image = services->studioEffects.applyBeautifyFrame(a.beautify, image);
-                image = services->annotationRenderer.render(job.annotations, image);
-                const QRect rect = pixelRect(wantedUnit, image.size());
-                if (rect.isEmpty()) return std::nullopt;
-                pixels = image.copy(rect);
-                unit = unitOf(rect, image.size());
+                if (!pixels || pixels->isNull() || flag.isCancelled()) return std::nullopt;
+                if (scale < 0.999) {
+                    // Kept at the screen's size, not the photo's: memory follows the view.
+                    const QSize reduced(std::max(1, int(std::lround(pixels->width() * scale))),
+                                        std::max(1, int(std::lround(pixels->height() * scale))));
+                    *pixels = pixels->scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+                }
+                return Result{std::move(*pixels), unit, canvas};
+            } catch (...) {
+                return std::nullopt;
             }
-            if (!pixels || pixels->isNull() || flag.isCancelled()) return std::nullopt;
-            if (scale < 0.999) {
-                // Kept at the screen's size, not the photo's: memory follows the view.
-                const QSize reduced(std::max(1, int(std::lround(pixels->width() * scale))),
-                                    std::max(1, int(std::lround(pixels->height() * scale))));
-                *pixels = pixels->scaled(reduced, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-            }
-            return Result{std::move(*pixels), unit};
         },
         [this, flag, generation, key, scale](std::optional<Result> result) {
             if (flag.isCancelled()) return;
@@ -261,6 +286,13 @@ void EditorViewModel::startRegionRender() {
             state.running = false;
             const std::optional<QImage>& preview = renderedDisplayImage();
             if (!result || !preview || preview->cacheKey() != key) return;
+            // The frame's least padding and bar are in pixels, so a small preview's frame is
+            // not the full one in proportion; a region measured on a canvas of another shape
+            // would sit shifted against the preview and the clicks on it.
+            const QSize expected = fullResolutionDisplaySize();
+            if (std::abs(result->canvas.width() - expected.width()) > 1 ||
+                std::abs(result->canvas.height() - expected.height()) > 1)
+                return;
             state.scale = scale;
             setFullResolutionRegion(
                 FullResolutionRegion{std::move(result->image), result->unit, generation, key});

@@ -137,3 +137,23 @@ TEST_F(EditorRegion, ALargeFittedViewKeepsARegionOfTheScreensSize) {
 }
 
 } // namespace
+
+// The frame's least padding is in pixels, so a small cropped preview's frame is not the full
+// frame in proportion: a region measured on the full canvas would sit shifted on the preview.
+TEST_F(EditorRegion, AFrameNotInProportionWithThePreviewsShowsNoShiftedRegion) {
+    openLargePhoto();
+    edit([](EditAdjustments& a) {
+        a.cropRect = NormalizedCropRect(0.35, 0.35, 0.3, 0.3);
+        a.beautify.enabled = true;
+        a.beautify.padding = 0.02;
+    });
+    QTest::qWait(400); // past the pause a region waits for after an edit
+    editor.requestFullResolutionRegion(QRectF(0.4, 0.4, 0.2, 0.2), editor.fullResolutionDisplaySize());
+    ASSERT_TRUE(editor.waitForBackgroundWork());
+    if (const auto& region = editor.fullResolutionRegion()) {
+        const QImage output = *editor.renderFullResolutionOutput();
+        EXPECT_LE(std::abs(editor.fullResolutionDisplaySize().width() - output.width()), 1);
+        EXPECT_LE(std::abs(editor.fullResolutionDisplaySize().height() - output.height()), 1);
+        EXPECT_LE(largestDifference(output, *region), 1);
+    }
+}
