@@ -68,6 +68,9 @@ struct EditorViewModel::RegionState {
     QElapsedTimer sincePreviewChange;
     quint64 loadGeneration = 0;
     QTimer retry;
+    // A preview whose full-size picture is not its shape (a frame's least padding) gets no
+    // region; remembered so that every repaint does not render the whole photo again.
+    qint64 outOfProportionKey = 0;
 };
 
 EditorViewModel::RegionState& EditorViewModel::regionState() {
@@ -142,6 +145,7 @@ void EditorViewModel::requestFullResolutionRegion(QRectF visibleUnitRect, QSize 
         return;
     }
     const qint64 key = preview->cacheKey();
+    if (key == state.outOfProportionKey) return;
     // Pixels of the full output per shown device pixel: 1 at actual size and beyond, so that
     // deeper zooms magnify the same region; less for a large fitted view, which then keeps a
     // region of the screen's size rather than of the photo's.
@@ -291,8 +295,10 @@ void EditorViewModel::startRegionRender() {
             // would sit shifted against the preview and the clicks on it.
             const QSize expected = fullResolutionDisplaySize();
             if (std::abs(result->canvas.width() - expected.width()) > 1 ||
-                std::abs(result->canvas.height() - expected.height()) > 1)
+                std::abs(result->canvas.height() - expected.height()) > 1) {
+                state.outOfProportionKey = key;
                 return;
+            }
             state.scale = scale;
             setFullResolutionRegion(
                 FullResolutionRegion{std::move(result->image), result->unit, generation, key});
