@@ -39,24 +39,6 @@ QString dragPhoto() {
     return path;
 }
 
-void setSlider(EditAdjustments& a, int slider, int step) {
-    const double t = step / 59.0;
-    switch (slider) {
-    case 0:
-        a.contrast = 0.9 + 0.4 * t;
-        break;
-    case 1:
-        a.grain = 0.1 + 0.5 * t;
-        break;
-    case 2:
-        a.watermark.opacity = 0.3 + 0.6 * t;
-        break;
-    default:
-        a.beautify.padding = 0.05 + 0.1 * t;
-        break;
-    }
-}
-
 double percentile(std::vector<double> values, double p) {
     std::sort(values.begin(), values.end());
     return values[std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5))];
@@ -78,7 +60,7 @@ void BM_LiveSliderDrag(benchmark::State& state) {
     for (auto _ : state) {
         const auto dragStart = std::chrono::steady_clock::now();
         for (int step = 0; step < 60; ++step) {
-            setSlider(a, slider, step);
+            setDragSlider(a, slider, step / 59.0);
             const int before = published;
             const auto start = std::chrono::steady_clock::now();
             editor.setAdjustments(a);

@@ -17,27 +17,8 @@ namespace {
 
 constexpr double kPreviewScale = 1800.0 / 6000.0;
 
-QImage previewBase() {
-    if (const char* path = std::getenv("TAVIVIEW_BENCH_PREVIEW")) {
-        QImage image(QString::fromLocal8Bit(path));
-        if (!image.isNull()) return image.convertToFormat(QImage::Format_RGBA8888_Premultiplied);
-    }
-    QImage image(1800, 1200, QImage::Format_RGBA8888_Premultiplied);
-    for (int y = 0; y < image.height(); ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < image.width(); ++x, row += 4) {
-            const double detail = 0.5 + 0.5 * std::sin(x * 0.23) * std::cos(y * 0.19);
-            row[0] = uchar(40 + 150 * x / image.width() + 50 * detail);
-            row[1] = uchar(30 + 140 * y / image.height() + 60 * detail);
-            row[2] = uchar(180 - 120 * x / image.width() + 40 * detail);
-            row[3] = 255;
-        }
-    }
-    return image;
-}
-
-QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsService& effects, const QImage& base,
-                      const EditAdjustments& recipe) {
+QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsService& effects,
+                      const QImage& base, const EditAdjustments& recipe) {
     const QImage rendered = engine.render(base, recipe, true, kPreviewScale);
     const QImage watermarked = effects.applyWatermark(recipe.watermark, rendered);
     return effects.applyBeautifyFrame(recipe.beautify, watermarked);
@@ -45,7 +26,7 @@ QImage refreshPreview(const ImageRenderEngine& engine, const StudioEffectsServic
 
 // The bar: the whole refresh, on both cores.
 void BM_LivePreviewFullRecipe(benchmark::State& state) {
-    const QImage base = previewBase();
+    const QImage base = livePreviewBase();
     const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
@@ -58,7 +39,7 @@ BENCHMARK(BM_LivePreviewFullRecipe)->Unit(benchmark::kMillisecond)->UseRealTime(
 
 // Its parts, to see where the time goes when the bar is missed.
 void BM_LivePreviewPart(benchmark::State& state) {
-    const QImage base = previewBase();
+    const QImage base = livePreviewBase();
     const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
@@ -67,9 +48,15 @@ void BM_LivePreviewPart(benchmark::State& state) {
     for (auto _ : state) {
         QImage out;
         switch (state.range(0)) {
-        case 0: out = engine.render(base, recipe, true, kPreviewScale); break;
-        case 1: out = effects.applyWatermark(recipe.watermark, rendered); break;
-        default: out = effects.applyBeautifyFrame(recipe.beautify, watermarked); break;
+        case 0:
+            out = engine.render(base, recipe, true, kPreviewScale);
+            break;
+        case 1:
+            out = effects.applyWatermark(recipe.watermark, rendered);
+            break;
+        default:
+            out = effects.applyBeautifyFrame(recipe.beautify, watermarked);
+            break;
         }
         benchmark::DoNotOptimize(out.constBits());
     }
@@ -82,7 +69,7 @@ BENCHMARK(BM_LivePreviewPart)->DenseRange(0, 2)->Unit(benchmark::kMillisecond)->
 // compare changes by when other processes share the cores.
 void BM_LivePreviewRenderOneThread(benchmark::State& state) {
     const OnePoolThread oneThread;
-    const QImage base = previewBase();
+    const QImage base = livePreviewBase();
     const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     for (auto _ : state) {
@@ -96,7 +83,7 @@ BENCHMARK(BM_LivePreviewRenderOneThread)->Unit(benchmark::kMillisecond)->UseReal
 // processes share the cores (the two-core figure is at best about half of it).
 void BM_LivePreviewFullRecipeOneThread(benchmark::State& state) {
     const OnePoolThread oneThread;
-    const QImage base = previewBase();
+    const QImage base = livePreviewBase();
     const EditAdjustments recipe = liveEditRecipe();
     const ImageRenderEngine engine;
     const StudioEffectsService effects;
