@@ -61,11 +61,14 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
     const BeautifySettings& frame = request.adjustments.beautify;
     if (request.includeFrame && frame.enabled && !image.isNull()) {
         const StudioEffectsService& effects = services.studioEffects;
-        const bool opaque = effects.isOpaqueForFrame(image);
-        if (!(backdrop_ && backdrop_->fits(frame, image.size(), opaque))) {
-            backdrop_.reset();
+        if (!(backdrop_ && backdrop_->fits(frame, image.size()))) {
             ++counts_.backdrops;
-            backdrop_ = effects.makeBeautifyFrameBackdrop(frame, image.size(), opaque);
+            std::optional<BeautifyFrameBackdrop> previous = std::move(backdrop_);
+            backdrop_.reset();
+            // The previous canvas goes first: only its edge is lent, and two canvases at once
+            // would pass the memory the stages may hold.
+            if (previous) previous->canvas = QImage();
+            backdrop_ = effects.makeBeautifyFrameBackdrop(frame, image.size(), previous ? &*previous : nullptr);
         }
         // As the frame itself does: whatever can't be drawn leaves the picture as it was.
         if (backdrop_) image = effects.composeBeautifyFrame(*backdrop_, image).value_or(image);
@@ -87,7 +90,7 @@ qint64 PreviewStageCache::bytes() const {
     qint64 total = 0;
     if (composite_) total += pixelBytes(composite_->result);
     if (render_) total += pixelBytes(render_->result);
-    if (backdrop_) total += pixelBytes(backdrop_->canvas);
+    if (backdrop_) total += pixelBytes(backdrop_->canvas) + (backdrop_->edge ? backdrop_->edge->bytes() : 0);
     return total;
 }
 

@@ -52,25 +52,6 @@ QFont watermarkFont(double pixels, const QPaintDevice& device) {
     return font;
 }
 
-bool isOpaque(const QImage& image) {
-    const int width = image.width(), height = image.height();
-    for (int y = 0; y < height; ++y) {
-        const uchar* row = image.constScanLine(y);
-        // Whole pixels ANDed together (a loop the compiler runs lane-parallel); the alpha byte
-        // of the result is 255 only if every pixel's is.
-        std::uint32_t all = 0xffffffffu;
-        for (int x = 0; x < width; ++x) {
-            std::uint32_t pixel;
-            std::memcpy(&pixel, row + 4 * size_t(x), 4);
-            all &= pixel;
-        }
-        uchar bytes[4];
-        std::memcpy(bytes, &all, 4);
-        if (bytes[3] != 255) return false;
-    }
-    return true;
-}
-
 // The wallpaper: three stops along the diagonal from the top-left to the bottom-right corner,
 // interpolated in 8-bit sRGB as a drawing context's linear gradient is. Pixels inside `skip` are
 // left alone (they are about to be covered).
@@ -215,21 +196,16 @@ std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const Beautify
     if (!settings.enabled || image.isNull()) return image;
     const QImage photo = premultipliedRgba(image);
     if (photo.isNull()) return std::nullopt;
-    std::optional<BeautifyFrameBackdrop> backdrop =
-        makeBeautifyFrameBackdrop(settings, photo.size(), isOpaque(photo));
+    std::optional<BeautifyFrameBackdrop> backdrop = makeBeautifyFrameBackdrop(settings, photo.size());
     if (!backdrop) return std::nullopt;
     // The backdrop serves this photo only: the photo is laid straight into its canvas, so a
     // full-resolution frame holds one canvas, not two.
     return composeFrame(*backdrop, photo, &backdrop->canvas);
 }
 
-bool StudioEffectsService::isOpaqueForFrame(const QImage& image) const {
-    return isOpaque(premultipliedRgba(image));
-}
-
 std::optional<BeautifyFrameBackdrop>
 StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings, QSize photoSize,
-                                                bool opaquePhoto) const {
+                                                const BeautifyFrameBackdrop* previous) const {
     if (photoSize.isEmpty()) return std::nullopt;
     const double photoWidth = photoSize.width(), photoHeight = photoSize.height();
     const double longer = std::max(photoWidth, photoHeight);
@@ -257,7 +233,6 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
     BeautifyFrameBackdrop backdrop;
     backdrop.settings = settings;
     backdrop.photoSize = photoSize;
-    backdrop.opaquePhoto = opaquePhoto;
     QImage& canvas = backdrop.canvas;
     canvas = QImage(int(canvasWidth), int(canvasHeight), QImage::Format_RGBA8888_Premultiplied);
     if (canvas.isNull()) return std::nullopt;
@@ -270,16 +245,27 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
     const QRectF card(cardX, cardTop, photoWidth, cardHeight);
     // A corner can't be rounder than half the card; beyond that the outline would fold over.
     const double cornerRadius = std::min({radius, photoWidth / 2, cardHeight / 2});
-    QPainterPath outline;
-    outline.addRoundedRect(card, cornerRadius, cornerRadius);
+    // The card's outline and the part of it the photo shows through are made in the photo's own
+    // coordinates and moved onto the canvas by whole pixels, so the same photo and corner give
+    // the same edge on any canvas (a padding drag keeps it, see below).
+    const QPointF photoOrigin(cardX, cardTop + bar);
+    QPainterPath outlineAtPhoto, photoAreaAtPhoto;
+    outlineAtPhoto.addRoundedRect(card.translated(-photoOrigin), cornerRadius, cornerRadius);
+    photoAreaAtPhoto = outlineAtPhoto;
+    if (bar > 0) {
+        QPainterPath below;
+        below.addRect(QRectF(0, 0, photoWidth, photoHeight));
+        photoAreaAtPhoto = outlineAtPhoto.intersected(below);
+    }
+    const QPainterPath outline = outlineAtPhoto.translated(photoOrigin);
 
-    // Everything inside `interior` is covered by the photo itself when the photo is opaque (far
-    // enough from the rounded corners and the hairline), so those pixels are copied once rather
-    // than filled, shadowed and painted over; only the ring around them is drawn.
+    // Everything inside `interior` is covered by the photo alone (far enough from the rounded
+    // corners and the hairline), so those pixels are copied rather than filled, shadowed and
+    // painted over; only the ring around them is drawn.
     const double inset = std::ceil(cornerRadius) + 2;
-    const QRect interior = opaquePhoto ? QRect(int(cardX + inset), int(cardTop + bar + inset), int(photoWidth - 2 * inset),
-                                               int(photoHeight - 2 * inset))
-                                       : QRect();
+    QRect interior(int(cardX + inset), int(cardTop + bar + inset), int(photoWidth - 2 * inset),
+                   int(photoHeight - 2 * inset));
+    if (interior.isEmpty()) interior = QRect();
 
     fillDiagonalGradient(canvas, gradientStops(settings.wallpaper), interior);
 
@@ -299,14 +285,19 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
         ring.addRect(interior);
     }
 
+    const QColor cardColor = opaque(0.1, 0.1, 0.12);
+    const QRgb card8 = qPremultiply(cardColor.rgba());
+    backdrop.cardColor[0] = uchar(qRed(card8));
+    backdrop.cardColor[1] = uchar(qGreen(card8));
+    backdrop.cardColor[2] = uchar(qBlue(card8));
+    backdrop.cardColor[3] = uchar(qAlpha(card8));
     QPainter painter(&canvas);
     if (!painter.isActive()) return std::nullopt;
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(ring, opaque(0.1, 0.1, 0.12));
+    painter.fillPath(ring, cardColor);
 
     // Filling the clipped parts of the outline (rather than clipping, which QPainter does without
     // antialiasing) keeps the rounded corners smooth.
-    QPainterPath photoArea = outline;
     if (bar > 0) {
         QPainterPath barRect;
         barRect.addRect(QRectF(cardX, cardTop, photoWidth, bar));
@@ -322,20 +313,21 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
             painter.drawEllipse(QRectF(left, cardTop + bar / 2 - diameter / 2, diameter, diameter));
         }
         painter.restore();
-        QPainterPath below;
-        below.addRect(QRectF(cardX, cardTop + bar, photoWidth, photoHeight));
-        photoArea = outline.intersected(below);
     }
     painter.end();
-    if (!interior.isEmpty()) {
-        photoArea.setFillRule(Qt::OddEvenFill);
-        photoArea.addRect(interior);
-    }
-    backdrop.photoOrigin = QPointF(cardX, cardTop + bar);
+    backdrop.photoOrigin = photoOrigin.toPoint();
     backdrop.interior = interior;
-    backdrop.photoArea = std::move(photoArea);
-    backdrop.outline = std::move(outline);
-    backdrop.hairlineWidth = std::max(longer * 0.0014, 1.0);
+    const double hairlineWidth = std::max(longer * 0.0014, 1.0);
+    backdrop.edgeShape = {photoSize, cornerRadius, bar, hairlineWidth};
+    if (previous && previous->edge && previous->edgeShape == backdrop.edgeShape) {
+        backdrop.edge = previous->edge;
+    } else {
+        const int reach = int(std::ceil(hairlineWidth)) + 2;
+        const QRect bounds = card.translated(-photoOrigin).toAlignedRect().adjusted(-reach, -reach, reach, reach);
+        backdrop.edge = std::make_shared<const FrameEdgeCoverage>(
+            photoAreaAtPhoto, outlineAtPhoto, QPen(QColor::fromRgbF(1, 1, 1, 0.22f), hairlineWidth), bounds,
+            interior.translated(-backdrop.photoOrigin));
+    }
     return backdrop;
 }
 
@@ -345,6 +337,28 @@ std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyF
 }
 
 namespace {
+
+// Whether every pixel of a run is opaque: whole pixels ANDed together (a loop the compiler runs
+// lane-parallel); the alpha byte of the result is 255 only if every pixel's is.
+bool opaqueRun(const uchar* pixels, int count) {
+    std::uint32_t all = 0xffffffffu;
+    for (int x = 0; x < count; ++x) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, pixels + 4 * size_t(x), 4);
+        all &= pixel;
+    }
+    uchar bytes[4];
+    std::memcpy(bytes, &all, 4);
+    return bytes[3] == 255;
+}
+
+// Premultiplied pixels laid over a solid colour, as a painter lays an image.
+void overSolid(uchar* target, const uchar* source, int count, const uchar* solid) {
+    for (int x = 0; x < count; ++x, target += 4, source += 4) {
+        const float keep = 1.0f - source[3] / 255.0f;
+        for (int k = 0; k < 4; ++k) target[k] = uchar(std::min(255, int(source[k] + solid[k] * keep + 0.5f)));
+    }
+}
 
 // `reuse`, when given, is the backdrop's own canvas, given up by its caller: the photo is laid
 // into it and it is moved out as the result.
@@ -359,50 +373,33 @@ std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const 
     if (canvas.isNull()) return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
 
-    // Each pixel is written once: the backdrop's around the interior, the photo's inside it.
+    // Each row is the backdrop's, with the photo copied over the interior (laid over the card's
+    // colour where it is translucent: the backdrop leaves the interior undefined), then the ring
+    // around the interior blended.
     const QRect interior = backdrop.interior;
     const int width = canvas.width();
-    const QPoint photoOffset(int(backdrop.photoOrigin.x()), int(backdrop.photoOrigin.y()));
+    const QPoint origin = backdrop.photoOrigin;
+    const QRect photoRect(origin, photo.size());
     uchar* const target = canvas.bits(); // detached already: the bands share one buffer
     const qsizetype stride = canvas.bytesPerLine();
     parallelBands(canvas.height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             uchar* row = target + y * stride;
-            const bool inside = !interior.isEmpty() && y >= interior.top() && y <= interior.bottom();
-            if (inPlace) {
-                if (inside)
-                    std::memcpy(row + 4 * interior.left(),
-                                photo.constScanLine(y - photoOffset.y()) +
-                                    4 * (interior.left() - photoOffset.x()),
-                                size_t(4) * interior.width());
-                continue;
+            if (!inPlace) std::memcpy(row, source.constScanLine(y), size_t(4) * width);
+            const bool photoRow = y >= photoRect.top() && y <= photoRect.bottom();
+            const uchar* photoLine = photoRow ? photo.constScanLine(y - origin.y()) : nullptr;
+            if (!interior.isEmpty() && y >= interior.top() && y <= interior.bottom()) {
+                uchar* into = row + 4 * size_t(interior.left());
+                const uchar* from = photoLine + 4 * size_t(interior.left() - origin.x());
+                if (opaqueRun(from, interior.width()))
+                    std::memcpy(into, from, size_t(4) * interior.width());
+                else
+                    overSolid(into, from, interior.width(), backdrop.cardColor);
             }
-            const uchar* back = source.constScanLine(y);
-            if (!inside) {
-                std::memcpy(row, back, size_t(4) * width);
-                continue;
-            }
-            std::memcpy(row, back, size_t(4) * interior.left());
-            std::memcpy(row + 4 * interior.left(),
-                        photo.constScanLine(y - photoOffset.y()) + 4 * (interior.left() - photoOffset.x()),
-                        size_t(4) * interior.width());
-            const int right = interior.right() + 1;
-            std::memcpy(row + 4 * right, back + 4 * right, size_t(4) * (width - right));
+            if (backdrop.edge)
+                backdrop.edge->blendRow(y - origin.y(), row, width, origin.x(), photoLine, photo.width());
         }
     });
-
-    QPainter painter(&canvas);
-    if (!painter.isActive()) return std::nullopt;
-    painter.setRenderHint(QPainter::Antialiasing);
-    QBrush photoBrush(photo);
-    photoBrush.setTransform(QTransform::fromTranslate(backdrop.photoOrigin.x(), backdrop.photoOrigin.y()));
-    painter.fillPath(backdrop.photoArea, photoBrush);
-
-    QPen hairline(QColor::fromRgbF(1, 1, 1, 0.22f), backdrop.hairlineWidth);
-    painter.setPen(hairline);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPath(backdrop.outline);
-    painter.end();
     return canvas;
 }
 

@@ -29,16 +29,16 @@ public:
     std::optional<QImage> tryApplyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const;
 
     // The frame in two halves, for a caller that frames many photos of one size with the same
-    // settings: the backdrop depends on the settings and the photo's size and opacity alone, and
-    // composeBeautifyFrame(makeBeautifyFrameBackdrop(s, photo.size(), isOpaqueForFrame(photo)),
-    // photo) is byte for byte tryApplyBeautifyFrame(s, photo) with the frame on. Nothing when the
-    // canvas can't be made or the photo doesn't fit the backdrop.
-    std::optional<BeautifyFrameBackdrop> makeBeautifyFrameBackdrop(const BeautifySettings& settings,
-                                                                   QSize photoSize, bool opaquePhoto) const;
+    // settings: the backdrop depends on the settings and the photo's size alone, and
+    // composeBeautifyFrame(makeBeautifyFrameBackdrop(s, photo.size()), photo) is byte for byte
+    // tryApplyBeautifyFrame(s, photo) with the frame on. Nothing when the canvas can't be made
+    // or the photo doesn't fit the backdrop. `previous`, a backdrop made before, lends the parts
+    // that don't depend on what changed (the card's edge when only the padding or the aspect
+    // ratio did).
+    std::optional<BeautifyFrameBackdrop> makeBeautifyFrameBackdrop(const BeautifySettings& settings, QSize photoSize,
+                                                                   const BeautifyFrameBackdrop* previous = nullptr) const;
     std::optional<QImage> composeBeautifyFrame(const BeautifyFrameBackdrop& backdrop,
                                                const QImage& photo) const;
-    // Whether every pixel of the photo is opaque, which decides its backdrop.
-    bool isOpaqueForFrame(const QImage& photo) const;
 
     // The codec engine's histogram of the bitmap (a fresh engine per call), copied unchanged.
     ImageHistogram computeHistogram(const QImage& image, int bins = 48) const;

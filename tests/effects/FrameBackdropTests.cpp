@@ -43,10 +43,8 @@ TEST(FrameBackdrop, AnotherPhotoOfTheSameSizeFramesAsIfDrawnAlone) {
         settings.wallpaper = BeautifyWallpaper::sunsetCoral;
         const QImage first = pattern(301, 203, 1, c.translucent);
         const QImage second = pattern(301, 203, 99, c.translucent);
-        const std::optional<BeautifyFrameBackdrop> backdrop =
-            effects.makeBeautifyFrameBackdrop(settings, first.size(), effects.isOpaqueForFrame(first));
+        const std::optional<BeautifyFrameBackdrop> backdrop = effects.makeBeautifyFrameBackdrop(settings, first.size());
         ASSERT_TRUE(backdrop);
-        EXPECT_EQ(backdrop->opaquePhoto, !c.translucent);
         const QImage untouched = backdrop->canvas;
         for (const QImage& photo : {first, second}) {
             const std::optional<QImage> composed = effects.composeBeautifyFrame(*backdrop, photo);
@@ -58,28 +56,64 @@ TEST(FrameBackdrop, AnotherPhotoOfTheSameSizeFramesAsIfDrawnAlone) {
     }
 }
 
-TEST(FrameBackdrop, OneTranslucentPixelMakesThePhotoTranslucent) {
-    const StudioEffectsService effects;
-    QImage photo = pattern(37, 5, 3, false);
-    EXPECT_TRUE(effects.isOpaqueForFrame(photo));
-    photo.setPixelColor(36, 4, QColor(10, 20, 30, 254));
-    EXPECT_FALSE(effects.isOpaqueForFrame(photo));
-    photo = pattern(37, 5, 3, false);
-    photo.setPixelColor(0, 2, QColor(0, 0, 0, 0));
-    EXPECT_FALSE(effects.isOpaqueForFrame(photo));
-}
-
 TEST(FrameBackdrop, APhotoThatDoesNotFitIsRefused) {
     const StudioEffectsService effects;
     BeautifySettings settings;
     settings.enabled = true;
-    const auto backdrop = effects.makeBeautifyFrameBackdrop(settings, QSize(200, 100), true);
+    const auto backdrop = effects.makeBeautifyFrameBackdrop(settings, QSize(200, 100));
     ASSERT_TRUE(backdrop);
-    EXPECT_TRUE(backdrop->fits(settings, QSize(200, 100), true));
-    EXPECT_FALSE(backdrop->fits(settings, QSize(200, 100), false));
+    EXPECT_TRUE(backdrop->fits(settings, QSize(200, 100)));
+    EXPECT_FALSE(backdrop->fits(settings, QSize(200, 101)));
     EXPECT_FALSE(effects.composeBeautifyFrame(*backdrop, solid(200, 101, kGrey)));
     EXPECT_FALSE(effects.composeBeautifyFrame(*backdrop, QImage()));
-    EXPECT_FALSE(effects.makeBeautifyFrameBackdrop(settings, QSize(), true));
-    EXPECT_FALSE(effects.makeBeautifyFrameBackdrop(settings, QSize(70000, 10), true))
+    EXPECT_FALSE(effects.makeBeautifyFrameBackdrop(settings, QSize()));
+    EXPECT_FALSE(effects.makeBeautifyFrameBackdrop(settings, QSize(70000, 10)))
         << "beyond the canvas limits";
+}
+
+TEST(FrameBackdrop, TheCardEdgeLooksAsIfPaintedThroughTheOutline) {
+    // The ring around the photo is blended from coverage found once per backdrop; it must agree
+    // with painting the photo through the rounded outline and stroking the hairline over it.
+    const StudioEffectsService effects;
+    for (const bool translucent : {false, true}) {
+        const bool bar = translucent; // the window bar takes the top of the outline from the photo
+        BeautifySettings settings;
+        settings.enabled = true;
+        settings.cornerRadius = 80;
+        settings.showWindowBar = bar;
+        const QImage photo = pattern(400, 260, 5, translucent);
+        const auto backdrop = effects.makeBeautifyFrameBackdrop(settings, photo.size());
+        ASSERT_TRUE(backdrop);
+        const std::optional<QImage> composed = effects.composeBeautifyFrame(*backdrop, photo);
+        ASSERT_TRUE(composed);
+
+        const double radius = 400 / 1000.0 * settings.cornerRadius;
+        const QRectF shown(backdrop->photoOrigin, QSizeF(photo.size()));
+        const double barHeight = bar ? 28 : 0; // the least bar
+        const QRectF card = shown.adjusted(0, -barHeight, 0, 0);
+        QPainterPath outline, below;
+        outline.addRoundedRect(card, radius, radius);
+        below.addRect(shown);
+        QImage painted = backdrop->canvas.copy();
+        {
+            QPainter painter(&painted);
+            painter.setRenderHint(QPainter::Antialiasing);
+            // The backdrop leaves the interior to the photo; a translucent one shows the card.
+            painter.fillRect(backdrop->interior, QColor::fromRgbF(0.1f, 0.1f, 0.12f));
+            QBrush brush(photo);
+            brush.setTransform(QTransform::fromTranslate(shown.left(), shown.top()));
+            painter.fillPath(outline.intersected(below), brush);
+            painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.22f), 1.0));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawPath(outline);
+        }
+        int worst = 0;
+        for (int y = 0; y < painted.height(); ++y)
+            for (int x = 0; x < painted.width(); ++x) {
+                const QRgb a = composed->pixel(x, y), b = painted.pixel(x, y);
+                worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                  std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
+            }
+        EXPECT_LE(worst, 2) << (translucent ? "translucent" : "opaque");
+    }
 }

@@ -1,8 +1,8 @@
 #include "core/imaging/filters/CastShadow.h"
 
+#include "core/imaging/filters/ParallelRows.h"
 #include "core/imaging/filters/PixelRow.h"
 
-#include <QtConcurrent/QtConcurrentMap>
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -10,18 +10,14 @@
 
 namespace {
 
-// body(begin, end) over [0, count) in bands on the global pool, the caller working too.
-void inBands(int count, int grain, const std::function<void(int, int)>& body) {
-    const int bands = std::clamp(count / std::max(grain, 1), 1, 64);
-    if (bands == 1) {
-        body(0, count);
-        return;
-    }
-    std::vector<int> indices(bands);
-    for (int i = 0; i < bands; ++i) indices[i] = i;
-    QtConcurrent::blockingMap(indices, [&](int band) {
-        body(int(qint64(count) * band / bands), int(qint64(count) * (band + 1) / bands));
-    });
+// body(begin, end) over [0, count) in bands on the global pool, the caller working too. Each
+// item is `itemSamples` samples of work; a band is never smaller than about 64k samples, since
+// a watermark's shadow is a few hundred short lines and handing each small band to another
+// thread would cost more than blurring it.
+void inBands(int count, int itemSamples, const std::function<void(int, int)>& body) {
+    constexpr qint64 kSamplesPerBand = 64 * 1024;
+    const qint64 grain = std::max<qint64>(1, kSamplesPerBand / std::max(1, itemSamples));
+    parallelBands(count, int(std::min<qint64>(grain, count)), body);
 }
 
 // Lines of a plane: `count` lines of `length` samples, `step` apart within a line and `next`
@@ -36,7 +32,7 @@ struct Lines {
 
 void directPass(const Lines& lines, const std::vector<float>& kernel) {
     const int radius = int(kernel.size() / 2);
-    inBands(lines.count, 16, [&](int begin, int end) {
+    inBands(lines.count, lines.length * 4, [&](int begin, int end) {
         std::vector<float> padded(size_t(lines.length) + 2 * radius, 0.0f);
         for (int l = begin; l < end; ++l) {
             float* line = lines.base + l * lines.next;
@@ -59,7 +55,7 @@ void boxPasses(const Lines& lines, double sigma) {
     const int upper = lower + 2;
     const int lowerCount = int(std::lround((12 * sigma * sigma - passes * lower * lower - 4.0 * passes * lower - 3 * passes) /
                                            (-4.0 * lower - 4)));
-    inBands(lines.count, 16, [&](int begin, int end) {
+    inBands(lines.count, lines.length * 4, [&](int begin, int end) {
         std::vector<float> source(lines.length);
         for (int l = begin; l < end; ++l) {
             float* line = lines.base + l * lines.next;
@@ -118,7 +114,7 @@ TAVI_PIXEL_KERNEL void blendTint(uchar* pixels, const uchar* alphas, int count, 
 // Blocked transpose, so the column passes run along rows of memory too.
 void transpose(const float* source, float* target, int width, int height) {
     constexpr int block = 32;
-    inBands((height + block - 1) / block, 1, [&](int begin, int end) {
+    inBands((height + block - 1) / block, block * width, [&](int begin, int end) {
         for (int by = begin * block; by < std::min(height, end * block); by += block)
             for (int bx = 0; bx < width; bx += block)
                 for (int y = by; y < std::min(height, by + block); ++y)
@@ -212,7 +208,7 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     const QRect hidden = hiddenArea & visible;
     uchar* const pixels = target.bits(); // detaches once, before the bands share the buffer
     const qsizetype stride = target.bytesPerLine();
-    inBands(visible.height(), 32, [&](int begin, int end) {
+    inBands(visible.height(), visible.width() * 4, [&](int begin, int end) {
         std::vector<float> between(static_cast<size_t>(mw));
         std::vector<uchar> alphas(static_cast<size_t>(visible.width()));
         for (int y = visible.top() + begin; y < visible.top() + end; ++y) {

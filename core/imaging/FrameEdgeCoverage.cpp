@@ -1,0 +1,130 @@
+#include "core/imaging/FrameEdgeCoverage.h"
+
+#include <QPainter>
+#include <QPen>
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPainterPath& outline,
+                                     const QPen& hairline, const QRect& bounds, const QRect& interior) {
+    const double hairlineWidth = hairline.widthF();
+    if (bounds.isEmpty()) return;
+
+    // Only the ring around the interior has partial coverage: the paths are rasterised in four
+    // strips around a core that neither reaches, so a 24-megapixel frame never needs masks of
+    // its own size. The hairline is centred on the outline; the core keeps clear of it.
+    const int reach = int(std::ceil(std::max(hairlineWidth, 0.0) / 2)) + 2;
+    const QRect core = interior.adjusted(reach, reach, -reach, -reach) & bounds;
+    if (core.isEmpty()) {
+        addStrip(photoArea, outline, hairline, bounds, interior);
+    } else {
+        addStrip(photoArea, outline, hairline,
+                 QRect(bounds.left(), bounds.top(), bounds.width(), core.top() - bounds.top()), interior);
+        addStrip(photoArea, outline, hairline,
+                 QRect(bounds.left(), core.top(), core.left() - bounds.left(), core.height()), interior);
+        addStrip(photoArea, outline, hairline,
+                 QRect(core.right() + 1, core.top(), bounds.right() - core.right(), core.height()), interior);
+        addStrip(photoArea, outline, hairline,
+                 QRect(bounds.left(), core.bottom() + 1, bounds.width(), bounds.bottom() - core.bottom()),
+                 interior);
+    }
+    coverage_.shrink_to_fit();
+    std::sort(runs_.begin(), runs_.end(),
+              [](const Run& a, const Run& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
+    top_ = bounds.top();
+    rowStart_.assign(size_t(bounds.height()) + 1, 0);
+    size_t next = 0;
+    for (int j = 0; j < bounds.height(); ++j) {
+        rowStart_[j] = int(next);
+        while (next < runs_.size() && runs_[next].y == top_ + j) ++next;
+    }
+    rowStart_[bounds.height()] = int(next);
+}
+
+void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPath& outline, const QPen& hairline,
+                                 const QRect& strip, const QRect& interior) {
+    if (strip.isEmpty()) return;
+    const auto rasterise = [&](QImage::Format format, auto&& paint) {
+        QImage mask(strip.size(), format);
+        if (mask.isNull()) throw std::bad_alloc();
+        mask.fill(0);
+        QPainter painter(&mask);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.translate(-strip.left(), -strip.top());
+        paint(painter);
+        painter.end();
+        return mask;
+    };
+    const QImage photo =
+        rasterise(QImage::Format_Alpha8, [&](QPainter& painter) { painter.fillPath(photoArea, Qt::white); });
+    // The hairline as its own layer, in its own translucent colour: the painter's stroke blends
+    // overlapping pieces of a curve more than once, and laying the layer over the photo keeps
+    // exactly what stroking over it gives.
+    const QImage line = rasterise(QImage::Format_RGBA8888_Premultiplied, [&](QPainter& painter) {
+        painter.setPen(hairline);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawPath(outline);
+    });
+    for (int j = 0; j < strip.height(); ++j) {
+        const int y = strip.top() + j;
+        const uchar* p = photo.constScanLine(j);
+        const uchar* h = line.constScanLine(j) + 3; // the layer's alpha, four bytes apart
+        const bool interiorRow = y >= interior.top() && y <= interior.bottom();
+        // A pixel needs blending where either path covers it, except inside the interior where
+        // the photo alone covers it fully: the copy has it right already.
+        const auto inInterior = [&](int i) {
+            const int x = strip.left() + i;
+            return interiorRow && x >= interior.left() && x <= interior.right();
+        };
+        const auto needed = [&](int i) { return inInterior(i) ? h[4 * i] != 0 : p[i] != 0 || h[4 * i] != 0; };
+        for (int i = 0; i < strip.width();) {
+            if (!needed(i)) {
+                ++i;
+                continue;
+            }
+            const int start = i;
+            while (i < strip.width() && needed(i)) ++i;
+            runs_.push_back(Run{y, strip.left() + start, i - start, coverage_.size()});
+            for (int k = start; k < i; ++k) {
+                coverage_.push_back(inInterior(k) ? 0 : p[k]); // the photo is there already
+                coverage_.insert(coverage_.end(), h + 4 * k - 3, h + 4 * k + 1);
+            }
+        }
+    }
+}
+
+std::pair<const FrameEdgeCoverage::Run*, const FrameEdgeCoverage::Run*> FrameEdgeCoverage::row(int y) const {
+    const int j = y - top_;
+    if (j < 0 || j + 1 >= int(rowStart_.size())) return {nullptr, nullptr};
+    return {runs_.data() + rowStart_[j], runs_.data() + rowStart_[j + 1]};
+}
+
+void FrameEdgeCoverage::blendRow(int y, uchar* row, int rowWidth, int shiftX, const uchar* photoRow,
+                                 int photoWidth) const {
+    const auto [begin, end] = this->row(y);
+    for (const Run* run = begin; run != end; ++run) {
+        // Only the part that lies on the canvas: a hairline wider than the padding runs off it.
+        const int first = std::max(run->x, -shiftX), last = std::min(run->x + run->length, rowWidth - shiftX);
+        const uchar* coverage = coverage_.data() + run->offset + size_t(kBytes) * (first - run->x);
+        for (int x = first; x < last; ++x, coverage += kBytes) {
+            uchar* d = row + 4 * size_t(x + shiftX);
+            // Source over with the coverage as the painter blends a brush: the photo first,
+            // then the hairline's layer on top.
+            if (coverage[0] && photoRow && x >= 0 && x < photoWidth) {
+                const uchar* s = photoRow + 4 * size_t(x);
+                const float c = coverage[0] / 255.0f;
+                const float keep = 1.0f - s[3] / 255.0f * c;
+                for (int k = 0; k < 4; ++k) d[k] = uchar(std::min(255, int(s[k] * c + d[k] * keep + 0.5f)));
+            }
+            if (const uchar* h = coverage + 1; h[3]) {
+                const float keep = 1.0f - h[3] / 255.0f;
+                for (int k = 0; k < 4; ++k) d[k] = uchar(std::min(255, int(h[k] + d[k] * keep + 0.5f)));
+            }
+        }
+    }
+}
+
+qint64 FrameEdgeCoverage::bytes() const {
+    return qint64(runs_.size() * sizeof(Run) + coverage_.size() + rowStart_.size() * sizeof(int));
+}
