@@ -4,7 +4,27 @@
 #include <QPen>
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <new>
+
+namespace {
+
+// Whether every pixel of a run is opaque: whole pixels ANDed together (a loop the compiler runs
+// lane-parallel); the alpha byte of the result is 255 only if every pixel's is.
+bool opaquePixels(const uchar* pixels, int count) {
+    std::uint32_t all = 0xffffffffu;
+    for (int x = 0; x < count; ++x) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, pixels + 4 * size_t(x), 4);
+        all &= pixel;
+    }
+    uchar bytes[4];
+    std::memcpy(bytes, &all, 4);
+    return bytes[3] == 255;
+}
+
+} // namespace
 
 FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPainterPath& outline,
                                      const QPen& hairline, const QRect& bounds, const QRect& interior) {
@@ -77,21 +97,33 @@ void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPa
             const int x = strip.left() + i;
             return interiorRow && x >= interior.left() && x <= interior.right();
         };
-        const auto needed = [&](int i) { return inInterior(i) ? h[4 * i] != 0 : p[i] != 0 || h[4 * i] != 0; };
+        // Pixels the photo covers fully and the hairline not at all are copied like the interior;
+        // the others keep their coverages.
+        const auto kind = [&](int i) {
+            if (inInterior(i)) return h[4 * i] != 0 ? 2 : 0;
+            if (p[i] == 255 && h[4 * i] == 0) return 1;
+            return p[i] != 0 || h[4 * i] != 0 ? 2 : 0;
+        };
         for (int i = 0; i < strip.width();) {
-            if (!needed(i)) {
+            const int k = kind(i);
+            if (k == 0) {
                 ++i;
                 continue;
             }
             const int start = i;
-            while (i < strip.width() && needed(i)) ++i;
-            runs_.push_back(Run{y, strip.left() + start, i - start, coverage_.size()});
-            for (int k = start; k < i; ++k) {
-                coverage_.push_back(inInterior(k) ? 0 : p[k]); // the photo is there already
-                coverage_.insert(coverage_.end(), h + 4 * k - 3, h + 4 * k + 1);
+            while (i < strip.width() && kind(i) == k) ++i;
+            runs_.push_back(Run{y, strip.left() + start, i - start, coverage_.size(), k == 1});
+            if (k == 1) continue;
+            for (int n = start; n < i; ++n) {
+                coverage_.push_back(inInterior(n) ? 0 : p[n]); // the photo is there already
+                coverage_.insert(coverage_.end(), h + 4 * n - 3, h + 4 * n + 1);
             }
         }
     }
+}
+
+bool FrameEdgeCoverage::opaque(const uchar* pixels, int count) {
+    return opaquePixels(pixels, count);
 }
 
 std::pair<const FrameEdgeCoverage::Run*, const FrameEdgeCoverage::Run*> FrameEdgeCoverage::row(int y) const {
@@ -106,6 +138,23 @@ void FrameEdgeCoverage::blendRow(int y, uchar* row, int rowWidth, int shiftX, co
     for (const Run* run = begin; run != end; ++run) {
         // Only the part that lies on the canvas: a hairline wider than the padding runs off it.
         const int first = std::max(run->x, -shiftX), last = std::min(run->x + run->length, rowWidth - shiftX);
+        if (run->full) {
+            // The photo alone: copied where opaque, laid over what is there otherwise.
+            const int from = std::max(first, 0), to = std::min(last, photoWidth);
+            if (!photoRow || from >= to) continue;
+            const uchar* source = photoRow + 4 * size_t(from);
+            uchar* target = row + 4 * size_t(from + shiftX);
+            if (opaquePixels(source, to - from)) {
+                std::memcpy(target, source, size_t(4) * (to - from));
+            } else {
+                for (int x = from; x < to; ++x, source += 4, target += 4) {
+                    const float keep = 1.0f - source[3] / 255.0f;
+                    for (int k = 0; k < 4; ++k)
+                        target[k] = uchar(std::min(255, int(source[k] + target[k] * keep + 0.5f)));
+                }
+            }
+            continue;
+        }
         const uchar* coverage = coverage_.data() + run->offset + size_t(kBytes) * (first - run->x);
         for (int x = first; x < last; ++x, coverage += kBytes) {
             uchar* d = row + 4 * size_t(x + shiftX);

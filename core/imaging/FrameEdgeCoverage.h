@@ -24,7 +24,7 @@ class FrameEdgeCoverage {
         int x = 0;
         int length = 0;
         size_t offset = 0; // into the coverages: kBytes a pixel
-
+        bool full = false; // the photo covers these fully, no hairline: no coverages kept
     };
 
     FrameEdgeCoverage() = default;
@@ -37,6 +37,8 @@ class FrameEdgeCoverage {
 
     // The runs of canvas row `y`, left to right.
     std::pair<const Run*, const Run*> row(int y) const;
+    // Whether every pixel of `count` RGBA8 pixels is opaque.
+    static bool opaque(const uchar* pixels, int count);
     // Blends row `y` of the paths' coordinates into `row`, a canvas row of `rowWidth` RGBA8
     // premultiplied pixels on which column x of the paths is column x + shiftX. The row holds the
     // backdrop, with the photo copied inside the interior; `photoRow` is the photo's row y (null

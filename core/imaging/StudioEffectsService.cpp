@@ -338,20 +338,6 @@ std::optional<QImage> StudioEffectsService::composeBeautifyFrame(const BeautifyF
 
 namespace {
 
-// Whether every pixel of a run is opaque: whole pixels ANDed together (a loop the compiler runs
-// lane-parallel); the alpha byte of the result is 255 only if every pixel's is.
-bool opaqueRun(const uchar* pixels, int count) {
-    std::uint32_t all = 0xffffffffu;
-    for (int x = 0; x < count; ++x) {
-        std::uint32_t pixel;
-        std::memcpy(&pixel, pixels + 4 * size_t(x), 4);
-        all &= pixel;
-    }
-    uchar bytes[4];
-    std::memcpy(bytes, &all, 4);
-    return bytes[3] == 255;
-}
-
 // Premultiplied pixels laid over a solid colour, as a painter lays an image.
 void overSolid(uchar* target, const uchar* source, int count, const uchar* solid) {
     for (int x = 0; x < count; ++x, target += 4, source += 4) {
@@ -366,10 +352,10 @@ std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const 
                                    QImage* reuse) {
     const QImage photo = premultipliedRgba(image);
     if (photo.isNull() || photo.size() != backdrop.photoSize || backdrop.canvas.isNull()) return std::nullopt;
-    const QImage& source = backdrop.canvas;
+    const QImage& canvasSource = backdrop.canvas;
     const bool inPlace = reuse && reuse->isDetached();
     QImage canvas =
-        inPlace ? std::move(*reuse) : QImage(source.size(), QImage::Format_RGBA8888_Premultiplied);
+        inPlace ? std::move(*reuse) : QImage(canvasSource.size(), QImage::Format_RGBA8888_Premultiplied);
     if (canvas.isNull()) return std::nullopt;
     canvas.setColorSpace(QColorSpace::SRgb);
 
@@ -385,13 +371,21 @@ std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const 
     parallelBands(canvas.height(), 64, [&](int begin, int end) {
         for (int y = begin; y < end; ++y) {
             uchar* row = target + y * stride;
-            if (!inPlace) std::memcpy(row, source.constScanLine(y), size_t(4) * width);
+            // The backdrop's row; in place (the canvas is the backdrop's own) the row holds it.
+            const uchar* back = inPlace ? row : canvasSource.constScanLine(y);
             const bool photoRow = y >= photoRect.top() && y <= photoRect.bottom();
             const uchar* photoLine = photoRow ? photo.constScanLine(y - origin.y()) : nullptr;
-            if (!interior.isEmpty() && y >= interior.top() && y <= interior.bottom()) {
+            if (interior.isEmpty() || y < interior.top() || y > interior.bottom()) {
+                if (!inPlace) std::memcpy(row, back, size_t(4) * width);
+            } else {
+                const int right = interior.right() + 1;
+                if (!inPlace) {
+                    std::memcpy(row, back, size_t(4) * interior.left());
+                    std::memcpy(row + 4 * size_t(right), back + 4 * size_t(right), size_t(4) * (width - right));
+                }
                 uchar* into = row + 4 * size_t(interior.left());
                 const uchar* from = photoLine + 4 * size_t(interior.left() - origin.x());
-                if (opaqueRun(from, interior.width()))
+                if (FrameEdgeCoverage::opaque(from, interior.width()))
                     std::memcpy(into, from, size_t(4) * interior.width());
                 else
                     overSolid(into, from, interior.width(), backdrop.cardColor);
