@@ -11,6 +11,7 @@
 
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <filesystem>
 #include <unordered_map>
@@ -151,17 +152,23 @@ TaviImageRGBHistogram TaviImageCodecEngine::computeHistogram(const QImage& image
         lowQualitySample(image, std::clamp(image.width(), 16, 220), std::clamp(image.height(), 16, 220));
     if (sample.isNull()) return histogram;
 
-    const auto index = [bins](int value) { return std::min(bins * value / 256, bins - 1); };
+    // Counted per level first (the preview refreshes it on every slider move), then into bins.
+    std::array<std::array<int, 256>, 4> levels{};
     for (int y = 0; y < sample.height(); ++y) {
         const uchar* px = sample.constScanLine(y);
         for (int x = 0; x < sample.width(); ++x, px += 4) {
             const int r = px[0], g = px[1], b = px[2];
             const int luma = static_cast<int>(std::lround(0.2126 * r + 0.7152 * g + 0.0722 * b));
-            histogram.red[index(r)] += 1;
-            histogram.green[index(g)] += 1;
-            histogram.blue[index(b)] += 1;
-            histogram.luma[index(luma)] += 1;
+            ++levels[0][r];
+            ++levels[1][g];
+            ++levels[2][b];
+            ++levels[3][std::min(luma, 255)];
         }
+    }
+    QList<double>* const lists[4] = {&histogram.red, &histogram.green, &histogram.blue, &histogram.luma};
+    for (int c = 0; c < 4; ++c) {
+        double* const out = lists[c]->data();
+        for (int value = 0; value < 256; ++value) out[std::min(bins * value / 256, bins - 1)] += levels[c][value];
     }
     for (QList<double>* list : {&histogram.red, &histogram.green, &histogram.blue, &histogram.luma}) {
         const double peak = std::max(*std::max_element(list->begin(), list->end()), 1.0);
