@@ -81,42 +81,47 @@ void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPa
     // The hairline as its own layer, in its own translucent colour: the painter's stroke blends
     // overlapping pieces of a curve more than once, and laying the layer over the photo keeps
     // exactly what stroking over it gives.
-    const QImage line = rasterise(QImage::Format_RGBA8888_Premultiplied, [&](QPainter& painter) {
+    // In the painter's native format, the fastest it draws into; read back as RGBA below.
+    const QImage line = rasterise(QImage::Format_ARGB32_Premultiplied, [&](QPainter& painter) {
         painter.setPen(hairline);
         painter.setBrush(Qt::NoBrush);
         painter.drawPath(outline);
     });
+    std::vector<uchar> kinds(size_t(strip.width()));
     for (int j = 0; j < strip.height(); ++j) {
         const int y = strip.top() + j;
         const uchar* p = photo.constScanLine(j);
-        const uchar* h = line.constScanLine(j) + 3; // the layer's alpha, four bytes apart
-        const bool interiorRow = y >= interior.top() && y <= interior.bottom();
-        // A pixel needs blending where either path covers it, except inside the interior where
-        // the photo alone covers it fully: the copy has it right already.
-        const auto inInterior = [&](int i) {
-            const int x = strip.left() + i;
-            return interiorRow && x >= interior.left() && x <= interior.right();
-        };
-        // Pixels the photo covers fully and the hairline not at all are copied like the interior;
-        // the others keep their coverages.
-        const auto kind = [&](int i) {
-            if (inInterior(i)) return h[4 * i] != 0 ? 2 : 0;
-            if (p[i] == 255 && h[4 * i] == 0) return 1;
-            return p[i] != 0 || h[4 * i] != 0 ? 2 : 0;
-        };
+        const QRgb* h = reinterpret_cast<const QRgb*>(line.constScanLine(j));
+        // Pixels the photo covers fully and the hairline not at all are copied like the interior
+        // (kind 1); the others that either covers keep their coverages (kind 2). Inside the
+        // interior the photo is there already: only the hairline counts.
+        int from = strip.width(), to = strip.width();
+        if (y >= interior.top() && y <= interior.bottom()) {
+            from = std::clamp(interior.left() - strip.left(), 0, strip.width());
+            to = std::clamp(interior.right() + 1 - strip.left(), 0, strip.width());
+        }
+        for (int i = 0; i < strip.width(); ++i) {
+            const bool line = qAlpha(h[i]) != 0;
+            if (i >= from && i < to)
+                kinds[i] = line ? 2 : 0;
+            else
+                kinds[i] = p[i] == 255 && !line ? 1 : (p[i] != 0 || line ? 2 : 0);
+        }
         for (int i = 0; i < strip.width();) {
-            const int k = kind(i);
+            const uchar k = kinds[i];
             if (k == 0) {
                 ++i;
                 continue;
             }
             const int start = i;
-            while (i < strip.width() && kind(i) == k) ++i;
+            while (i < strip.width() && kinds[i] == k) ++i;
             runs_.push_back(Run{y, strip.left() + start, i - start, coverage_.size(), k == 1});
             if (k == 1) continue;
             for (int n = start; n < i; ++n) {
-                coverage_.push_back(inInterior(n) ? 0 : p[n]); // the photo is there already
-                coverage_.insert(coverage_.end(), h + 4 * n - 3, h + 4 * n + 1);
+                const QRgb c = h[n];
+                const uchar entry[kBytes] = {uchar(n >= from && n < to ? 0 : p[n]), uchar(qRed(c)), uchar(qGreen(c)),
+                                             uchar(qBlue(c)), uchar(qAlpha(c))};
+                coverage_.insert(coverage_.end(), entry, entry + kBytes);
             }
         }
     }
