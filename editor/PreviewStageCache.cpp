@@ -55,12 +55,32 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
         render_ = Render{inputKey, std::move(recipe), request.includeCrop, request.sourceScale,
                          std::move(rendered)};
     }
-    // The watermark draws on its own copy: the render stays clean for the next watermark.
-    QImage image = services.studioEffects.applyWatermark(request.adjustments.watermark, render_->result);
-
+    Render& kept = *render_;
+    const StudioEffectsService& effects = services.studioEffects;
+    // A watermark drawn into the kept render last time comes off first: every stage after the
+    // render reads it clean.
+    if (kept.watermarked) {
+        StudioEffectsService::restorePixels(kept.result, kept.under, kept.underAt);
+        kept.watermarked = false;
+        kept.under = QImage();
+    }
     const BeautifySettings& frame = request.adjustments.beautify;
-    if (request.includeFrame && frame.enabled && !image.isNull()) {
-        const StudioEffectsService& effects = services.studioEffects;
+    const bool framed = request.includeFrame && frame.enabled;
+    QImage image;
+    // Framed, the watermarked render is only read by the frame, which lays it into a canvas of
+    // its own: the watermark is drawn straight into the kept render (its pixels kept aside)
+    // rather than into a copy of the whole picture. Unframed, it would be the published
+    // picture, so it gets a copy.
+    if (framed && kept.result.isDetached() &&
+        effects.drawWatermarkInPlace(request.adjustments.watermark, kept.result, kept.under, kept.underAt)) {
+        kept.watermarked = true;
+        ++counts_.watermarksInPlace;
+        image = kept.result;
+    } else {
+        image = effects.applyWatermark(request.adjustments.watermark, kept.result);
+    }
+
+    if (framed && !image.isNull()) {
         if (!(backdrop_ && backdrop_->fits(frame, image.size()))) {
             ++counts_.backdrops;
             std::optional<BeautifyFrameBackdrop> previous = std::move(backdrop_);
@@ -89,7 +109,7 @@ void PreviewStageCache::keepWithinBudget(const QImage& base) {
 qint64 PreviewStageCache::bytes() const {
     qint64 total = 0;
     if (composite_) total += pixelBytes(composite_->result);
-    if (render_) total += pixelBytes(render_->result);
+    if (render_) total += pixelBytes(render_->result) + pixelBytes(render_->under);
     if (backdrop_) total += pixelBytes(backdrop_->canvas) + (backdrop_->edge ? backdrop_->edge->bytes() : 0);
     return total;
 }

@@ -43,6 +43,7 @@ class PreviewStageCache {
         int composites = 0;
         int renders = 0;
         int backdrops = 0;
+        int watermarksInPlace = 0;
     };
     const Counts& counts() const { return counts_; }
 
@@ -59,6 +60,10 @@ class PreviewStageCache {
         bool includeCrop = true;
         double scale = 1.0;
         QImage result;
+        // Whether the watermark is drawn into `result` now, and the pixels it covered.
+        bool watermarked = false;
+        QImage under;
+        QPoint underAt;
     };
     QImage composite(const EditorServices& services, const Request& request);
     void keepWithinBudget(const QImage& base);

@@ -107,52 +107,92 @@ QImage StudioEffectsService::applyBeautifyFrame(const BeautifySettings& settings
     return tryApplyBeautifyFrame(settings, image).value_or(image);
 }
 
-std::optional<QImage> StudioEffectsService::tryApplyWatermark(const WatermarkSettings& settings,
-                                                              const QImage& image) const {
-    const QString text = settings.text.trimmed();
-    if (!settings.enabled || text.isEmpty() || image.isNull()) return image;
+namespace {
 
-    const double width = image.width(), height = image.height();
+// Where and how a watermark goes on a picture of a given size.
+struct WatermarkPlan {
+    QString text;
+    QFont font;
+    QTransform placement; // shared by every box
+    std::vector<QRectF> boxes; // in the painter's coordinates
+    QRectF shapeBounds;
+    ShadowStyle shadow;
+    QColor textColor;
+    double textAlpha = 1;
+    bool tiled = false;
+
+    // Every pixel the watermark may change: its text is clipped to it, so a caller that keeps
+    // these pixels can take the watermark off again exactly.
+    QRect area(QSize size) const {
+        return (shapeBounds.toAlignedRect() | dropShadowArea(shapeBounds, shadow)) & QRect(QPoint(0, 0), size);
+    }
+
+    void drawText(QPainter& painter, const QColor& color) const {
+        painter.setFont(font);
+        painter.setPen(color);
+        painter.setTransform(placement, true);
+        for (const QRectF& box : boxes) painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
+    }
+
+    // Onto `canvas` (RGBA8 premultiplied), in place.
+    bool draw(QImage& canvas) const {
+        // The shadow follows the text's own coverage (a fainter text casts a fainter shadow) and,
+        // like a drawing context's shadow, is offset straight down whatever the text's rotation.
+        castDropShadow(canvas, shapeBounds, shadow, [&](QPainter& painter) {
+            drawText(painter, QColor::fromRgbF(0, 0, 0, float(textAlpha)));
+        });
+        QPainter painter(&canvas);
+        if (!painter.isActive()) return false;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.setClipRect(area(canvas.size()));
+        drawText(painter, textColor);
+        painter.end();
+        return true;
+    }
+};
+
+// The plan for `settings` on a picture of `size` measured as `device` (whose resolution sets the
+// face's size); nothing when the face would be too large to draw.
+std::optional<WatermarkPlan> planWatermark(const WatermarkSettings& settings, const QString& text, QSize size,
+                                           const QPaintDevice& device) {
+    const double width = size.width(), height = size.height();
     const double u = scaleUnit(std::max(width, height));
     const double fontPixels = std::max(u * settings.fontSize, 12.0);
     // A face larger than the whole image only paints a clipped blob; beyond this nothing draws.
     if (!std::isfinite(fontPixels) || fontPixels > 4 * std::max(width, height) + 1000) return std::nullopt;
 
-    QImage canvas = premultipliedRgba(image).copy();
-    if (canvas.isNull()) return std::nullopt;
-
-    const QFont font = watermarkFont(fontPixels, canvas);
-    const QFontMetricsF metrics(font, &canvas);
+    WatermarkPlan plan;
+    plan.text = text;
+    plan.font = watermarkFont(fontPixels, device);
+    const QFontMetricsF metrics(plan.font, &device);
     const QSizeF measured = metrics.size(0, text);
     const double w = measured.width(), h = measured.height();
 
-    const double textAlpha = settings.opacity < 1 ? std::max(settings.opacity, 0.05) : 1.0;
-    const QColor textColor = QColor::fromRgbF(float(std::clamp(settings.color.r, 0.0, 1.0)),
-                                              float(std::clamp(settings.color.g, 0.0, 1.0)),
-                                              float(std::clamp(settings.color.b, 0.0, 1.0)), float(textAlpha));
-    const ShadowStyle shadow{QPointF(0, 1.5 * u), 4 * u / 2, settings.opacity * 0.65, Qt::black};
+    plan.textAlpha = settings.opacity < 1 ? std::max(settings.opacity, 0.05) : 1.0;
+    plan.textColor = QColor::fromRgbF(float(std::clamp(settings.color.r, 0.0, 1.0)),
+                                      float(std::clamp(settings.color.g, 0.0, 1.0)),
+                                      float(std::clamp(settings.color.b, 0.0, 1.0)), float(plan.textAlpha));
+    plan.shadow = ShadowStyle{QPointF(0, 1.5 * u), 4 * u / 2, settings.opacity * 0.65, Qt::black};
     const double margin = std::max(28 * u, 18.0);
 
-    // Every box the text goes into, in the painter's coordinates, and the transform they share.
-    QTransform placement;
-    std::vector<QRectF> boxes;
-    QRectF shapeBounds;
     if (settings.position == WatermarkPosition::tiledDiagonal) {
         // Rows of the y-up plane rotated by +30° about the centre rise to the right; on rows that
         // run downwards that is a rotation by -30°, and a box at y (up) has its top at -y - h.
-        placement.translate(width / 2, height / 2);
-        placement.rotate(-30);
+        plan.tiled = true;
+        plan.placement.translate(width / 2, height / 2);
+        plan.placement.rotate(-30);
         const double d = std::hypot(width, height);
         const double sx = std::max(width / 3.2, 80 * u + w);
         const double sy = std::max(height / 3.2, 90 * u + h);
         for (double y = -d / 2; y < d / 2; y += sy) {
             double x = -d / 2;
             do {
-                boxes.emplace_back(x, -y - h, w, h);
+                plan.boxes.emplace_back(x, -y - h, w, h);
                 x += sx;
             } while (x < d / 2);
         }
-        shapeBounds = QRectF(0, 0, width, height);
+        plan.shapeBounds = QRectF(0, 0, width, height);
     } else {
         double x = 0, y = 0;
         switch (settings.position) {
@@ -164,31 +204,54 @@ std::optional<QImage> StudioEffectsService::tryApplyWatermark(const WatermarkSet
         case WatermarkPosition::tiledDiagonal: break;
         }
         const QRectF box(x, height - y - h, w, h);
-        boxes.push_back(box);
+        plan.boxes.push_back(box);
         // Glyphs may reach a little past their advance box (bearings, the © ring).
-        shapeBounds = box.adjusted(-h / 2, -h / 2, h / 2, h / 2);
+        plan.shapeBounds = box.adjusted(-h / 2, -h / 2, h / 2, h / 2);
     }
+    return plan;
+}
 
-    const auto drawText = [&](QPainter& painter, const QColor& color) {
-        painter.setFont(font);
-        painter.setPen(color);
-        painter.setTransform(placement, true);
-        for (const QRectF& box : boxes) painter.drawText(box, Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
-    };
+} // namespace
 
-    // The shadow follows the text's own coverage (a fainter text casts a fainter shadow) and,
-    // like a drawing context's shadow, is offset straight down whatever the text's rotation.
-    castDropShadow(canvas, shapeBounds, shadow, [&](QPainter& painter) {
-        drawText(painter, QColor::fromRgbF(0, 0, 0, float(textAlpha)));
-    });
-
-    QPainter painter(&canvas);
-    if (!painter.isActive()) return std::nullopt;
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    drawText(painter, textColor);
-    painter.end();
+std::optional<QImage> StudioEffectsService::tryApplyWatermark(const WatermarkSettings& settings,
+                                                              const QImage& image) const {
+    const QString text = settings.text.trimmed();
+    if (!settings.enabled || text.isEmpty() || image.isNull()) return image;
+    const QImage converted = premultipliedRgba(image);
+    if (converted.isNull()) return std::nullopt;
+    const std::optional<WatermarkPlan> plan = planWatermark(settings, text, image.size(), converted);
+    if (!plan) return std::nullopt;
+    QImage canvas = converted.copy();
+    if (canvas.isNull() || !plan->draw(canvas)) return std::nullopt;
     return canvas;
+}
+
+bool StudioEffectsService::drawWatermarkInPlace(const WatermarkSettings& settings, QImage& canvas, QImage& under,
+                                                QPoint& underAt) const {
+    const QString text = settings.text.trimmed();
+    if (!settings.enabled || text.isEmpty() || canvas.isNull() ||
+        canvas.format() != QImage::Format_RGBA8888_Premultiplied)
+        return false;
+    const std::optional<WatermarkPlan> plan = planWatermark(settings, text, canvas.size(), canvas);
+    if (!plan || plan->tiled) return false;
+    const QRect area = plan->area(canvas.size());
+    QImage kept = canvas.copy(area);
+    if (kept.isNull() && !area.isEmpty()) return false;
+    if (!plan->draw(canvas)) {
+        restorePixels(canvas, kept, area.topLeft());
+        return false;
+    }
+    under = std::move(kept);
+    underAt = area.topLeft();
+    return true;
+}
+
+void StudioEffectsService::restorePixels(QImage& canvas, const QImage& under, QPoint at) {
+    const QRect area = QRect(at, under.size()) & canvas.rect();
+    if (area.isEmpty() || under.format() != canvas.format()) return;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        std::memcpy(canvas.scanLine(y) + 4 * size_t(area.left()),
+                    under.constScanLine(y - at.y()) + 4 * size_t(area.left() - at.x()), size_t(4) * area.width());
 }
 
 std::optional<QImage> StudioEffectsService::tryApplyBeautifyFrame(const BeautifySettings& settings,

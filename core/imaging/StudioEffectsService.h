@@ -28,6 +28,15 @@ public:
     std::optional<QImage> tryApplyWatermark(const WatermarkSettings& settings, const QImage& image) const;
     std::optional<QImage> tryApplyBeautifyFrame(const BeautifySettings& settings, const QImage& image) const;
 
+    // The watermark drawn straight onto `canvas` (RGBA8 premultiplied, written in place), for a
+    // caller that wants to take it off again: `under` receives the pixels it may change, as they
+    // were, and `underAt` where they sit; restorePixels puts them back exactly. Gives what
+    // tryApplyWatermark gives, without a copy of the whole picture. False, with the canvas as it
+    // was, when the watermark is off, can't be drawn, or is tiled over the whole picture.
+    bool drawWatermarkInPlace(const WatermarkSettings& settings, QImage& canvas, QImage& under,
+                              QPoint& underAt) const;
+    static void restorePixels(QImage& canvas, const QImage& under, QPoint at);
+
     // The frame in two halves, for a caller that frames many photos of one size with the same
     // settings: the backdrop depends on the settings and the photo's size alone, and
     // composeBeautifyFrame(makeBeautifyFrameBackdrop(s, photo.size()), photo) is byte for byte

@@ -85,6 +85,23 @@ TEST_F(EditorPreviewStages, EveryValueOfADragIsPublishedAndOnlyItsStagesRunAgain
         EXPECT_LT(editor.previewStages().bytes(), PreviewStageCache::kBudgetInBases * baseBytes);
     }
 
+    // The watermark is drawn into the kept render while the frame is on; the render must come
+    // back clean for every later stage: unframed (where the watermark goes on a copy), and with
+    // the watermark moved elsewhere.
+    EXPECT_GT(editor.previewStages().counts().watermarksInPlace, 0);
+    const int rendersBefore = editor.previewStages().counts().renders;
+    for (const auto& change : std::vector<void (*)(EditAdjustments&)>{
+             [](EditAdjustments& r) { r.beautify.enabled = false; },
+             [](EditAdjustments& r) { r.beautify.enabled = true, r.watermark.position = WatermarkPosition::topLeft; },
+             [](EditAdjustments& r) { r.watermark.enabled = false; }}) {
+        change(a);
+        editor.setAdjustments(a);
+        editor.refreshPreview();
+        ++values;
+        EXPECT_EQ(*editor.renderedDisplayImage(), chain(a)) << "value " << values;
+    }
+    EXPECT_EQ(editor.previewStages().counts().renders, rendersBefore) << "the kept render served them all";
+
     // The same value twice is published twice (nothing is merged); undo brings the old picture
     // back from a fresh render.
     editor.refreshPreview();

@@ -109,7 +109,26 @@ TAVI_PIXEL_KERNEL void blendTint(uchar* pixels, const uchar* alphas, int count, 
     }
 }
 
+// A wide blur leaves no detail finer than its sigma, so the mask is drawn smaller, keeping the
+// reduced sigma near 2 samples (bilinear reconstruction then stays within a level or two).
+int reductionFactor(double sigma) {
+    return sigma >= 3.6 ? int(sigma / 1.8) : 1;
+}
+
+// Where the blurred, moved shape can reach.
+QRectF shadowRegion(const QRectF& shapeBounds, const ShadowStyle& shadow) {
+    const double sigma = std::max(shadow.sigma, 0.0);
+    const double reach = 3 * sigma + 2 * reductionFactor(sigma);
+    return shapeBounds.translated(shadow.offset).adjusted(-reach, -reach, reach, reach);
+}
+
 } // namespace
+
+QRect dropShadowArea(const QRectF& shapeBounds, const ShadowStyle& shadow) {
+    if (!std::isfinite(shadow.sigma) || !std::isfinite(shadow.offset.x()) || !std::isfinite(shadow.offset.y()))
+        return {};
+    return shadowRegion(shapeBounds, shadow).toAlignedRect();
+}
 
 // Blocked transpose, so the column passes run along rows of memory too.
 void transpose(const float* source, float* target, int width, int height) {
@@ -155,12 +174,8 @@ void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle
     const double alpha = std::clamp(shadow.alpha, 0.0, 1.0);
     if (alpha <= 0) return;
     const double sigma = std::max(shadow.sigma, 0.0);
-
-    // A wide blur leaves no detail finer than its sigma, so the mask is drawn smaller, keeping
-    // the reduced sigma near 2 samples (bilinear reconstruction then stays within a level or two).
-    const int factor = sigma >= 3.6 ? int(sigma / 1.8) : 1;
-    const double reach = 3 * sigma + 2 * factor;
-    const QRectF region = shapeBounds.translated(shadow.offset).adjusted(-reach, -reach, reach, reach);
+    const int factor = reductionFactor(sigma);
+    const QRectF region = shadowRegion(shapeBounds, shadow);
     const QRect visible = region.toAlignedRect() & target.rect();
     if (visible.isEmpty()) return;
     const double originX = std::floor(region.left()), originY = std::floor(region.top());

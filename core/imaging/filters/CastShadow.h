@@ -26,6 +26,10 @@ struct ShadowStyle {
 void castDropShadow(QImage& target, const QRectF& shapeBounds, const ShadowStyle& shadow,
                     const std::function<void(QPainter&)>& paintShape, const QRect& hiddenArea = {});
 
+// The pixels castDropShadow may change for `shapeBounds` and `shadow` (before clipping to the
+// target); none outside it.
+QRect dropShadowArea(const QRectF& shapeBounds, const ShadowStyle& shadow);
+
 // Gaussian blur of a float plane in place, the area outside it counting as zero (transparent),
 // so a shape's blur fades out at the plane's border rather than smearing its edge pixels.
 // Direct kernel for small sigmas, three running box passes per axis for larger ones.
