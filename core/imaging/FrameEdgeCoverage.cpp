@@ -65,6 +65,16 @@ FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPaint
 void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPath& outline, const QPen& hairline,
                                  const QRect& strip, const QRect& interior) {
     if (strip.isEmpty()) return;
+    // A strip of a very large frame (its window bar alone can be thousands of rows) is drawn in
+    // bands, so the masks stay a few megapixels whatever the photo's size.
+    constexpr qint64 kBandPixels = 4'000'000;
+    const int bandRows = int(std::clamp<qint64>(kBandPixels / strip.width(), 1, strip.height()));
+    if (bandRows < strip.height()) {
+        for (int top = strip.top(); top <= strip.bottom(); top += bandRows)
+            addStrip(photoArea, outline, hairline,
+                     QRect(strip.left(), top, strip.width(), std::min(bandRows, strip.bottom() + 1 - top)), interior);
+        return;
+    }
     const auto rasterise = [&](QImage::Format format, auto&& paint) {
         QImage mask(strip.size(), format);
         if (mask.isNull()) throw std::bad_alloc();

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 // Placements below are worked out on a plane whose origin is the bitmap's bottom-left corner and
@@ -387,9 +388,13 @@ StudioEffectsService::makeBeautifyFrameBackdrop(const BeautifySettings& settings
     } else {
         const int reach = int(std::ceil(hairlineWidth)) + 2;
         const QRect bounds = card.translated(-photoOrigin).toAlignedRect().adjusted(-reach, -reach, reach, reach);
-        backdrop.edge = std::make_shared<const FrameEdgeCoverage>(
-            photoAreaAtPhoto, outlineAtPhoto, QPen(QColor::fromRgbF(1, 1, 1, 0.22f), hairlineWidth), bounds,
-            interior.translated(-backdrop.photoOrigin));
+        try {
+            backdrop.edge = std::make_shared<const FrameEdgeCoverage>(
+                photoAreaAtPhoto, outlineAtPhoto, QPen(QColor::fromRgbF(1, 1, 1, 0.22f), hairlineWidth), bounds,
+                interior.translated(-backdrop.photoOrigin));
+        } catch (const std::bad_alloc&) {
+            return std::nullopt; // as for a canvas that can't be made
+        }
     }
     return backdrop;
 }
