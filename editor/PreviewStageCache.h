@@ -12,9 +12,9 @@ struct EditorServices;
 // The live preview's chain (background composite, recipe render, watermark, frame) with the
 // result of each stage kept for the next refresh. A refresh re-runs only the stages at and
 // after the first one whose inputs changed: a drag of the watermark's or the frame's sliders
-// doesn't render the recipe again, and the frame's wallpaper and shadow are drawn once for a
-// size and a set of frame settings. Every refresh still produces its own result; nothing is
-// skipped or merged. The result is byte for byte what the stages give when run one after the
+// doesn't render the recipe again, the frame's wallpaper and shadow are drawn once for a size
+// and a set of frame settings, and the card's edge once for a photo size and corner (a padding
+// drag keeps it). Every refresh still produces its own result; nothing is skipped or merged. The result is byte for byte what the stages give when run one after the
 // other. GUI thread only.
 class PreviewStageCache {
   public:
