@@ -90,8 +90,7 @@ void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPa
         rasterise(QImage::Format_Alpha8, [&](QPainter& painter) { painter.fillPath(photoArea, Qt::white); });
     // The hairline as its own layer, in its own translucent colour: the painter's stroke blends
     // overlapping pieces of a curve more than once, and laying the layer over the photo keeps
-    // exactly what stroking over it gives.
-    // In the painter's native format, the fastest it draws into; read back as RGBA below.
+    // exactly what stroking over it gives. Drawn in the painter's native format, its fastest.
     const QImage line = rasterise(QImage::Format_ARGB32_Premultiplied, [&](QPainter& painter) {
         painter.setPen(hairline);
         painter.setBrush(Qt::NoBrush);
@@ -111,11 +110,11 @@ void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPa
             to = std::clamp(interior.right() + 1 - strip.left(), 0, strip.width());
         }
         for (int i = 0; i < strip.width(); ++i) {
-            const bool line = qAlpha(h[i]) != 0;
+            const bool stroked = qAlpha(h[i]) != 0;
             if (i >= from && i < to)
-                kinds[i] = line ? 2 : 0;
+                kinds[i] = stroked ? 2 : 0;
             else
-                kinds[i] = p[i] == 255 && !line ? 1 : (p[i] != 0 || line ? 2 : 0);
+                kinds[i] = p[i] == 255 && !stroked ? 1 : (p[i] != 0 || stroked ? 2 : 0);
         }
         for (int i = 0; i < strip.width();) {
             const uchar k = kinds[i];
