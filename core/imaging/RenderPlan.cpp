@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -270,18 +271,27 @@ void RenderPlan::addColor(ColorLut3D::Transform step) {
     }));
 }
 
-void RenderPlan::addColor(ColorStep step) {
+void RenderPlan::addColor(ColorStep step, std::optional<colorTableMemo::Key> key) {
     Item item;
     item.color = std::move(step);
+    item.key = std::move(key);
     items_.push_back(std::move(item));
 }
 
-void RenderPlan::addTable(const ColorLut3D* table) {
+void RenderPlan::addTable(const ColorLut3D* table, std::optional<colorTableMemo::Key> key) {
     if (!table || table->isEmpty()) return;
     Item item;
     item.kind = Item::Kind::Table;
     item.table = table;
+    item.key = std::move(key);
     items_.push_back(std::move(item));
+}
+
+colorTableMemo::Key RenderPlan::colorKey(int kind, std::initializer_list<double> values) {
+    colorTableMemo::Key key{std::uint64_t(kind)};
+    for (const double v : values)
+        key.push_back(std::bit_cast<std::uint64_t>(v));
+    return key;
 }
 
 void RenderPlan::addDetail(double sigma, bool sparse, DetailStep step, std::optional<float> lumaGain) {
@@ -341,10 +351,20 @@ void RenderPlan::compile(int width, int height, bool keep) {
                 op.table = item.table;
             } else {
                 std::vector<const Item*> run;
-                for (size_t k = i; k < end; ++k)
+                // The run's key: each step's words after their count, so that no two different
+                // runs join to the same words. One step without a key leaves the run unnamed.
+                std::optional<colorTableMemo::Key> key = colorTableMemo::Key{};
+                for (size_t k = i; k < end; ++k) {
                     run.push_back(&items_[k]);
-                tables_.push_back(std::make_unique<ColorLut3D>(
-                    ColorLut3D::RowTransform([run](float* r, float* g, float* b, int n) {
+                    if (!items_[k].key) {
+                        key.reset();
+                    } else if (key) {
+                        key->push_back(items_[k].key->size());
+                        key->insert(key->end(), items_[k].key->begin(), items_[k].key->end());
+                    }
+                }
+                auto bake = [&run] {
+                    return ColorLut3D(ColorLut3D::RowTransform([&run](float* r, float* g, float* b, int n) {
                         for (const Item* step : run) {
                             if (step->kind == Item::Kind::Table) {
                                 PixelRow row{r, g, b, nullptr, n, 0, 0, n, 1};
@@ -353,7 +373,10 @@ void RenderPlan::compile(int width, int height, bool keep) {
                                 step->color(r, g, b, n);
                             }
                         }
-                    })));
+                    }));
+                };
+                tables_.push_back(key ? colorTableMemo::obtain(*key, bake)
+                                      : std::make_shared<const ColorLut3D>(bake()));
                 op.table = tables_.back().get();
             }
             ops_.push_back(std::move(op));
