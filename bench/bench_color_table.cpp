@@ -36,7 +36,9 @@ void BM_ColorTableLookup(benchmark::State& state) {
     for (auto _ : state) {
         for (int y = 0; y < height; ++y) {
             std::copy_n(source.data() + size_t(y) * width * 3, work.size(), work.data());
-            PixelRow row{work.data(), work.data() + width, work.data() + 2 * width, nullptr, width, 0, y, width, height};
+            PixelRow row{
+                work.data(), work.data() + width, work.data() + 2 * width, nullptr, width, 0, y, width,
+                height};
             table.apply(row);
             benchmark::DoNotOptimize(work.data());
         }

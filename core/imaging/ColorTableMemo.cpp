@@ -21,7 +21,8 @@ std::vector<Entry> entries; // most recently used first
 std::shared_ptr<const ColorLut3D> obtain(const Key& key, const std::function<ColorLut3D()>& build) {
     {
         std::lock_guard lock(mutex);
-        const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
+        const auto found =
+            std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
         if (found != entries.end()) {
             std::rotate(entries.begin(), found, found + 1);
             return entries.front().table;
@@ -30,7 +31,8 @@ std::shared_ptr<const ColorLut3D> obtain(const Key& key, const std::function<Col
     // Built outside the lock: a build takes milliseconds, and other renders may want other tables.
     auto table = std::make_shared<const ColorLut3D>(build());
     std::lock_guard lock(mutex);
-    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
+    const auto found =
+        std::find_if(entries.begin(), entries.end(), [&](const Entry& e) { return e.key == key; });
     if (found != entries.end()) {
         std::rotate(entries.begin(), found, found + 1);
         return entries.front().table;

@@ -33,22 +33,27 @@ struct Chain {
     double scale;
 
     void exposure(const ExposureAdjust& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
-                      RenderPlan::colorKey(kExposure, {f.ev}));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kExposure, {f.ev}));
     }
     void colorControls(const ColorControls& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
-                      RenderPlan::colorKey(kColorControls, {f.brightness, f.contrast, f.saturation}));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kColorControls, {f.brightness, f.contrast, f.saturation}));
     }
     void vibrance(const Vibrance& f) {
-        plan.addColor(RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
-                      RenderPlan::colorKey(kVibrance, {f.amount}));
+        plan.addColor(
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kVibrance, {f.amount}));
     }
     void temperatureAndTint(const TemperatureAndTint& f) {
         const auto m = f.matrix();
-        plan.addColor(RenderPlan::ColorStep(
-                          [m](float* r, float* g, float* b, int n) { TemperatureAndTint::apply(m, r, g, b, n); }),
-                      RenderPlan::colorKey(kTemperatureAndTint, {m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]}));
+        plan.addColor(RenderPlan::ColorStep([m](float* r, float* g, float* b, int n) {
+                          TemperatureAndTint::apply(m, r, g, b, n);
+                      }),
+                      RenderPlan::colorKey(kTemperatureAndTint,
+                                           {m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]}));
     }
     void highlightShadow(HighlightShadowAdjust f) {
         f.radius *= scale;

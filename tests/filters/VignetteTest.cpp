@@ -1,7 +1,7 @@
 #include "core/imaging/filters/Vignette.h"
 
-#include <gtest/gtest.h>
 #include <cmath>
+#include <gtest/gtest.h>
 #include <vector>
 
 namespace {
@@ -29,8 +29,10 @@ TEST(Vignette, EveryPixelGetsTheGainOfItsDistance) {
                 PixelRow row{r.data(), g.data(), b.data(), nullptr, count, x0, y, frameWidth, frameHeight};
                 Vignette::apply(table, row);
                 for (int i = 0; i < count; ++i) {
-                    const double expected = exactGain(vignette, x0 + i + 0.5, y + 0.5, frameWidth, frameHeight);
-                    ASSERT_NEAR(r[i], expected, 1.0 / 255) << "count " << count << " x0 " << x0 << " pixel " << i;
+                    const double expected =
+                        exactGain(vignette, x0 + i + 0.5, y + 0.5, frameWidth, frameHeight);
+                    ASSERT_NEAR(r[i], expected, 1.0 / 255)
+                        << "count " << count << " x0 " << x0 << " pixel " << i;
                     ASSERT_NEAR(g[i], 0.5 * expected, 0.5 / 255) << "count " << count << " pixel " << i;
                     ASSERT_NEAR(b[i], 0.25 * expected, 0.25 / 255) << "count " << count << " pixel " << i;
                 }
