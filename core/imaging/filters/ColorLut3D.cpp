@@ -93,16 +93,19 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
 #if defined(TAVI_WIDE_KERNELS)
 namespace {
 
-// The blend of pixels K (lanes 0-3) and K + 4 (lanes 4-7): their entries at the corner offsets
-// `c` (three runs of eight), each weight spread over its half by an in-lane permute, which more
-// execution ports take than a cross-lane one.
+// The blend of pixels K (lanes 0-3) and K + 4 (lanes 4-7): their entries at the near corners
+// `c` and the steps from there (`c` + 8, see applyWide), each weight spread over its half by an
+// in-lane permute, which more execution ports take than a cross-lane one.
 template <int K>
 TAVI_WIDE inline __m256 pixelPair(const float* t, const int* c, __m256 w0, __m256 w1, __m256 w2, __m256 w3) {
     constexpr int kSize = ColorLut3D::kSize, far = 4 + 4 * kSize + 4 * kSize * kSize, pick = K * 0x55;
-    const __m256 e0 = _mm256_loadu2_m128(t + c[K + 4], t + c[K]);
-    const __m256 e1 = _mm256_loadu2_m128(t + c[8 + K + 4], t + c[8 + K]);
-    const __m256 e2 = _mm256_loadu2_m128(t + c[16 + K + 4], t + c[16 + K]);
-    const __m256 e3 = _mm256_loadu2_m128(t + c[K + 4] + far, t + c[K] + far);
+    const float* const low = t + c[K];
+    const float* const high = t + c[K + 4];
+    const unsigned lowSteps = unsigned(c[8 + K]), highSteps = unsigned(c[8 + K + 4]);
+    const __m256 e0 = _mm256_loadu2_m128(high, low);
+    const __m256 e1 = _mm256_loadu2_m128(high + (highSteps & 0xffff), low + (lowSteps & 0xffff));
+    const __m256 e2 = _mm256_loadu2_m128(high + (highSteps >> 16), low + (lowSteps >> 16));
+    const __m256 e3 = _mm256_loadu2_m128(high + far, low + far);
     __m256 v = _mm256_mul_ps(_mm256_permute_ps(w0, pick), e0);
     v = _mm256_fmadd_ps(_mm256_permute_ps(w1, pick), e1, v);
     v = _mm256_fmadd_ps(_mm256_permute_ps(w2, pick), e2, v);
@@ -142,11 +145,12 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
         const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
         const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
         const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
-        alignas(32) int corners[24];
+        // Each pixel's near corner, then its steps to the second and third corners in one word
+        // (low and high half; both are under 2^13): two scalar loads a pixel instead of three.
+        alignas(32) int corners[16];
         _mm256_store_si256(reinterpret_cast<__m256i*>(corners), base);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 8), _mm256_add_epi32(base, largest));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 16),
-                           _mm256_sub_epi32(_mm256_add_epi32(base, sAll), smallest));
+        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 8),
+                           _mm256_or_si256(largest, _mm256_slli_epi32(_mm256_sub_epi32(sAll, smallest), 16)));
         // Read back through a pointer the compiler can't see through: scalar loads use the
         // otherwise idle load ports, where lane extracts would compete with the blend's shuffles.
         const int* c0 = corners;
