@@ -398,11 +398,13 @@ void RenderPlan::compile(int width, int height, bool keep) {
     }
 }
 
-void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const {
+void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred, float* luma) const {
     for (int k = begin; k < end; ++k) {
         const Op& op = ops_[k];
         if (op.table) {
-            op.table->apply(row);
+            // A lookup that ends the run hands over the luma with its results.
+            op.table->apply(row, k + 1 == end ? luma : nullptr);
+            if (k + 1 == end) luma = nullptr;
         } else if (op.detail) {
             const BlurredLuminance& plane = *planes_[op.plane];
             const float* values = plane.storedRow(row.y, row.x, row.count);
@@ -425,6 +427,7 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
             }
         }
     }
+    if (luma) lumaRow(row, luma);
 }
 
 // Below the kept-pixel limit (a preview) the working image at a detail step's input may be kept
@@ -576,12 +579,13 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                 if (!wanted && !store && !keepLuma) continue;
                 PixelRow row =
                     loadRow(y, 0, width, scratch.data(), store, false, decodesAll ? &translucent : nullptr);
-                runOps(row, checkpointOps, k, blurred);
-                if (!wanted && !keepLuma) continue;
                 // Straight into the kept luma, when it is kept, or else into the plane's own row.
-                float* const storage = keepLuma || !wanted ? nullptr : plane.rowStorage(y);
-                float* const rowLuma = keepLuma ? stash.get() + size_t(y) * width : storage ? storage : luma.data();
-                lumaRow(row, rowLuma);
+                float* rowLuma = nullptr;
+                if (wanted || keepLuma) {
+                    float* const storage = keepLuma || !wanted ? nullptr : plane.rowStorage(y);
+                    rowLuma = keepLuma ? stash.get() + size_t(y) * width : storage ? storage : luma.data();
+                }
+                runOps(row, checkpointOps, k, blurred, rowLuma);
                 if (wanted) plane.addRow(y, rowLuma);
             }
         });

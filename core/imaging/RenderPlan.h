@@ -108,7 +108,8 @@ class RenderPlan {
     // `deliver`, from several threads at once.
     void run(const QImage& source, const QRect& region,
              const std::function<void(int, const PixelRow&)>& deliver);
-    void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const;
+    // `luma`, when given, receives the luma of the row's result (row.count values).
+    void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred, float* luma = nullptr) const;
 
     std::vector<Item> items_;
     qint64 keptPixelLimit_ = 6'000'000;

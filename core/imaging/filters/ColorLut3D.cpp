@@ -116,7 +116,8 @@ TAVI_WIDE inline __m256 pixelPair(const float* t, const int* c, __m256 w0, __m25
 // lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
 // half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
 // the in-lane transpose at the end yield eight consecutive values of each component.
-TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int count) {
+// `luma`, when given, receives each result's luma (lumaOf), while the components are in registers.
+TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, float* luma, int count) {
     constexpr int kSize = ColorLut3D::kSize;
     const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), scale = _mm256_set1_ps(kSize - 1);
     const __m256 top = _mm256_set1_ps(kSize - 2);
@@ -162,9 +163,16 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
         // is component c of pixels 0 ... 7 in order.
         const __m256 t0 = _mm256_unpacklo_ps(out[0], out[1]), t1 = _mm256_unpackhi_ps(out[0], out[1]);
         const __m256 t2 = _mm256_unpacklo_ps(out[2], out[3]), t3 = _mm256_unpackhi_ps(out[2], out[3]);
-        _mm256_storeu_ps(rs + i, _mm256_shuffle_ps(t0, t2, 0x44));
-        _mm256_storeu_ps(gs + i, _mm256_shuffle_ps(t0, t2, 0xee));
-        _mm256_storeu_ps(bs + i, _mm256_shuffle_ps(t1, t3, 0x44));
+        const __m256 outR = _mm256_shuffle_ps(t0, t2, 0x44), outG = _mm256_shuffle_ps(t0, t2, 0xee);
+        const __m256 outB = _mm256_shuffle_ps(t1, t3, 0x44);
+        _mm256_storeu_ps(rs + i, outR);
+        _mm256_storeu_ps(gs + i, outG);
+        _mm256_storeu_ps(bs + i, outB);
+        if (luma)
+            _mm256_storeu_ps(luma + i,
+                             _mm256_fmadd_ps(_mm256_set1_ps(0.2126f), outR,
+                                             _mm256_fmadd_ps(_mm256_set1_ps(0.7152f), outG,
+                                                             _mm256_mul_ps(_mm256_set1_ps(0.0722f), outB))));
     }
     return i;
 #undef TAVI_GRID
@@ -176,13 +184,18 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
 #endif
 
 void ColorLut3D::apply(PixelRow& row) const {
+    apply(row, nullptr);
+}
+
+void ColorLut3D::apply(PixelRow& row, float* luma) const {
     float* const rs = row.r;
     float* const gs = row.g;
     float* const bs = row.b;
     int i = 0;
 #if defined(TAVI_WIDE_KERNELS)
-    if (wideKernelsAvailable()) i = applyWide(table_.data(), rs, gs, bs, row.count);
+    if (wideKernelsAvailable()) i = applyWide(table_.data(), rs, gs, bs, luma, row.count);
 #endif
+    const int wideDone = i;
 #if defined(__SSE2__)
     // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen
     // entry loads. Entries are padded to four floats, so each corner is one vector load and the
@@ -237,4 +250,7 @@ void ColorLut3D::apply(PixelRow& row) const {
     }
 #endif
     for (; i < row.count; ++i) apply(rs[i], gs[i], bs[i]);
+    if (luma)
+        for (int k = wideDone; k < row.count; ++k)
+            luma[k] = lumaOf(rs[k], gs[k], bs[k]);
 }
