@@ -112,51 +112,74 @@ TAVI_WIDE inline __m256 pixelPair(const float* t, const int* c, __m256 w0, __m25
     return _mm256_fmadd_ps(_mm256_permute_ps(w3, pick), e3, v);
 }
 
-// Eight pixels at a time with AVX2 and FMA: the corner search of the SSE path runs on eight
-// lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
-// half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
-// the in-lane transpose at the end yield eight consecutive values of each component.
-// `luma`, when given, receives each result's luma (lumaOf), while the components are in registers.
-TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, float* luma, int count) {
+// The corner search of eight pixels: each pixel's near corner, then its steps to the second and
+// third corners in one word (low and high half; both are under 2^13), and the four weights.
+struct Search {
+    alignas(32) int corners[16];
+    alignas(32) float weights[4][8];
+};
+
+// The search of the SSE path on eight lanes.
+TAVI_WIDE inline void search(const float* rs, const float* gs, const float* bs, Search& s) {
     constexpr int kSize = ColorLut3D::kSize;
     const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), scale = _mm256_set1_ps(kSize - 1);
     const __m256 top = _mm256_set1_ps(kSize - 2);
-    const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize), sb = _mm256_set1_epi32(4 * kSize * kSize);
+    const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize),
+                  sb = _mm256_set1_epi32(4 * kSize * kSize);
     const __m256i sAll = _mm256_add_epi32(sr, _mm256_add_epi32(sg, sb));
 #define TAVI_GRID(v) _mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale)
 #define TAVI_PICK(mask, a, b) \
     _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(b), _mm256_castsi256_ps(a), mask))
-    int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs + i));
-        const __m256 g = TAVI_GRID(_mm256_loadu_ps(gs + i));
-        const __m256 b = TAVI_GRID(_mm256_loadu_ps(bs + i));
-        const __m256 ir = _mm256_min_ps(_mm256_floor_ps(r), top);
-        const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
-        const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
-        const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
-        // The grid offset in floats (exact: far below 2^24), one conversion instead of three
-        // conversions and three integer multiplies.
-        const __m256i base = _mm256_cvttps_epi32(_mm256_fmadd_ps(
-            ib, _mm256_set1_ps(4.0f * kSize * kSize),
-            _mm256_fmadd_ps(ig, _mm256_set1_ps(4.0f * kSize), _mm256_mul_ps(ir, _mm256_set1_ps(4.0f)))));
-        const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
-        const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
-        const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
-        const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
-        const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
-        const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
-        // Each pixel's near corner, then its steps to the second and third corners in one word
-        // (low and high half; both are under 2^13): two scalar loads a pixel instead of three.
-        alignas(32) int corners[16];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners), base);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 8),
-                           _mm256_or_si256(largest, _mm256_slli_epi32(_mm256_sub_epi32(sAll, smallest), 16)));
+    const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs));
+    const __m256 g = TAVI_GRID(_mm256_loadu_ps(gs));
+    const __m256 b = TAVI_GRID(_mm256_loadu_ps(bs));
+    const __m256 ir = _mm256_min_ps(_mm256_floor_ps(r), top);
+    const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
+    const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
+    const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
+    // The grid offset in floats (exact: far below 2^24), one conversion instead of three
+    // conversions and three integer multiplies.
+    const __m256i base = _mm256_cvttps_epi32(_mm256_fmadd_ps(
+        ib, _mm256_set1_ps(4.0f * kSize * kSize),
+        _mm256_fmadd_ps(ig, _mm256_set1_ps(4.0f * kSize), _mm256_mul_ps(ir, _mm256_set1_ps(4.0f)))));
+    const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
+    const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
+    const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
+    const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
+    const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
+    const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(s.corners), base);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(s.corners + 8),
+                       _mm256_or_si256(largest, _mm256_slli_epi32(_mm256_sub_epi32(sAll, smallest), 16)));
+    _mm256_store_ps(s.weights[0], _mm256_sub_ps(one, hi));
+    _mm256_store_ps(s.weights[1], _mm256_sub_ps(hi, mid));
+    _mm256_store_ps(s.weights[2], _mm256_sub_ps(mid, lo));
+    _mm256_store_ps(s.weights[3], lo);
+#undef TAVI_GRID
+#undef TAVI_PICK
+}
+
+// Eight pixels at a time with AVX2 and FMA: the corner search runs on eight lanes, then each
+// pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per half), so the blend
+// costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes the in-lane
+// transpose at the end yield eight consecutive values of each component.
+// The search runs a group ahead of the blend: the corners it stores are read back a whole group
+// later, from the cache, instead of by loads that wait on the stores just made.
+// `luma`, when given, receives each result's luma (lumaOf), while the components are in registers.
+TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, float* luma, int count) {
+    if (count < 8) return 0;
+    Search searches[2];
+    search(rs, gs, bs, searches[0]);
+    int i = 0, current = 0;
+    for (; i + 8 <= count; i += 8, current ^= 1) {
+        if (i + 16 <= count) search(rs + i + 8, gs + i + 8, bs + i + 8, searches[current ^ 1]);
+        const Search& s = searches[current];
         // Read back through a pointer the compiler can't see through: scalar loads use the
         // otherwise idle load ports, where lane extracts would compete with the blend's shuffles.
-        const int* c0 = corners;
-        asm("" : "+r"(c0) : "m"(corners));
-        const __m256 w0 = _mm256_sub_ps(one, hi), w1 = _mm256_sub_ps(hi, mid), w2 = _mm256_sub_ps(mid, lo), w3 = lo;
+        const int* c0 = s.corners;
+        asm("" : "+r"(c0) : "m"(searches));
+        const __m256 w0 = _mm256_load_ps(s.weights[0]), w1 = _mm256_load_ps(s.weights[1]);
+        const __m256 w2 = _mm256_load_ps(s.weights[2]), w3 = _mm256_load_ps(s.weights[3]);
         const __m256 out[4] = {pixelPair<0>(t, c0, w0, w1, w2, w3), pixelPair<1>(t, c0, w0, w1, w2, w3),
                                pixelPair<2>(t, c0, w0, w1, w2, w3), pixelPair<3>(t, c0, w0, w1, w2, w3)};
         // In-lane 4 x 4 transpose: lane half h of out[k] is pixel k + 4h, so row c of the result
@@ -175,8 +198,6 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, float* 
                                                              _mm256_mul_ps(_mm256_set1_ps(0.0722f), outB))));
     }
     return i;
-#undef TAVI_GRID
-#undef TAVI_PICK
 }
 
 
