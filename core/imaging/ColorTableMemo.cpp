@@ -13,12 +13,22 @@ struct Entry {
     std::shared_ptr<const ColorLut3D> table;
 };
 
-std::mutex mutex;
-std::vector<Entry> entries; // most recently used first
+struct Memo {
+    std::mutex mutex;
+    std::vector<Entry> entries; // most recently used first
+};
+
+// Never destroyed: a render on a worker thread may still ask for a table while the process
+// runs its exit handlers.
+Memo& memo() {
+    static Memo* const instance = new Memo;
+    return *instance;
+}
 
 } // namespace
 
 std::shared_ptr<const ColorLut3D> obtain(const Key& key, const std::function<ColorLut3D()>& build) {
+    auto& [mutex, entries] = memo();
     {
         std::lock_guard lock(mutex);
         const auto found =
