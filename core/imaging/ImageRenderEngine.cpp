@@ -24,6 +24,9 @@ namespace {
 
 constexpr double kTolerance = 0.001;
 
+// The kinds of colour step, to tell their keys apart (see RenderPlan::colorKey).
+enum ColorKind { kExposure = 1, kColorControls, kVibrance, kTemperatureAndTint, kPhotoEffect };
+
 // Steps are appended in the order the recipe's render defines; the plan decides how to fuse.
 struct Chain {
     RenderPlan& plan;
@@ -31,20 +34,26 @@ struct Chain {
 
     void exposure(const ExposureAdjust& f) {
         plan.addColor(
-            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kExposure, {f.ev}));
     }
     void colorControls(const ColorControls& f) {
         plan.addColor(
-            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kColorControls, {f.brightness, f.contrast, f.saturation}));
     }
     void vibrance(const Vibrance& f) {
         plan.addColor(
-            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }));
+            RenderPlan::ColorStep([f](float* r, float* g, float* b, int n) { f.apply(r, g, b, n); }),
+            RenderPlan::colorKey(kVibrance, {f.amount}));
     }
     void temperatureAndTint(const TemperatureAndTint& f) {
         const auto m = f.matrix();
-        plan.addColor(RenderPlan::ColorStep(
-            [m](float* r, float* g, float* b, int n) { TemperatureAndTint::apply(m, r, g, b, n); }));
+        plan.addColor(RenderPlan::ColorStep([m](float* r, float* g, float* b, int n) {
+                          TemperatureAndTint::apply(m, r, g, b, n);
+                      }),
+                      RenderPlan::colorKey(kTemperatureAndTint,
+                                           {m[0], m[1], m[2], m[3], m[4], m[5], m[6], m[7], m[8]}));
     }
     void highlightShadow(HighlightShadowAdjust f) {
         f.radius *= scale;
@@ -60,7 +69,9 @@ struct Chain {
         f.radius *= scale;
         plan.addDetail(f.radius, false, [f](PixelRow& row, const float* blurred) { f.apply(row, blurred); });
     }
-    void photoEffect(PhotoEffect effect) { plan.addTable(&photoEffect::table(effect)); }
+    void photoEffect(PhotoEffect effect) {
+        plan.addTable(&photoEffect::table(effect), RenderPlan::colorKey(kPhotoEffect, {double(effect)}));
+    }
 
     void add(const AutoAdjustment& step) {
         std::visit(

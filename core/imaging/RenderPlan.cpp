@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -270,18 +271,27 @@ void RenderPlan::addColor(ColorLut3D::Transform step) {
     }));
 }
 
-void RenderPlan::addColor(ColorStep step) {
+void RenderPlan::addColor(ColorStep step, std::optional<colorTableMemo::Key> key) {
     Item item;
     item.color = std::move(step);
+    item.key = std::move(key);
     items_.push_back(std::move(item));
 }
 
-void RenderPlan::addTable(const ColorLut3D* table) {
+void RenderPlan::addTable(const ColorLut3D* table, std::optional<colorTableMemo::Key> key) {
     if (!table || table->isEmpty()) return;
     Item item;
     item.kind = Item::Kind::Table;
     item.table = table;
+    item.key = std::move(key);
     items_.push_back(std::move(item));
+}
+
+colorTableMemo::Key RenderPlan::colorKey(int kind, std::initializer_list<double> values) {
+    colorTableMemo::Key key{std::uint64_t(kind)};
+    for (const double v : values)
+        key.push_back(std::bit_cast<std::uint64_t>(v));
+    return key;
 }
 
 void RenderPlan::addDetail(double sigma, bool sparse, DetailStep step, std::optional<float> lumaGain) {
@@ -341,10 +351,20 @@ void RenderPlan::compile(int width, int height, bool keep) {
                 op.table = item.table;
             } else {
                 std::vector<const Item*> run;
-                for (size_t k = i; k < end; ++k)
+                // The run's key: each step's words after their count, so that no two different
+                // runs join to the same words. One step without a key leaves the run unnamed.
+                std::optional<colorTableMemo::Key> key = colorTableMemo::Key{};
+                for (size_t k = i; k < end; ++k) {
                     run.push_back(&items_[k]);
-                tables_.push_back(std::make_unique<ColorLut3D>(
-                    ColorLut3D::RowTransform([run](float* r, float* g, float* b, int n) {
+                    if (!items_[k].key) {
+                        key.reset();
+                    } else if (key) {
+                        key->push_back(items_[k].key->size());
+                        key->insert(key->end(), items_[k].key->begin(), items_[k].key->end());
+                    }
+                }
+                auto bake = [&run] {
+                    return ColorLut3D(ColorLut3D::RowTransform([&run](float* r, float* g, float* b, int n) {
                         for (const Item* step : run) {
                             if (step->kind == Item::Kind::Table) {
                                 PixelRow row{r, g, b, nullptr, n, 0, 0, n, 1};
@@ -353,7 +373,10 @@ void RenderPlan::compile(int width, int height, bool keep) {
                                 step->color(r, g, b, n);
                             }
                         }
-                    })));
+                    }));
+                };
+                tables_.push_back(key ? colorTableMemo::obtain(*key, bake)
+                                      : std::make_shared<const ColorLut3D>(bake()));
                 op.table = tables_.back().get();
             }
             ops_.push_back(std::move(op));
@@ -375,11 +398,13 @@ void RenderPlan::compile(int width, int height, bool keep) {
     }
 }
 
-void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const {
+void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred, float* luma) const {
     for (int k = begin; k < end; ++k) {
         const Op& op = ops_[k];
         if (op.table) {
-            op.table->apply(row);
+            // A lookup that ends the run hands over the luma with its results.
+            op.table->apply(row, k + 1 == end ? luma : nullptr);
+            if (k + 1 == end) luma = nullptr;
         } else if (op.detail) {
             const BlurredLuminance& plane = *planes_[op.plane];
             const float* values = plane.storedRow(row.y, row.x, row.count);
@@ -402,6 +427,7 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
             }
         }
     }
+    if (luma) lumaRow(row, luma);
 }
 
 // Below the kept-pixel limit (a preview) the working image at a detail step's input may be kept
@@ -553,12 +579,13 @@ void RenderPlan::run(const QImage& source, const QRect& region,
                 if (!wanted && !store && !keepLuma) continue;
                 PixelRow row =
                     loadRow(y, 0, width, scratch.data(), store, false, decodesAll ? &translucent : nullptr);
-                runOps(row, checkpointOps, k, blurred);
-                if (!wanted && !keepLuma) continue;
                 // Straight into the kept luma, when it is kept, or else into the plane's own row.
-                float* const storage = keepLuma || !wanted ? nullptr : plane.rowStorage(y);
-                float* const rowLuma = keepLuma ? stash.get() + size_t(y) * width : storage ? storage : luma.data();
-                lumaRow(row, rowLuma);
+                float* rowLuma = nullptr;
+                if (wanted || keepLuma) {
+                    float* const storage = keepLuma || !wanted ? nullptr : plane.rowStorage(y);
+                    rowLuma = keepLuma ? stash.get() + size_t(y) * width : storage ? storage : luma.data();
+                }
+                runOps(row, checkpointOps, k, blurred, rowLuma);
                 if (wanted) plane.addRow(y, rowLuma);
             }
         });

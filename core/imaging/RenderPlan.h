@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/ColorTableMemo.h"
 #include "core/imaging/PlanarBytes.h"
 #include "core/imaging/filters/BlurredLuminance.h"
 #include "core/imaging/filters/ColorLut3D.h"
@@ -8,6 +9,7 @@
 #include <QImage>
 #include <QRect>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -29,11 +31,15 @@ class RenderPlan {
     using DetailStep = std::function<void(PixelRow&, const float* blurred)>;
     using PositionStep = std::function<void(PixelRow&)>;
 
-    void addColor(ColorStep step);
+    // `key`, when given, names the step exactly (its kind and every parameter value, see
+    // colorKey): a run of keyed steps is baked once and its table reused by later renders.
+    void addColor(ColorStep step, std::optional<colorTableMemo::Key> key = {});
     // A step written per pixel.
     void addColor(ColorLut3D::Transform step);
-    // A prepared table (the film looks) joins the colour run it falls in.
-    void addTable(const ColorLut3D* table);
+    // A prepared table (the film looks) joins the colour run it falls in; `key` as for addColor.
+    void addTable(const ColorLut3D* table, std::optional<colorTableMemo::Key> key = {});
+    // A key for a colour step: `kind` tells the steps apart, `values` are its parameters.
+    static colorTableMemo::Key colorKey(int kind, std::initializer_list<double> values);
     // `sigma`: blur of the luminance the step reads, in pixels of the image being rendered.
     // `sparse`: the step only steers a tone curve and may read a coarser mask.
     // `lumaGain`: given when the step does nothing but add k·(luma − blurred) to each of red,
@@ -80,6 +86,7 @@ class RenderPlan {
     struct Item {
         enum class Kind { Color, Table, Detail, Position } kind = Kind::Color;
         ColorStep color;
+        std::optional<colorTableMemo::Key> key;
         const ColorLut3D* table = nullptr;
         double sigma = 0;
         bool sparse = false;
@@ -101,13 +108,14 @@ class RenderPlan {
     // `deliver`, from several threads at once.
     void run(const QImage& source, const QRect& region,
              const std::function<void(int, const PixelRow&)>& deliver);
-    void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred) const;
+    // `luma`, when given, receives the luma of the row's result (row.count values).
+    void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred, float* luma = nullptr) const;
 
     std::vector<Item> items_;
     qint64 keptPixelLimit_ = 6'000'000;
     QPoint frameOrigin_;
     QSize frameSize_; // empty: the source is the frame
     std::vector<Op> ops_;
-    std::vector<std::unique_ptr<ColorLut3D>> tables_;
+    std::vector<std::shared_ptr<const ColorLut3D>> tables_;
     std::vector<std::unique_ptr<BlurredLuminance>> planes_;
 };

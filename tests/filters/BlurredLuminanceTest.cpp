@@ -76,6 +76,28 @@ TEST(BlurredLuminance, ReducedRowsReadAlikeWholeOrPixelByPixel) {
     }
 }
 
+// A reduced plane of a ramp reads back the ramp away from the edges: block means, blur and
+// interpolation all keep a linear function, so a block averaged over the wrong pixels or with the
+// wrong count shows. Every common reduction, and rows whose last block is partial.
+TEST(BlurredLuminance, ReducedPlanesOfARampReadTheRamp) {
+    for (double sigma : {6.0, 9.0, 12.0, 15.0, 21.0}) {
+        const int width = 601, height = 12;
+        BlurredLuminance plane(width, height, sigma, false);
+        ASSERT_EQ(plane.factor(), int(sigma / 3)) << sigma;
+        std::vector<float> row(width);
+        for (int x = 0; x < width; ++x)
+            row[x] = 0.1f + 0.001f * float(x);
+        for (int y = 0; y < height; ++y)
+            plane.addRow(y, row.data());
+        plane.finish();
+        std::vector<float> read(width);
+        plane.sampleRow(6, 0, width, read.data());
+        const int margin = int(5 * sigma);
+        for (int x = margin; x < width - margin; ++x)
+            ASSERT_NEAR(read[x], row[x], 1e-4f) << "sigma " << sigma << " x " << x;
+    }
+}
+
 // A narrow plane kept in 16 bits and one kept in floats read the same, to the 16-bit step, at
 // every column including the clamped edges.
 TEST(BlurredLuminance, NarrowPlanesReadAlikeInSixteenBitsOrFloats) {

@@ -26,7 +26,7 @@ struct Rows {
 
 // The row kernels (eight-wide, four-wide and the tail) give what the pixel lookup gives, for
 // every length around the vector widths, for values on grid points, between them, out of the
-// cube and not a number.
+// cube and not a number; with the luma of their results when asked for it.
 TEST(ColorLut3D, RowKernelsAgreeWithThePixelLookup) {
     const ColorLut3D table(curved);
     std::mt19937 random(7);
@@ -39,14 +39,22 @@ TEST(ColorLut3D, RowKernelsAgreeWithThePixelLookup) {
             rows.b[i] = any(random);
         }
         if (n > 9) rows.g[9] = std::numeric_limits<float>::quiet_NaN();
-        Rows expected = rows;
+        Rows expected = rows, withLuma = rows;
         PixelRow row = rows.row();
         table.apply(row);
+        // The luma handed over with the results is theirs, and asking for it changes nothing else.
+        std::vector<float> luma(n, -1.0f);
+        PixelRow lumaRow = withLuma.row();
+        table.apply(lumaRow, luma.data());
         for (int i = 0; i < n; ++i) {
             table.apply(expected.r[i], expected.g[i], expected.b[i]);
             EXPECT_NEAR(rows.r[i], expected.r[i], 1e-5f) << "n " << n << " pixel " << i;
             EXPECT_NEAR(rows.g[i], expected.g[i], 1e-5f) << "n " << n << " pixel " << i;
             EXPECT_NEAR(rows.b[i], expected.b[i], 1e-5f) << "n " << n << " pixel " << i;
+            EXPECT_EQ(withLuma.r[i], rows.r[i]);
+            EXPECT_EQ(withLuma.g[i], rows.g[i]);
+            EXPECT_EQ(withLuma.b[i], rows.b[i]);
+            EXPECT_NEAR(luma[i], lumaOf(rows.r[i], rows.g[i], rows.b[i]), 1e-6f) << "n " << n << " pixel " << i;
         }
     }
 }

@@ -60,6 +60,38 @@ TAVI_PIXEL_KERNEL void quantise(const float* luma, int count, std::uint16_t* out
     for (int x = 0; x < count; ++x)
         out[x] = std::uint16_t(std::clamp((luma[x] + 0.5f) * kRawScale + 0.5f, 0.0f, 65535.0f));
 }
+// Block means of a row added to a reduced row: out[i] += mean of luma[i F ... i F + F − 1]. The
+// common factors get a loop of fixed block length, which the compiler runs lane-parallel over
+// blocks (each lane sums its own block in order, so the result is the scalar loop's).
+template <int F>
+[[gnu::always_inline]] inline void addBlockMeans(const float* __restrict luma, int blocks,
+                                                 float* __restrict out) {
+    for (int i = 0; i < blocks; ++i) {
+        float sum = 0;
+        for (int x = 0; x < F; ++x)
+            sum += luma[i * F + x];
+        out[i] += sum / float(F);
+    }
+}
+
+TAVI_PIXEL_KERNEL void addBlockMeans(const float* __restrict luma, int factor, int blocks,
+                                     float* __restrict out) {
+    switch (factor) {
+    case 2:
+        return addBlockMeans<2>(luma, blocks, out);
+    case 3:
+        return addBlockMeans<3>(luma, blocks, out);
+    case 4:
+        return addBlockMeans<4>(luma, blocks, out);
+    default:
+        for (int i = 0; i < blocks; ++i) {
+            float sum = 0;
+            for (int x = 0; x < factor; ++x)
+                sum += luma[i * factor + x];
+            out[i] += sum / float(factor);
+        }
+    }
+}
 } // namespace
 
 bool BlurredLuminance::wantsRow(int y) const {
@@ -84,7 +116,9 @@ void BlurredLuminance::addRow(int y, const float* luma) {
     if (factor_ == 1) {
         if (luma != out) std::copy(luma, luma + frameWidth_, out);
     } else {
-        for (int i = 0; i < width_; ++i) {
+        const int whole = frameWidth_ / factor_; // blocks that lie wholly inside the row
+        addBlockMeans(luma, factor_, whole, out);
+        for (int i = whole; i < width_; ++i) {
             const int x0 = i * factor_, x1 = std::min(frameWidth_, x0 + factor_);
             float sum = 0;
             for (int x = x0; x < x1; ++x)

@@ -93,78 +93,111 @@ void ColorLut3D::apply(float& r, float& g, float& b) const {
 #if defined(TAVI_WIDE_KERNELS)
 namespace {
 
-// The blend of pixels K (lanes 0-3) and K + 4 (lanes 4-7): their entries at the corner offsets
-// `c` (three runs of eight), each weight spread over its half by an in-lane permute, which more
-// execution ports take than a cross-lane one.
+// The blend of pixels K (lanes 0-3) and K + 4 (lanes 4-7): their entries at the near corners
+// `c` and the steps from there (`c` + 8, see applyWide), each weight spread over its half by an
+// in-lane permute, which more execution ports take than a cross-lane one.
 template <int K>
 TAVI_WIDE inline __m256 pixelPair(const float* t, const int* c, __m256 w0, __m256 w1, __m256 w2, __m256 w3) {
     constexpr int kSize = ColorLut3D::kSize, far = 4 + 4 * kSize + 4 * kSize * kSize, pick = K * 0x55;
-    const __m256 e0 = _mm256_loadu2_m128(t + c[K + 4], t + c[K]);
-    const __m256 e1 = _mm256_loadu2_m128(t + c[8 + K + 4], t + c[8 + K]);
-    const __m256 e2 = _mm256_loadu2_m128(t + c[16 + K + 4], t + c[16 + K]);
-    const __m256 e3 = _mm256_loadu2_m128(t + c[K + 4] + far, t + c[K] + far);
+    const float* const low = t + c[K];
+    const float* const high = t + c[K + 4];
+    const unsigned lowSteps = unsigned(c[8 + K]), highSteps = unsigned(c[8 + K + 4]);
+    const __m256 e0 = _mm256_loadu2_m128(high, low);
+    const __m256 e1 = _mm256_loadu2_m128(high + (highSteps & 0xffff), low + (lowSteps & 0xffff));
+    const __m256 e2 = _mm256_loadu2_m128(high + (highSteps >> 16), low + (lowSteps >> 16));
+    const __m256 e3 = _mm256_loadu2_m128(high + far, low + far);
     __m256 v = _mm256_mul_ps(_mm256_permute_ps(w0, pick), e0);
     v = _mm256_fmadd_ps(_mm256_permute_ps(w1, pick), e1, v);
     v = _mm256_fmadd_ps(_mm256_permute_ps(w2, pick), e2, v);
     return _mm256_fmadd_ps(_mm256_permute_ps(w3, pick), e3, v);
 }
 
-// Eight pixels at a time with AVX2 and FMA: the corner search of the SSE path runs on eight
-// lanes, then each pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per
-// half), so the blend costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes
-// the in-lane transpose at the end yield eight consecutive values of each component.
-TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int count) {
+// The corner search of eight pixels: each pixel's near corner, then its steps to the second and
+// third corners in one word (low and high half; both are under 2^13), and the four weights.
+struct Search {
+    alignas(32) int corners[16];
+    alignas(32) float weights[4][8];
+};
+
+// The search of the SSE path on eight lanes.
+TAVI_WIDE inline void search(const float* rs, const float* gs, const float* bs, Search& s) {
     constexpr int kSize = ColorLut3D::kSize;
     const __m256 zero = _mm256_setzero_ps(), one = _mm256_set1_ps(1.0f), scale = _mm256_set1_ps(kSize - 1);
     const __m256 top = _mm256_set1_ps(kSize - 2);
-    const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize), sb = _mm256_set1_epi32(4 * kSize * kSize);
+    const __m256i sr = _mm256_set1_epi32(4), sg = _mm256_set1_epi32(4 * kSize),
+                  sb = _mm256_set1_epi32(4 * kSize * kSize);
     const __m256i sAll = _mm256_add_epi32(sr, _mm256_add_epi32(sg, sb));
 #define TAVI_GRID(v) _mm256_mul_ps(_mm256_min_ps(_mm256_max_ps(v, zero), one), scale)
 #define TAVI_PICK(mask, a, b) \
     _mm256_castps_si256(_mm256_blendv_ps(_mm256_castsi256_ps(b), _mm256_castsi256_ps(a), mask))
-    int i = 0;
-    for (; i + 8 <= count; i += 8) {
-        const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs + i));
-        const __m256 g = TAVI_GRID(_mm256_loadu_ps(gs + i));
-        const __m256 b = TAVI_GRID(_mm256_loadu_ps(bs + i));
-        const __m256 ir = _mm256_min_ps(_mm256_floor_ps(r), top);
-        const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
-        const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
-        const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
-        // The grid offset in floats (exact: far below 2^24), one conversion instead of three
-        // conversions and three integer multiplies.
-        const __m256i base = _mm256_cvttps_epi32(_mm256_fmadd_ps(
-            ib, _mm256_set1_ps(4.0f * kSize * kSize),
-            _mm256_fmadd_ps(ig, _mm256_set1_ps(4.0f * kSize), _mm256_mul_ps(ir, _mm256_set1_ps(4.0f)))));
-        const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
-        const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
-        const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
-        const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
-        const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
-        const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
-        alignas(32) int corners[24];
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners), base);
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 8), _mm256_add_epi32(base, largest));
-        _mm256_store_si256(reinterpret_cast<__m256i*>(corners + 16),
-                           _mm256_sub_epi32(_mm256_add_epi32(base, sAll), smallest));
+    const __m256 r = TAVI_GRID(_mm256_loadu_ps(rs));
+    const __m256 g = TAVI_GRID(_mm256_loadu_ps(gs));
+    const __m256 b = TAVI_GRID(_mm256_loadu_ps(bs));
+    const __m256 ir = _mm256_min_ps(_mm256_floor_ps(r), top);
+    const __m256 ig = _mm256_min_ps(_mm256_floor_ps(g), top);
+    const __m256 ib = _mm256_min_ps(_mm256_floor_ps(b), top);
+    const __m256 dr = _mm256_sub_ps(r, ir), dg = _mm256_sub_ps(g, ig), db = _mm256_sub_ps(b, ib);
+    // The grid offset in floats (exact: far below 2^24), one conversion instead of three
+    // conversions and three integer multiplies.
+    const __m256i base = _mm256_cvttps_epi32(_mm256_fmadd_ps(
+        ib, _mm256_set1_ps(4.0f * kSize * kSize),
+        _mm256_fmadd_ps(ig, _mm256_set1_ps(4.0f * kSize), _mm256_mul_ps(ir, _mm256_set1_ps(4.0f)))));
+    const __m256 rg = _mm256_cmp_ps(dr, dg, _CMP_GE_OQ), gb = _mm256_cmp_ps(dg, db, _CMP_GE_OQ);
+    const __m256 rb = _mm256_cmp_ps(dr, db, _CMP_GE_OQ);
+    const __m256i largest = TAVI_PICK(_mm256_and_ps(rg, rb), sr, TAVI_PICK(gb, sg, sb));
+    const __m256i smallest = TAVI_PICK(_mm256_and_ps(gb, rb), sb, TAVI_PICK(rg, sg, sr));
+    const __m256 hi = _mm256_max_ps(_mm256_max_ps(dr, dg), db), lo = _mm256_min_ps(_mm256_min_ps(dr, dg), db);
+    const __m256 mid = _mm256_sub_ps(_mm256_add_ps(_mm256_add_ps(dr, dg), db), _mm256_add_ps(hi, lo));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(s.corners), base);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(s.corners + 8),
+                       _mm256_or_si256(largest, _mm256_slli_epi32(_mm256_sub_epi32(sAll, smallest), 16)));
+    _mm256_store_ps(s.weights[0], _mm256_sub_ps(one, hi));
+    _mm256_store_ps(s.weights[1], _mm256_sub_ps(hi, mid));
+    _mm256_store_ps(s.weights[2], _mm256_sub_ps(mid, lo));
+    _mm256_store_ps(s.weights[3], lo);
+#undef TAVI_GRID
+#undef TAVI_PICK
+}
+
+// Eight pixels at a time with AVX2 and FMA: the corner search runs on eight lanes, then each
+// pixel pair (i, i + 4) shares one 256-bit register per corner (an entry per half), so the blend
+// costs four fused multiply-adds per two pixels. Pairing i with i + 4 makes the in-lane
+// transpose at the end yield eight consecutive values of each component.
+// The search runs a group ahead of the blend: the corners it stores are read back a whole group
+// later, from the cache, instead of by loads that wait on the stores just made.
+// `luma`, when given, receives each result's luma (lumaOf), while the components are in registers.
+TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, float* luma, int count) {
+    if (count < 8) return 0;
+    Search searches[2];
+    search(rs, gs, bs, searches[0]);
+    int i = 0, current = 0;
+    for (; i + 8 <= count; i += 8, current ^= 1) {
+        if (i + 16 <= count) search(rs + i + 8, gs + i + 8, bs + i + 8, searches[current ^ 1]);
+        const Search& s = searches[current];
         // Read back through a pointer the compiler can't see through: scalar loads use the
         // otherwise idle load ports, where lane extracts would compete with the blend's shuffles.
-        const int* c0 = corners;
-        asm("" : "+r"(c0) : "m"(corners));
-        const __m256 w0 = _mm256_sub_ps(one, hi), w1 = _mm256_sub_ps(hi, mid), w2 = _mm256_sub_ps(mid, lo), w3 = lo;
+        const int* c0 = s.corners;
+        asm("" : "+r"(c0) : "m"(searches));
+        const __m256 w0 = _mm256_load_ps(s.weights[0]), w1 = _mm256_load_ps(s.weights[1]);
+        const __m256 w2 = _mm256_load_ps(s.weights[2]), w3 = _mm256_load_ps(s.weights[3]);
         const __m256 out[4] = {pixelPair<0>(t, c0, w0, w1, w2, w3), pixelPair<1>(t, c0, w0, w1, w2, w3),
                                pixelPair<2>(t, c0, w0, w1, w2, w3), pixelPair<3>(t, c0, w0, w1, w2, w3)};
         // In-lane 4 x 4 transpose: lane half h of out[k] is pixel k + 4h, so row c of the result
         // is component c of pixels 0 ... 7 in order.
         const __m256 t0 = _mm256_unpacklo_ps(out[0], out[1]), t1 = _mm256_unpackhi_ps(out[0], out[1]);
         const __m256 t2 = _mm256_unpacklo_ps(out[2], out[3]), t3 = _mm256_unpackhi_ps(out[2], out[3]);
-        _mm256_storeu_ps(rs + i, _mm256_shuffle_ps(t0, t2, 0x44));
-        _mm256_storeu_ps(gs + i, _mm256_shuffle_ps(t0, t2, 0xee));
-        _mm256_storeu_ps(bs + i, _mm256_shuffle_ps(t1, t3, 0x44));
+        const __m256 outR = _mm256_shuffle_ps(t0, t2, 0x44), outG = _mm256_shuffle_ps(t0, t2, 0xee);
+        const __m256 outB = _mm256_shuffle_ps(t1, t3, 0x44);
+        _mm256_storeu_ps(rs + i, outR);
+        _mm256_storeu_ps(gs + i, outG);
+        _mm256_storeu_ps(bs + i, outB);
+        if (luma)
+            _mm256_storeu_ps(luma + i,
+                             _mm256_fmadd_ps(_mm256_set1_ps(0.2126f), outR,
+                                             _mm256_fmadd_ps(_mm256_set1_ps(0.7152f), outG,
+                                                             _mm256_mul_ps(_mm256_set1_ps(0.0722f), outB))));
     }
     return i;
-#undef TAVI_GRID
-#undef TAVI_PICK
 }
 
 
@@ -172,13 +205,18 @@ TAVI_WIDE int applyWide(const float* t, float* rs, float* gs, float* bs, int cou
 #endif
 
 void ColorLut3D::apply(PixelRow& row) const {
+    apply(row, nullptr);
+}
+
+void ColorLut3D::apply(PixelRow& row, float* luma) const {
     float* const rs = row.r;
     float* const gs = row.g;
     float* const bs = row.b;
     int i = 0;
 #if defined(TAVI_WIDE_KERNELS)
-    if (wideKernelsAvailable()) i = applyWide(table_.data(), rs, gs, bs, row.count);
+    if (wideKernelsAvailable()) i = applyWide(table_.data(), rs, gs, bs, luma, row.count);
 #endif
+    const int wideDone = i;
 #if defined(__SSE2__)
     // Four pixels at a time: the corner search of the scalar path done lane-wise, then sixteen
     // entry loads. Entries are padded to four floats, so each corner is one vector load and the
@@ -233,4 +271,7 @@ void ColorLut3D::apply(PixelRow& row) const {
     }
 #endif
     for (; i < row.count; ++i) apply(rs[i], gs[i], bs[i]);
+    if (luma)
+        for (int k = wideDone; k < row.count; ++k)
+            luma[k] = lumaOf(rs[k], gs[k], bs[k]);
 }

@@ -26,6 +26,9 @@ public:
     bool isEmpty() const { return table_.empty(); }
     void apply(float& r, float& g, float& b) const;
     void apply(PixelRow& row) const;
+    // The same, also writing each result's luma (lumaOf) to `luma` (row.count values), when not
+    // null: the pass that reads the luma right after the lookup saves a sweep over the row.
+    void apply(PixelRow& row, float* luma) const;
 
 private:
     std::vector<float> table_; // (b * kSize + g) * kSize + r, four floats each (the last unused)
