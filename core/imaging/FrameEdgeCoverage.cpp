@@ -169,6 +169,7 @@ void FrameEdgeCoverage::blendRow(int y, uchar* row, int rowWidth, int shiftX, co
             }
             continue;
         }
+        if (first >= last) continue;
         const uchar* coverage = coverage_.data() + run->offset + size_t(kBytes) * (first - run->x);
         for (int x = first; x < last; ++x, coverage += kBytes) {
             uchar* d = row + 4 * size_t(x + shiftX);

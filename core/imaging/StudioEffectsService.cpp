@@ -238,7 +238,13 @@ bool StudioEffectsService::drawWatermarkInPlace(const WatermarkSettings& setting
     const QRect area = plan->area(canvas.size());
     QImage kept = canvas.copy(area);
     if (kept.isNull() && !area.isEmpty()) return false;
-    if (!plan->draw(canvas)) {
+    bool drawn = false;
+    try {
+        drawn = plan->draw(canvas);
+    } catch (const std::bad_alloc&) {
+        // A shadow band may have been blended already: the canvas goes back as it was.
+    }
+    if (!drawn) {
         restorePixels(canvas, kept, area.topLeft());
         return false;
     }

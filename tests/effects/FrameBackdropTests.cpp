@@ -75,19 +75,28 @@ TEST(FrameBackdrop, TheCardEdgeLooksAsIfPaintedThroughTheOutline) {
     // The ring around the photo is blended from coverage found once per backdrop; it must agree
     // with painting the photo through the rounded outline and stroking the hairline over it.
     const StudioEffectsService effects;
-    for (const bool translucent : {false, true}) {
-        const bool bar = translucent; // the window bar takes the top of the outline from the photo
+    struct Case {
+        bool translucent, bar; // the window bar takes the top of the outline from the photo
+        QSize size;
+        double corner;
+    };
+    // The last: square corners and a long photo, whose hairline (5.6 pixels) reaches into the
+    // pixels copied straight from the photo.
+    for (const Case& c : {Case{false, false, QSize(400, 260), 80}, Case{true, true, QSize(400, 260), 80},
+                          Case{false, false, QSize(4000, 90), 0}}) {
+        const bool translucent = c.translucent, bar = c.bar;
         BeautifySettings settings;
         settings.enabled = true;
-        settings.cornerRadius = 80;
+        settings.cornerRadius = c.corner;
         settings.showWindowBar = bar;
-        const QImage photo = pattern(400, 260, 5, translucent);
+        const QImage photo = pattern(c.size.width(), c.size.height(), 5, translucent);
+        const double longer = std::max(c.size.width(), c.size.height());
         const auto backdrop = effects.makeBeautifyFrameBackdrop(settings, photo.size());
         ASSERT_TRUE(backdrop);
         const std::optional<QImage> composed = effects.composeBeautifyFrame(*backdrop, photo);
         ASSERT_TRUE(composed);
 
-        const double radius = 400 / 1000.0 * settings.cornerRadius;
+        const double radius = longer / 1000.0 * settings.cornerRadius;
         const QRectF shown(backdrop->photoOrigin, QSizeF(photo.size()));
         const double barHeight = bar ? 28 : 0; // the least bar
         const QRectF card = shown.adjusted(0, -barHeight, 0, 0);
@@ -103,7 +112,7 @@ TEST(FrameBackdrop, TheCardEdgeLooksAsIfPaintedThroughTheOutline) {
             QBrush brush(photo);
             brush.setTransform(QTransform::fromTranslate(shown.left(), shown.top()));
             painter.fillPath(outline.intersected(below), brush);
-            painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.22f), 1.0));
+            painter.setPen(QPen(QColor::fromRgbF(1, 1, 1, 0.22f), std::max(longer * 0.0014, 1.0)));
             painter.setBrush(Qt::NoBrush);
             painter.drawPath(outline);
         }
@@ -114,6 +123,6 @@ TEST(FrameBackdrop, TheCardEdgeLooksAsIfPaintedThroughTheOutline) {
                 worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
                                   std::abs(qBlue(a) - qBlue(b)), std::abs(qAlpha(a) - qAlpha(b))});
             }
-        EXPECT_LE(worst, 2) << (translucent ? "translucent" : "opaque");
+        EXPECT_LE(worst, 2) << (translucent ? "translucent " : "opaque ") << c.size.width();
     }
 }

@@ -155,3 +155,28 @@ TEST(Watermark, TiledDiagonalCoversASquareWithRisingLines) {
     // The strokes run at 30° and rise to the right (rows counted downwards: a slope of -tan 30°).
     EXPECT_NEAR(longestStrokeAngleDegrees(out), -30, 1.5);
 }
+
+TEST(Watermark, DrawnInPlaceItIsTheSameAndComesOffExactly) {
+    // The live preview draws the watermark into a picture it keeps and takes it off again.
+    const StudioEffectsService effects;
+    const QImage photo = hopper().scaled(420, 300).convertToFormat(QImage::Format_RGBA8888_Premultiplied);
+    for (const WatermarkPosition position : {WatermarkPosition::bottomRight, WatermarkPosition::bottomLeft,
+                                             WatermarkPosition::topRight, WatermarkPosition::topLeft,
+                                             WatermarkPosition::center}) {
+        WatermarkSettings settings = enabledWatermark(QStringLiteral("\u00A9 gjpqy Studio"), position);
+        settings.opacity = position == WatermarkPosition::center ? 0 : 0.7; // the faintest draws too
+        settings.fontSize = 60; // glyphs and shadow near the picture's edge
+        QImage canvas = photo.copy();
+        QImage under;
+        QPoint at;
+        ASSERT_TRUE(effects.drawWatermarkInPlace(settings, canvas, under, at)) << int(position);
+        EXPECT_EQ(canvas, *effects.tryApplyWatermark(settings, photo)) << int(position);
+        StudioEffectsService::restorePixels(canvas, under, at);
+        EXPECT_EQ(canvas, photo) << int(position);
+    }
+    WatermarkSettings tiled = enabledWatermark(QStringLiteral("x"), WatermarkPosition::tiledDiagonal);
+    QImage canvas = photo.copy(), under;
+    QPoint at;
+    EXPECT_FALSE(effects.drawWatermarkInPlace(tiled, canvas, under, at)) << "over the whole picture: a copy";
+    EXPECT_EQ(canvas, photo);
+}

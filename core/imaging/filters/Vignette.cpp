@@ -22,7 +22,9 @@ namespace {
 // Eight values in one vector register (two in a build without AVX).
 using Lanes = float __attribute__((vector_size(32)));
 
-inline void scale(float* p, Lanes gain) {
+// Always inlined: the caller is built once per instruction set, and a call would pass the
+// vector between two builds that disagree on how it is passed.
+[[gnu::always_inline]] inline void scale(float* p, const Lanes& gain) {
     Lanes v;
     std::memcpy(&v, p, sizeof v);
     v *= gain;
