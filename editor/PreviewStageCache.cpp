@@ -53,7 +53,7 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
         QImage rendered = services.renderEngine.render(input, request.adjustments, request.includeCrop,
                                                        request.sourceScale);
         render_ = Render{inputKey, std::move(recipe), request.includeCrop, request.sourceScale,
-                         std::move(rendered)};
+                         std::move(rendered), false, {}, {}};
     }
     Render& kept = *render_;
     const StudioEffectsService& effects = services.studioEffects;

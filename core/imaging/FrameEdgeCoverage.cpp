@@ -1,5 +1,7 @@
 #include "core/imaging/FrameEdgeCoverage.h"
 
+#include "core/imaging/filters/ParallelRows.h"
+
 #include <QPainter>
 #include <QPen>
 #include <algorithm>
@@ -26,6 +28,19 @@ bool opaquePixels(const uchar* pixels, int count) {
 
 } // namespace
 
+namespace {
+
+// A path of its own: a painter caches a path's flattened form inside its shared data, so
+// threads drawing at once each get theirs.
+QPainterPath ownCopy(const QPainterPath& path) {
+    QPainterPath copy;
+    copy.setFillRule(path.fillRule());
+    copy.addPath(path);
+    return copy;
+}
+
+} // namespace
+
 FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPainterPath& outline,
                                      const QPen& hairline, const QRect& bounds, const QRect& interior) {
     const double hairlineWidth = hairline.widthF();
@@ -36,20 +51,46 @@ FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPaint
     // its own size. The hairline is centred on the outline; the core keeps clear of it.
     const int reach = int(std::ceil(std::max(hairlineWidth, 0.0) / 2)) + 2;
     const QRect core = interior.adjusted(reach, reach, -reach, -reach) & bounds;
+    std::vector<QRect> strips;
     if (core.isEmpty()) {
-        addStrip(photoArea, outline, hairline, bounds, interior);
+        strips.push_back(bounds);
     } else {
-        addStrip(photoArea, outline, hairline,
-                 QRect(bounds.left(), bounds.top(), bounds.width(), core.top() - bounds.top()), interior);
-        addStrip(photoArea, outline, hairline,
-                 QRect(bounds.left(), core.top(), core.left() - bounds.left(), core.height()), interior);
-        addStrip(photoArea, outline, hairline,
-                 QRect(core.right() + 1, core.top(), bounds.right() - core.right(), core.height()), interior);
-        addStrip(photoArea, outline, hairline,
-                 QRect(bounds.left(), core.bottom() + 1, bounds.width(), bounds.bottom() - core.bottom()),
-                 interior);
+        strips = {QRect(bounds.left(), bounds.top(), bounds.width(), core.top() - bounds.top()),
+                  QRect(bounds.left(), core.top(), core.left() - bounds.left(), core.height()),
+                  QRect(core.right() + 1, core.top(), bounds.right() - core.right(), core.height()),
+                  QRect(bounds.left(), core.bottom() + 1, bounds.width(), bounds.bottom() - core.bottom())};
     }
-    coverage_.shrink_to_fit();
+    // A strip of a very large frame (its window bar alone can be thousands of rows) is drawn in
+    // bands, so the masks stay a few megapixels whatever the photo's size.
+    constexpr qint64 kBandPixels = 4'000'000;
+    std::vector<QRect> pieces;
+    for (const QRect& strip : strips) {
+        if (strip.isEmpty()) continue;
+        const int bandRows = int(std::clamp<qint64>(kBandPixels / strip.width(), 1, strip.height()));
+        for (int top = strip.top(); top <= strip.bottom(); top += bandRows)
+            pieces.emplace_back(strip.left(), top, strip.width(), std::min(bandRows, strip.bottom() + 1 - top));
+    }
+    // The pieces are independent: each is rasterised and read on its own thread, then joined.
+    std::vector<Piece> done(pieces.size());
+    parallelBands(int(pieces.size()), 1, [&](int begin, int end) {
+        const QPainterPath area = ownCopy(photoArea), line = ownCopy(outline);
+        for (int i = begin; i < end; ++i) done[i] = addStrip(area, line, hairline, pieces[i], interior);
+    });
+    size_t runCount = 0, coverageBytes = 0;
+    for (const Piece& piece : done) {
+        runCount += piece.runs.size();
+        coverageBytes += piece.coverage.size();
+    }
+    runs_.reserve(runCount);
+    coverage_.reserve(coverageBytes);
+    for (Piece& piece : done) {
+        for (Run run : piece.runs) {
+            run.offset += coverage_.size();
+            runs_.push_back(run);
+        }
+        coverage_.insert(coverage_.end(), piece.coverage.begin(), piece.coverage.end());
+        piece = Piece();
+    }
     std::sort(runs_.begin(), runs_.end(),
               [](const Run& a, const Run& b) { return a.y != b.y ? a.y < b.y : a.x < b.x; });
     top_ = bounds.top();
@@ -62,19 +103,9 @@ FrameEdgeCoverage::FrameEdgeCoverage(const QPainterPath& photoArea, const QPaint
     rowStart_[bounds.height()] = int(next);
 }
 
-void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPath& outline, const QPen& hairline,
-                                 const QRect& strip, const QRect& interior) {
-    if (strip.isEmpty()) return;
-    // A strip of a very large frame (its window bar alone can be thousands of rows) is drawn in
-    // bands, so the masks stay a few megapixels whatever the photo's size.
-    constexpr qint64 kBandPixels = 4'000'000;
-    const int bandRows = int(std::clamp<qint64>(kBandPixels / strip.width(), 1, strip.height()));
-    if (bandRows < strip.height()) {
-        for (int top = strip.top(); top <= strip.bottom(); top += bandRows)
-            addStrip(photoArea, outline, hairline,
-                     QRect(strip.left(), top, strip.width(), std::min(bandRows, strip.bottom() + 1 - top)), interior);
-        return;
-    }
+FrameEdgeCoverage::Piece FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPath& outline,
+                                                     const QPen& hairline, const QRect& strip, const QRect& interior) {
+    Piece piece; // offsets from the piece's own start
     const auto rasterise = [&](QImage::Format format, auto&& paint) {
         QImage mask(strip.size(), format);
         if (mask.isNull()) throw std::bad_alloc();
@@ -124,16 +155,17 @@ void FrameEdgeCoverage::addStrip(const QPainterPath& photoArea, const QPainterPa
             }
             const int start = i;
             while (i < strip.width() && kinds[i] == k) ++i;
-            runs_.push_back(Run{y, strip.left() + start, i - start, coverage_.size(), k == 1});
+            piece.runs.push_back(Run{y, strip.left() + start, i - start, piece.coverage.size(), k == 1});
             if (k == 1) continue;
             for (int n = start; n < i; ++n) {
                 const QRgb c = h[n];
                 const uchar entry[kBytes] = {uchar(n >= from && n < to ? 0 : p[n]), uchar(qRed(c)), uchar(qGreen(c)),
                                              uchar(qBlue(c)), uchar(qAlpha(c))};
-                coverage_.insert(coverage_.end(), entry, entry + kBytes);
+                piece.coverage.insert(piece.coverage.end(), entry, entry + kBytes);
             }
         }
     }
+    return piece;
 }
 
 bool FrameEdgeCoverage::opaque(const uchar* pixels, int count) {

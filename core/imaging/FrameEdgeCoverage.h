@@ -48,10 +48,14 @@ class FrameEdgeCoverage {
 
     qint64 bytes() const;
 
-
   private:
-    void addStrip(const QPainterPath& photoArea, const QPainterPath& outline, const QPen& hairline,
-                  const QRect& strip, const QRect& interior);
+    struct Piece {
+        std::vector<Run> runs;
+        std::vector<uchar> coverage;
+    };
+    // The runs of one rectangle of the ring.
+    static Piece addStrip(const QPainterPath& photoArea, const QPainterPath& outline, const QPen& hairline,
+                          const QRect& strip, const QRect& interior);
 
     std::vector<Run> runs_;
     std::vector<uchar> coverage_;
