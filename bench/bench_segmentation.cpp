@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <benchmark/benchmark.h>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -25,10 +27,10 @@ QImage syntheticPhoto(int width, int height) {
     return image;
 }
 
-void BM_PersonModelInvoke(benchmark::State& state) {
-    const auto path = personSegmentationModelPath();
+// One invocation of a model on a fixed input; skipped when the model is not installed.
+void invokeModel(benchmark::State& state, const std::optional<QString>& path, const char* file) {
     if (!path) {
-        state.SkipWithError("selfie_segmentation.tflite not installed: run scripts/fetch-models BUILD_DIR");
+        state.SkipWithError((std::string(file) + " not installed: run scripts/fetch-models BUILD_DIR").c_str());
         return;
     }
     tfl::Interpreter interpreter(tfl::Model::fromFile(*path));
@@ -39,6 +41,10 @@ void BM_PersonModelInvoke(benchmark::State& state) {
         interpreter.invoke();
         benchmark::DoNotOptimize(interpreter.output()[0]);
     }
+}
+
+void BM_PersonModelInvoke(benchmark::State& state) {
+    invokeModel(state, personSegmentationModelPath(), "selfie_segmentation.tflite");
 }
 BENCHMARK(BM_PersonModelInvoke)->Unit(benchmark::kMillisecond);
 
@@ -59,19 +65,7 @@ void BM_PersonMask(benchmark::State& state) {
 BENCHMARK(BM_PersonMask)->Arg(1024)->Unit(benchmark::kMillisecond);
 
 void BM_PoseModelInvoke(benchmark::State& state) {
-    const auto path = poseLandmarkModelPath();
-    if (!path) {
-        state.SkipWithError("pose_landmark_full.tflite not installed: run scripts/fetch-models BUILD_DIR");
-        return;
-    }
-    tfl::Interpreter interpreter(tfl::Model::fromFile(*path));
-    const tfl::Shape4 in = interpreter.inputShape();
-    float* input = interpreter.input();
-    for (std::int64_t i = 0; i < in.count(); ++i) input[i] = static_cast<float>((i * 37) % 255) / 255.0f;
-    for (auto _ : state) {
-        interpreter.invoke();
-        benchmark::DoNotOptimize(interpreter.output()[0]);
-    }
+    invokeModel(state, poseLandmarkModelPath(), "pose_landmark_full.tflite");
 }
 BENCHMARK(BM_PoseModelInvoke)->Unit(benchmark::kMillisecond);
 

@@ -10,23 +10,6 @@
 #include <cstring>
 #include <new>
 
-namespace {
-
-// Whether every pixel of a run is opaque: whole pixels ANDed together (a loop the compiler runs
-// lane-parallel); the alpha byte of the result is 255 only if every pixel's is.
-bool opaquePixels(const uchar* pixels, int count) {
-    std::uint32_t all = 0xffffffffu;
-    for (int x = 0; x < count; ++x) {
-        std::uint32_t pixel;
-        std::memcpy(&pixel, pixels + 4 * size_t(x), 4);
-        all &= pixel;
-    }
-    uchar bytes[4];
-    std::memcpy(bytes, &all, 4);
-    return bytes[3] == 255;
-}
-
-} // namespace
 
 namespace {
 
@@ -168,8 +151,18 @@ FrameEdgeCoverage::Piece FrameEdgeCoverage::addStrip(const QPainterPath& photoAr
     return piece;
 }
 
+// Whole pixels ANDed together (a loop the compiler runs lane-parallel); the alpha byte of the
+// result is 255 only if every pixel's is.
 bool FrameEdgeCoverage::opaque(const uchar* pixels, int count) {
-    return opaquePixels(pixels, count);
+    std::uint32_t all = 0xffffffffu;
+    for (int x = 0; x < count; ++x) {
+        std::uint32_t pixel;
+        std::memcpy(&pixel, pixels + 4 * size_t(x), 4);
+        all &= pixel;
+    }
+    uchar bytes[4];
+    std::memcpy(bytes, &all, 4);
+    return bytes[3] == 255;
 }
 
 std::pair<const FrameEdgeCoverage::Run*, const FrameEdgeCoverage::Run*> FrameEdgeCoverage::row(int y) const {
@@ -190,7 +183,7 @@ void FrameEdgeCoverage::blendRow(int y, uchar* row, int rowWidth, int shiftX, co
             if (!photoRow || from >= to) continue;
             const uchar* source = photoRow + 4 * size_t(from);
             uchar* target = row + 4 * size_t(from + shiftX);
-            if (opaquePixels(source, to - from)) {
+            if (opaque(source, to - from)) {
                 std::memcpy(target, source, size_t(4) * (to - from));
             } else {
                 for (int x = from; x < to; ++x, source += 4, target += 4) {

@@ -182,57 +182,64 @@ void depthwiseConv2d(const float* input, Shape4 in, const float* weights, int kh
             }
 }
 
-void averagePool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
-                   const Window& window, Activation activation) {
+namespace {
+
+// The pooling windows of an output: for each output pixel, `start(acc)` sets its channels,
+// `take(acc, src)` folds in the input pixel at each place of the window inside the picture,
+// and `finish(acc, samples)` ends it with the count of those places.
+template <class Start, class Take, class Finish>
+void pool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
+            const Window& window, Start start, Take take, Finish finish) {
     const int padTop = window.padding == Padding::same ? convPaddingBefore(in.h, filterH, window.strideH, 1, out.h) : 0;
     const int padLeft = window.padding == Padding::same ? convPaddingBefore(in.w, filterW, window.strideW, 1, out.w) : 0;
-    const int channels = out.c;
     for (int n = 0; n < out.n; ++n)
         for (int oy = 0; oy < out.h; ++oy)
             for (int ox = 0; ox < out.w; ++ox) {
                 float* acc = output + offsetOf(out, n, oy, ox);
-                std::fill(acc, acc + channels, 0.0f);
+                start(acc);
                 const int y0 = std::max(oy * window.strideH - padTop, 0);
                 const int y1 = std::min(oy * window.strideH - padTop + filterH, in.h);
                 const int x0 = std::max(ox * window.strideW - padLeft, 0);
                 const int x1 = std::min(ox * window.strideW - padLeft + filterW, in.w);
                 int samples = 0;
                 for (int y = y0; y < y1; ++y)
-                    for (int x = x0; x < x1; ++x) {
-                        const float* src = input + offsetOf(in, n, y, x);
-                        for (int c = 0; c < channels; ++c) acc[c] += src[c];
-                        ++samples;
-                    }
-                const float scale = samples > 0 ? 1.0f / samples : 0.0f;
-                for (int c = 0; c < channels; ++c) acc[c] = activate(acc[c] * scale, activation);
+                    for (int x = x0; x < x1; ++x, ++samples) take(acc, input + offsetOf(in, n, y, x));
+                finish(acc, samples);
             }
+}
+
+} // namespace
+
+void averagePool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
+                   const Window& window, Activation activation) {
+    const int channels = out.c;
+    pool2d(
+        input, in, filterW, filterH, output, out, window, [&](float* acc) { std::fill(acc, acc + channels, 0.0f); },
+        [&](float* acc, const float* src) {
+            for (int c = 0; c < channels; ++c) acc[c] += src[c];
+        },
+        [&](float* acc, int samples) {
+            const float scale = samples > 0 ? 1.0f / samples : 0.0f;
+            for (int c = 0; c < channels; ++c) acc[c] = activate(acc[c] * scale, activation);
+        });
 }
 
 void maxPool2d(const float* input, Shape4 in, int filterW, int filterH, float* output, Shape4 out,
                const Window& window, Activation activation) {
-    const int padTop = window.padding == Padding::same ? convPaddingBefore(in.h, filterH, window.strideH, 1, out.h) : 0;
-    const int padLeft = window.padding == Padding::same ? convPaddingBefore(in.w, filterW, window.strideW, 1, out.w) : 0;
     const int channels = out.c;
-    for (int n = 0; n < out.n; ++n)
-        for (int oy = 0; oy < out.h; ++oy)
-            for (int ox = 0; ox < out.w; ++ox) {
-                float* acc = output + offsetOf(out, n, oy, ox);
-                std::fill(acc, acc + channels, -std::numeric_limits<float>::infinity());
-                const int y0 = std::max(oy * window.strideH - padTop, 0);
-                const int y1 = std::min(oy * window.strideH - padTop + filterH, in.h);
-                const int x0 = std::max(ox * window.strideW - padLeft, 0);
-                const int x1 = std::min(ox * window.strideW - padLeft + filterW, in.w);
-                for (int y = y0; y < y1; ++y)
-                    for (int x = x0; x < x1; ++x) {
-                        const float* src = input + offsetOf(in, n, y, x);
-                        for (int c = 0; c < channels; ++c) acc[c] = std::max(acc[c], src[c]);
-                    }
-                // A window wholly in the padding has no value: TFLite leaves it at the lowest float.
-                for (int c = 0; c < channels; ++c) {
-                    if (std::isinf(acc[c])) acc[c] = std::numeric_limits<float>::lowest();
-                    acc[c] = activate(acc[c], activation);
-                }
+    pool2d(
+        input, in, filterW, filterH, output, out, window,
+        [&](float* acc) { std::fill(acc, acc + channels, -std::numeric_limits<float>::infinity()); },
+        [&](float* acc, const float* src) {
+            for (int c = 0; c < channels; ++c) acc[c] = std::max(acc[c], src[c]);
+        },
+        [&](float* acc, int) {
+            // A window wholly in the padding has no value: TFLite leaves it at the lowest float.
+            for (int c = 0; c < channels; ++c) {
+                if (std::isinf(acc[c])) acc[c] = std::numeric_limits<float>::lowest();
+                acc[c] = activate(acc[c], activation);
             }
+        });
 }
 
 void pad(const float* input, Shape4 in, const int (&before)[4], float* output, Shape4 out) {
