@@ -8,6 +8,10 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 #include <new>
 
 
@@ -163,6 +167,27 @@ bool FrameEdgeCoverage::opaque(const uchar* pixels, int count) {
     uchar bytes[4];
     std::memcpy(bytes, &all, 4);
     return bytes[3] == 255;
+}
+
+bool FrameEdgeCoverage::copyOpaque(uchar* to, const uchar* from, int count) {
+    int x = 0;
+#if defined(__SSE2__)
+    __m128i all = _mm_set1_epi32(-1);
+    for (; x + 4 <= count; x += 4) {
+        const __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + 4 * size_t(x)));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * size_t(x)), pixels);
+        all = _mm_and_si128(all, pixels);
+    }
+    // Alpha is the top byte of each little-endian pixel: all four set means opaque.
+    bool opaqueSoFar = (_mm_movemask_epi8(_mm_cmpeq_epi8(all, _mm_set1_epi32(-1))) & 0x8888) == 0x8888;
+#else
+    bool opaqueSoFar = true;
+#endif
+    for (; x < count; ++x) {
+        std::memcpy(to + 4 * size_t(x), from + 4 * size_t(x), 4);
+        opaqueSoFar = opaqueSoFar && from[4 * size_t(x) + 3] == 255;
+    }
+    return opaqueSoFar;
 }
 
 std::pair<const FrameEdgeCoverage::Run*, const FrameEdgeCoverage::Run*> FrameEdgeCoverage::row(int y) const {

@@ -39,6 +39,9 @@ class FrameEdgeCoverage {
     std::pair<const Run*, const Run*> row(int y) const;
     // Whether every pixel of `count` RGBA8 pixels is opaque.
     static bool opaque(const uchar* pixels, int count);
+    // Copies `count` RGBA8 pixels and tells whether every one was opaque: one read of the pixels
+    // where checking and then copying takes two.
+    static bool copyOpaque(uchar* to, const uchar* from, int count);
     // Blends row `y` of the paths' coordinates into `row`, a canvas row of `rowWidth` RGBA8
     // premultiplied pixels on which column x of the paths is column x + shiftX. The row holds the
     // backdrop, with the photo copied inside the interior; `photoRow` is the photo's row y (null

@@ -459,9 +459,8 @@ std::optional<QImage> composeFrame(const BeautifyFrameBackdrop& backdrop, const 
                 }
                 uchar* into = row + 4 * size_t(interior.left());
                 const uchar* from = photoLine + 4 * size_t(interior.left() - origin.x());
-                if (FrameEdgeCoverage::opaque(from, interior.width()))
-                    std::memcpy(into, from, size_t(4) * interior.width());
-                else
+                // Laid over the card's colour, which overSolid reads instead of the copy.
+                if (!FrameEdgeCoverage::copyOpaque(into, from, interior.width()))
                     overSolid(into, from, interior.width(), backdrop.cardColor);
             }
             if (backdrop.edge)

@@ -126,3 +126,19 @@ TEST(FrameBackdrop, TheCardEdgeLooksAsIfPaintedThroughTheOutline) {
         EXPECT_LE(worst, 2) << (translucent ? "translucent " : "opaque ") << c.size.width();
     }
 }
+
+// The interior is copied and checked for translucency in one read: a single translucent pixel
+// anywhere in a row, in a vector's lanes or in the tail, must be noticed.
+TEST(FrameBackdrop, OneTranslucentPixelAnywhereInARowIsNoticed) {
+    for (int count : {1, 3, 4, 7, 16, 37}) {
+        std::vector<uchar> from(size_t(count) * 4, 255), to(from.size(), 0);
+        EXPECT_TRUE(FrameEdgeCoverage::copyOpaque(to.data(), from.data(), count));
+        EXPECT_EQ(to, from);
+        for (int x = 0; x < count; ++x) {
+            std::fill(from.begin(), from.end(), uchar(255));
+            from[size_t(x) * 4 + 3] = 254;
+            EXPECT_FALSE(FrameEdgeCoverage::copyOpaque(to.data(), from.data(), count)) << count << " " << x;
+            EXPECT_EQ(to, from);
+        }
+    }
+}
