@@ -46,12 +46,20 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
 
     EditAdjustments recipe = renderPart(request.adjustments);
     const qint64 inputKey = input.cacheKey();
-    if (!(render_ && render_->input == inputKey && render_->includeCrop == request.includeCrop &&
-          render_->scale == request.sourceScale && render_->recipe == recipe)) {
+    const bool sameSource = render_ && render_->input == inputKey && render_->includeCrop == request.includeCrop &&
+                            render_->scale == request.sourceScale;
+    if (!(sameSource && render_->recipe == recipe)) {
+        // A change of vignette or grain alone is likely the start of a drag of one of them: the
+        // working image before them is kept for the values to come. Any other change lets it go.
+        const bool positionsOnly = sameSource && RenderCheckpoint::positionFree(render_->recipe) ==
+                                                     RenderCheckpoint::positionFree(recipe);
+        if (!positionsOnly) checkpoint_.clear();
         render_.reset();
         ++counts_.renders;
+        const int resumed = checkpoint_.resumes;
         QImage rendered = services.renderEngine.render(input, request.adjustments, request.includeCrop,
-                                                       request.sourceScale);
+                                                       request.sourceScale, checkpoint_, positionsOnly);
+        counts_.resumes += checkpoint_.resumes - resumed;
         render_ = Render{inputKey, std::move(recipe), request.includeCrop, request.sourceScale,
                          std::move(rendered), false, {}, {}};
     }
@@ -100,8 +108,9 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
 void PreviewStageCache::keepWithinBudget(const QImage& base) {
     const qint64 budget = kBudgetInBases * qint64(base.width()) * base.height() * 4;
     // The composite is the cheapest stage to make again, the backdrop the next; the render is
-    // what a drag of every later slider reuses.
+    // what a drag of every later slider reuses. The working image only speeds up two sliders.
     if (bytes() >= budget) composite_.reset();
+    if (bytes() >= budget) checkpoint_.clear();
     if (bytes() >= budget) backdrop_.reset();
     if (bytes() >= budget) render_.reset();
 }
@@ -110,6 +119,7 @@ qint64 PreviewStageCache::bytes() const {
     qint64 total = 0;
     if (composite_) total += pixelBytes(composite_->result);
     if (render_) total += pixelBytes(render_->result) + pixelBytes(render_->under);
+    total += checkpoint_.bytes();
     if (backdrop_) total += pixelBytes(backdrop_->canvas) + (backdrop_->edge ? backdrop_->edge->bytes() : 0);
     return total;
 }
@@ -117,5 +127,6 @@ qint64 PreviewStageCache::bytes() const {
 void PreviewStageCache::clear() {
     composite_.reset();
     render_.reset();
+    checkpoint_.clear();
     backdrop_.reset();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/imaging/BeautifyFrameBackdrop.h"
+#include "core/imaging/RenderCheckpoint.h"
 #include "core/model/BackgroundStudioSettings.h"
 #include "core/model/EditAdjustments.h"
 
@@ -14,8 +15,10 @@ struct EditorServices;
 // after the first one whose inputs changed: a drag of the watermark's or the frame's sliders
 // doesn't render the recipe again, the frame's wallpaper and shadow are drawn once for a size
 // and a set of frame settings, and the card's edge once for a photo size and corner (a padding
-// drag keeps it). Every refresh still produces its own result; nothing is skipped or merged. The result is byte for byte what the stages give when run one after the
-// other. GUI thread only.
+// drag keeps it). A drag of vignette or grain keeps the render's working image before those two
+// steps and runs only them and the geometry for each value. Every refresh still produces its
+// own result; nothing is skipped or merged. The result is byte for byte what the stages give
+// when run one after the other. GUI thread only.
 class PreviewStageCache {
   public:
     struct Request {
@@ -42,6 +45,7 @@ class PreviewStageCache {
     struct Counts {
         int composites = 0;
         int renders = 0;
+        int resumes = 0; // renders that ran only vignette, grain and the geometry
         int backdrops = 0;
         int watermarksInPlace = 0;
     };
@@ -70,6 +74,7 @@ class PreviewStageCache {
 
     std::optional<Composite> composite_;
     std::optional<Render> render_;
+    RenderCheckpoint checkpoint_;
     std::optional<BeautifyFrameBackdrop> backdrop_;
     Counts counts_;
 };

@@ -2,6 +2,7 @@
 
 #include "core/common/ImageLimits.h"
 #include "core/imaging/AutoEnhance.h"
+#include "core/imaging/RenderCheckpoint.h"
 #include "core/imaging/RenderGeometry.h"
 #include "core/imaging/RenderPlan.h"
 #include "core/imaging/filters/ColorControls.h"
@@ -190,6 +191,17 @@ QImage ImageRenderEngine::render(QImage&& source, const EditAdjustments& a, bool
     return std::move(source);
 }
 
+QImage ImageRenderEngine::render(const QImage& source, const EditAdjustments& a, bool includeCrop,
+                                 double sourceScale, RenderCheckpoint& checkpoint, bool fill) const {
+    if (a.isColorAndTransformIdentity() || source.isNull()) return source;
+    try {
+        return renderSteps(source, nullptr, a, includeCrop, sourceScale, &checkpoint, fill).value_or(source);
+    } catch (const std::bad_alloc&) {
+        checkpoint.clear();
+        return source;
+    }
+}
+
 std::optional<QImage> ImageRenderEngine::tryRender(const QImage& source, const EditAdjustments& a,
                                                    bool includeCrop, double sourceScale) const {
     if (a.isColorAndTransformIdentity() || source.isNull()) return source;
@@ -214,7 +226,8 @@ std::optional<QImage> ImageRenderEngine::tryRender(QImage&& source, const EditAd
 
 std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImage* reusable,
                                                      const EditAdjustments& a, bool includeCrop,
-                                                     double sourceScale) const {
+                                                     double sourceScale, RenderCheckpoint* checkpoint,
+                                                     bool fill) const {
     if (!(sourceScale > 0) || !std::isfinite(sourceScale)) sourceScale = 1.0;
     sourceScale = std::clamp(sourceScale, 1e-4, 1e4);
     if (!isDecodableSize(source.width(), source.height())) return std::nullopt;
@@ -232,12 +245,32 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
     const RenderGeometry geometry(input.size(), a, includeCrop);
     const QRect region = geometry.sourceRegion();
     if (region.isEmpty()) return std::nullopt;
+
+    // The colour work resumes from the checkpoint when it was made from this source and the
+    // same steps before vignette and grain; otherwise it runs from the source, filling the
+    // checkpoint when asked to.
+    const HalfPlanes* resumeFrom = nullptr;
+    HalfPlanes* keep = nullptr;
+    if (checkpoint) {
+        const EditAdjustments recipe = RenderCheckpoint::positionFree(a);
+        if (!checkpoint->isEmpty() && checkpoint->source == source.cacheKey() &&
+            checkpoint->sourceSize == source.size() && checkpoint->includeCrop == includeCrop &&
+            checkpoint->scale == sourceScale && checkpoint->recipe == recipe && checkpoint->pixels.region == region) {
+            resumeFrom = &checkpoint->pixels;
+            ++checkpoint->resumes;
+        } else if (fill) {
+            checkpoint->clear();
+            *checkpoint = RenderCheckpoint{source.cacheKey(), source.size(), recipe, includeCrop, sourceScale, {}, 0};
+            keep = &checkpoint->pixels;
+        }
+    }
     if (geometry.straightens()) {
         // A straighten without a flip or a turn resamples in two one-dimensional passes, over
         // the colour work's result stored by component.
         const separableStraighten::Map map = geometry.affineMap(region.topLeft());
         if (separableStraighten::suits(map)) {
-            const PlanarBytes colored = plan.renderPlanar(input, region);
+            const PlanarBytes colored =
+                resumeFrom ? plan.resumePlanar(input, *resumeFrom) : plan.renderPlanar(input, region, keep);
             if (colored.isNull()) return std::nullopt;
             QImage output = separableStraighten::apply(colored, map, geometry.outputSize());
             if (output.isNull()) return std::nullopt;
@@ -253,7 +286,8 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
     } else {
         // Written over the input only when the input itself is the result's frame.
         const bool inPlace = reusable && geometry.isIdentity() && region == input.rect();
-        colored = plan.render(input, region, inPlace ? reusable : nullptr);
+        colored = resumeFrom ? plan.resume(input, *resumeFrom)
+                             : plan.render(input, region, inPlace ? reusable : nullptr, keep);
         origin = region.topLeft();
         if (colored.isNull()) return std::nullopt;
     }

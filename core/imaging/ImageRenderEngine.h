@@ -6,6 +6,7 @@
 #include <optional>
 
 class RenderPlan;
+struct RenderCheckpoint;
 
 // Renders a recipe onto a bitmap: automatic enhancement, light and colour, the look, detail
 // (clarity, sharpness), vignette and grain, then flips, quarter turns, straightening and crop.
@@ -29,6 +30,15 @@ public:
     QImage render(QImage&& source, const EditAdjustments& adjustments, bool includeCrop,
                   double sourceScale = 1.0) const;
 
+    // render() for a caller that renders one source again and again (the live preview), with
+    // `checkpoint` kept between renders: when it was filled from this source bitmap, scale and
+    // crop flag and a recipe that differs from this one at most in vignette and grain, only
+    // those two steps and the geometry run, and the result is the same bytes as from scratch.
+    // Otherwise the whole recipe runs and, when `fill`, the checkpoint is filled anew (when
+    // memory allows; it is emptied when not).
+    QImage render(const QImage& source, const EditAdjustments& adjustments, bool includeCrop, double sourceScale,
+                  RenderCheckpoint& checkpoint, bool fill) const;
+
     // The same renders for the output paths (exports, saved files), which must not write the
     // unedited photo in place of the edit: nothing when the render could not be made (no
     // memory, a size beyond the decode limits, a crop with no pixels left), where render()
@@ -48,5 +58,6 @@ public:
 private:
     std::optional<QImage> renderSteps(const QImage& source, QImage* reusable,
                                       const EditAdjustments& adjustments, bool includeCrop,
-                                      double sourceScale) const;
+                                      double sourceScale, RenderCheckpoint* checkpoint = nullptr,
+                                      bool fill = false) const;
 };

@@ -1,5 +1,6 @@
 #include "core/imaging/RenderPlan.h"
 
+#include "core/imaging/filters/HalfFloat.h"
 #include "core/imaging/filters/ParallelRows.h"
 #include "core/imaging/filters/WideKernels.h"
 
@@ -436,46 +437,121 @@ void RenderPlan::runOps(PixelRow& row, int begin, int end, std::vector<float>& b
 // own. Starting a checkpoint costs a buffer (12 bytes a pixel written and read back), more than
 // one table lookup, so it is started only when what it saves is more than a single step; once it
 // exists, passes work on its rows in place and keeping their result costs nothing.
-QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse) {
-    if (reuse &&
-        !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
-        reuse = nullptr;
-    QImage out;
-    uchar* outBits = nullptr;
-    qsizetype outStride = 0;
+namespace {
+
+// The image for a render of `size`, or the source's own pixels when it may be written over.
+struct Output {
+    QImage image;
+    uchar* bits = nullptr;
+    qsizetype stride = 0;
+};
+
+Output output(QSize size, QImage* reuse) {
+    Output out;
     if (reuse) {
-        outBits = reuse->bits(); // sole owner: no copy
-        outStride = reuse->bytesPerLine();
+        out.bits = reuse->bits(); // sole owner: no copy
+        out.stride = reuse->bytesPerLine();
     } else {
-        out = QImage(region.size(), QImage::Format_RGBA8888_Premultiplied);
-        if (out.isNull()) return {};
-        outBits = out.bits();
-        outStride = out.bytesPerLine();
+        out.image = QImage(size, QImage::Format_RGBA8888_Premultiplied);
+        if (out.image.isNull()) return out;
+        out.bits = out.image.bits();
+        out.stride = out.image.bytesPerLine();
     }
-    const int count = region.width();
-    run(source, region, [&](int j, const PixelRow& row) { encodeRow(row, count, outBits + j * outStride); });
-    return reuse ? std::move(*reuse) : out;
+    return out;
 }
 
-PlanarBytes RenderPlan::renderPlanar(const QImage& source, const QRect& region) {
-    PlanarBytes out = PlanarBytes::allocate(region.size());
-    if (out.isNull()) return out;
-    const int count = region.width();
+// Rows of a render delivered into planar bytes, noting whether any is translucent.
+struct PlanarDelivery {
+    PlanarBytes& out;
     std::atomic<bool> translucent{false};
-    run(source, region, [&](int j, const PixelRow& row) {
+    void operator()(int j, const PixelRow& row) {
+        const int count = out.width;
         uchar* const alpha = out.plane(j, 3);
         encodePlanarRow(row, count, out.plane(j, 0), out.plane(j, 1), out.plane(j, 2), alpha);
         uchar all = 255;
         for (int i = 0; i < count; ++i)
             all &= alpha[i];
         if (all != 255) translucent.store(true, std::memory_order_relaxed);
-    });
-    out.opaque = !translucent.load();
+    }
+};
+
+} // namespace
+
+QImage RenderPlan::render(const QImage& source, const QRect& region, QImage* reuse, HalfPlanes* keep) {
+    if (reuse &&
+        !(reuse->constBits() == source.constBits() && region == source.rect() && reuse->isDetached()))
+        reuse = nullptr;
+    Output out = output(region.size(), reuse);
+    if (!out.bits) return {};
+    const int count = region.width();
+    run(
+        source, region, [&](int j, const PixelRow& row) { encodeRow(row, count, out.bits + j * out.stride); },
+        keep);
+    return reuse ? std::move(*reuse) : out.image;
+}
+
+PlanarBytes RenderPlan::renderPlanar(const QImage& source, const QRect& region, HalfPlanes* keep) {
+    PlanarBytes out = PlanarBytes::allocate(region.size());
+    if (out.isNull()) return out;
+    PlanarDelivery delivery{out};
+    run(source, region, std::ref(delivery), keep);
+    out.opaque = !delivery.translucent.load();
     return out;
 }
 
+QImage RenderPlan::resume(const QImage& source, const HalfPlanes& kept) {
+    Output out = output(kept.region.size(), nullptr);
+    if (!out.bits) return {};
+    const int count = kept.region.width();
+    runFrom(source, kept, [&](int j, const PixelRow& row) { encodeRow(row, count, out.bits + j * out.stride); });
+    return out.image;
+}
+
+PlanarBytes RenderPlan::resumePlanar(const QImage& source, const HalfPlanes& kept) {
+    PlanarBytes out = PlanarBytes::allocate(kept.region.size());
+    if (out.isNull()) return out;
+    PlanarDelivery delivery{out};
+    runFrom(source, kept, std::ref(delivery));
+    out.opaque = !delivery.translucent.load();
+    return out;
+}
+
+size_t RenderPlan::trailingPositions() const {
+    size_t first = items_.size();
+    while (first > 0 && items_[first - 1].kind == Item::Kind::Position)
+        --first;
+    return first;
+}
+
+void RenderPlan::runFrom(const QImage& source, const HalfPlanes& kept,
+                         const std::function<void(int, const PixelRow&)>& deliver) {
+    ops_.clear();
+    for (size_t i = trailingPositions(); i < items_.size(); ++i) {
+        Op op;
+        op.position = items_[i].position;
+        ops_.push_back(std::move(op));
+    }
+    const QRect& region = kept.region;
+    const int count = region.width(), width = source.width(), height = source.height();
+    parallelBands(region.height(), 8, [&](int begin, int end) {
+        std::vector<float> scratch(size_t(count) * 4), blurred;
+        if (kept.opaque) std::fill_n(scratch.data() + size_t(count) * 3, count, 1.0f);
+        for (int j = begin; j < end; ++j) {
+            const int y = region.y() + j;
+            PixelRow row = PixelRow::planar(scratch.data(), size_t(count), count, region.x(), y, width, height);
+            halfFloat::toFloats(kept.row(j, 0), count, row.r);
+            halfFloat::toFloats(kept.row(j, 1), count, row.g);
+            halfFloat::toFloats(kept.row(j, 2), count, row.b);
+            if (!kept.opaque) alphaRow(source.constScanLine(y) + size_t(region.x()) * 4, count, row.a);
+            runOps(row, 0, int(ops_.size()), blurred);
+            deliver(j, row);
+        }
+    });
+    ops_.clear();
+}
+
 void RenderPlan::run(const QImage& source, const QRect& region,
-                     const std::function<void(int, const PixelRow&)>& deliver) {
+                     const std::function<void(int, const PixelRow&)>& deliver, HalfPlanes* rounded) {
     const int width = source.width(), height = source.height();
     const bool keep = qint64(width) * height <= keptPixelLimit_;
     compile(width, height, keep);
@@ -598,13 +674,27 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     // The last pass is the checkpoint's last reader, so it may work in place. Rows of an opaque
     // source all have alpha 1, set once per band instead of read back for every row.
     const bool opaque = opacityKnown && !translucent.load();
+    if (rounded) {
+        *rounded = HalfPlanes::allocate(region);
+        rounded->opaque = opaque;
+    }
+    HalfPlanes* const kept = rounded && !rounded->isNull() ? rounded : nullptr;
+    const int positionsFrom = int(ops_.size() - (items_.size() - trailingPositions()));
     parallelBands(region.height(), 8, [&](int begin, int end) {
         std::vector<float> scratch(size_t(count) * 4), blurred;
+        std::vector<std::uint16_t> halves(kept ? 0 : size_t(count) * 3);
         if (opaque) std::fill_n(scratch.data() + size_t(count) * 3, count, 1.0f);
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
             PixelRow row = loadRow(y, region.x(), count, scratch.data(), true, !opaque);
-            runOps(row, checkpointOps, int(ops_.size()), blurred);
+            runOps(row, checkpointOps, positionsFrom, blurred);
+            float* const components[3] = {row.r, row.g, row.b};
+            for (int c = 0; c < 3; ++c) {
+                std::uint16_t* const rounded = kept ? kept->row(j, c) : halves.data() + size_t(c) * count;
+                halfFloat::fromFloats(components[c], count, rounded);
+                halfFloat::toFloats(rounded, count, components[c]);
+            }
+            runOps(row, positionsFrom, int(ops_.size()), blurred);
             deliver(j, row);
         }
     });

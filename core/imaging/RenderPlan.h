@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/imaging/ColorTableMemo.h"
+#include "core/imaging/HalfPlanes.h"
 #include "core/imaging/PlanarBytes.h"
 #include "core/imaging/filters/BlurredLuminance.h"
 #include "core/imaging/filters/ColorLut3D.h"
@@ -78,9 +79,17 @@ class RenderPlan {
     // as the same pixels of a full render would. `reuse`, when given, is the source itself
     // (sole owner, region the whole frame): each row of the result then replaces the row it
     // came from (the last pass reads nothing but its own row) and the image is moved out of it.
-    QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr);
+    //
+    // Every render rounds the working image to half floats at the input of the trailing
+    // position steps (vignette, grain): a render resumed from it then gives the same bytes as
+    // one from the source. `keep`, when given, receives that image (null if memory runs out).
+    QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr, HalfPlanes* keep = nullptr);
     // The same result stored by component; null if memory runs out.
-    PlanarBytes renderPlanar(const QImage& source, const QRect& region);
+    PlanarBytes renderPlanar(const QImage& source, const QRect& region, HalfPlanes* keep = nullptr);
+    // The render of `kept.region` from the image a render of the same source kept with a plan
+    // whose steps before its trailing position steps were these: only the position steps run.
+    QImage resume(const QImage& source, const HalfPlanes& kept);
+    PlanarBytes resumePlanar(const QImage& source, const HalfPlanes& kept);
 
   private:
     struct Item {
@@ -107,7 +116,11 @@ class RenderPlan {
     // The passes; the last hands each finished row of the region (row index from its top) to
     // `deliver`, from several threads at once.
     void run(const QImage& source, const QRect& region,
-             const std::function<void(int, const PixelRow&)>& deliver);
+             const std::function<void(int, const PixelRow&)>& deliver, HalfPlanes* keep);
+    void runFrom(const QImage& source, const HalfPlanes& kept,
+                 const std::function<void(int, const PixelRow&)>& deliver);
+    // The index of the first of the items that end the chain and are all position steps.
+    size_t trailingPositions() const;
     // `luma`, when given, receives the luma of the row's result (row.count values).
     void runOps(PixelRow& row, int begin, int end, std::vector<float>& blurred, float* luma = nullptr) const;
 

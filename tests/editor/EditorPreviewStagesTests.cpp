@@ -58,15 +58,19 @@ TEST_F(EditorPreviewStages, EveryValueOfADragIsPublishedAndOnlyItsStagesRunAgain
 
     struct Drag {
         void (*set)(EditAdjustments&, int);
-        int renders, backdrops; // how many times each stage runs over the three values
+        // How many times each stage runs over the three values; of the renders, how many start
+        // from the working image kept before vignette and grain.
+        int renders, backdrops, resumes;
     };
     const Drag drags[] = {
-        {[](EditAdjustments& r, int i) { r.contrast = 1.0 + 0.1 * i; }, 3, 0},
-        {[](EditAdjustments& r, int i) { r.grain = 0.3 + 0.2 * i; }, 3, 0},
-        {[](EditAdjustments& r, int i) { r.watermark.opacity = 0.2 + 0.3 * i; }, 0, 0},
-        {[](EditAdjustments& r, int i) { r.beautify.padding = 0.05 + 0.04 * i; }, 0, 3},
+        {[](EditAdjustments& r, int i) { r.contrast = 1.0 + 0.1 * i; }, 3, 0, 0},
+        {[](EditAdjustments& r, int i) { r.grain = 0.3 + 0.2 * i; }, 3, 0, 2},
+        {[](EditAdjustments& r, int i) { r.vignette = 0.1 + 0.3 * i; }, 3, 0, 3}, // kept from the grain
+        {[](EditAdjustments& r, int i) { r.watermark.opacity = 0.2 + 0.3 * i; }, 0, 0, 0},
+        {[](EditAdjustments& r, int i) { r.beautify.padding = 0.05 + 0.04 * i; }, 0, 3, 0},
         {[](EditAdjustments& r, int i) { r.cropRect = NormalizedCropRect(0.05, 0.05, 0.8 - 0.1 * i, 0.9); },
-         3, 3}, // a new size each time
+         3, 3, 0}, // a new size each time
+        {[](EditAdjustments& r, int i) { r.grain = 0.1 * i; }, 3, 0, 2},
     };
     int values = 0;
     for (const Drag& drag : drags) {
@@ -81,6 +85,7 @@ TEST_F(EditorPreviewStages, EveryValueOfADragIsPublishedAndOnlyItsStagesRunAgain
         }
         EXPECT_EQ(editor.previewStages().counts().renders - before.renders, drag.renders);
         EXPECT_EQ(editor.previewStages().counts().backdrops - before.backdrops, drag.backdrops);
+        EXPECT_EQ(editor.previewStages().counts().resumes - before.resumes, drag.resumes);
         const qint64 baseBytes = qint64(base.width()) * base.height() * 4;
         EXPECT_LT(editor.previewStages().bytes(), PreviewStageCache::kBudgetInBases * baseBytes);
     }

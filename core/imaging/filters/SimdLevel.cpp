@@ -9,8 +9,10 @@ namespace detail {
 SimdLevel decideSimdLevel() {
     SimdLevel best = SimdLevel::scalar;
 #if defined(__x86_64__) && defined(__GNUC__)
-    best =
-        __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") ? SimdLevel::avx2 : SimdLevel::sse2;
+    // The wide kernels also convert half floats (F16C), which every AVX2 processor has.
+    best = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma") && __builtin_cpu_supports("f16c")
+               ? SimdLevel::avx2
+               : SimdLevel::sse2;
 #elif defined(__SSE2__)
     best = SimdLevel::sse2;
 #endif

@@ -1,0 +1,103 @@
+// A render resumed from the working image kept before vignette and grain: it must give the
+// bytes of the render from scratch, and only for the source and recipe it was kept from.
+#include "core/imaging/ImageRenderEngine.h"
+#include "core/imaging/RenderCheckpoint.h"
+#include "tests/render/RenderTestImages.h"
+
+#include <gtest/gtest.h>
+
+using namespace rendertest;
+
+namespace {
+
+EditAdjustments detailedRecipe() {
+    EditAdjustments a;
+    a.exposure = 0.3;
+    a.contrast = 1.2;
+    a.highlights = 0.7;
+    a.shadows = 0.4;
+    a.clarity = 0.6;
+    a.sharpness = 0.5;
+    a.filterPreset = PhotoFilterPreset::portra;
+    a.vignette = 0.3;
+    a.grain = 0.2;
+    return a;
+}
+
+// Translucent towards the right, premultiplied.
+QImage fading(int width, int height) {
+    QImage image = textured(width, height);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x, row += 4) {
+            const int alpha = 255 - 200 * x / (width - 1);
+            for (int c = 0; c < 4; ++c)
+                row[c] = uchar((row[c] * alpha + 127) / 255);
+        }
+    }
+    return image;
+}
+
+} // namespace
+
+// Every way the geometry runs (the two-pass straighten over planes, the general resampler, no
+// move at all), opaque and translucent: each vignette and grain value, including both off,
+// resumes from the kept image and equals the render from scratch.
+TEST(RenderCheckpoint, AResumedRenderIsTheRenderFromScratch) {
+    const ImageRenderEngine engine;
+    for (const QImage& source : {textured(203, 131), fading(203, 131)})
+        for (int geometry = 0; geometry < 3; ++geometry) {
+            EditAdjustments a = detailedRecipe();
+            if (geometry == 0) a.straightenDegrees = 3, a.cropRect = NormalizedCropRect(0.1, 0.05, 0.8, 0.9);
+            if (geometry == 1) a.flipHorizontal = true, a.quarterTurns = 1;
+            RenderCheckpoint checkpoint;
+            EXPECT_EQ(engine.render(source, a, true, 0.5, checkpoint, true), engine.render(source, a, true, 0.5));
+            ASSERT_FALSE(checkpoint.isEmpty());
+            for (const auto& [vignette, grain] : {std::pair{0.8, 0.2}, {0.3, 0.6}, {0.0, 0.0}, {1.0, 1.0}}) {
+                a.vignette = vignette, a.grain = grain;
+                const QImage resumed = engine.render(source, a, true, 0.5, checkpoint, true);
+                EXPECT_EQ(resumed, engine.render(source, a, true, 0.5))
+                    << "geometry " << geometry << ", vignette " << vignette << ", grain " << grain;
+            }
+            EXPECT_EQ(checkpoint.resumes, 4);
+        }
+}
+
+// A kept image serves only its own source, scale, crop flag and steps before vignette and grain;
+// anything else renders from scratch, and refills it only when asked to.
+TEST(RenderCheckpoint, AnotherSourceOrRecipeRendersFromScratch) {
+    const ImageRenderEngine engine;
+    const QImage source = textured(120, 80);
+    QImage edited = source;
+    edited.setPixelColor(60, 40, Qt::red);
+    EditAdjustments a = detailedRecipe();
+    RenderCheckpoint checkpoint;
+    engine.render(source, a, true, 1.0, checkpoint, true);
+    ASSERT_FALSE(checkpoint.isEmpty());
+
+    EditAdjustments contrast = a;
+    contrast.contrast = 0.8;
+    EditAdjustments cropped = a;
+    cropped.cropRect = NormalizedCropRect(0, 0, 0.5, 0.5);
+    struct Case {
+        const QImage& image;
+        const EditAdjustments& recipe;
+        double scale;
+    };
+    for (const Case& c : {Case{edited, a, 1.0}, Case{source, contrast, 1.0}, Case{source, a, 0.5},
+                          Case{source, cropped, 1.0}}) {
+        EXPECT_EQ(engine.render(c.image, c.recipe, true, c.scale, checkpoint, false),
+                  engine.render(c.image, c.recipe, true, c.scale));
+        EXPECT_EQ(checkpoint.resumes, 0);
+    }
+    // Not refilled: the original still resumes. Refilled: the new one does.
+    a.grain = 0.9;
+    EXPECT_EQ(engine.render(source, a, true, 1.0, checkpoint, true), engine.render(source, a, true, 1.0));
+    EXPECT_EQ(checkpoint.resumes, 1);
+    engine.render(source, contrast, true, 1.0, checkpoint, true);
+    contrast.vignette = 0.9;
+    EXPECT_EQ(engine.render(source, contrast, true, 1.0, checkpoint, true),
+              engine.render(source, contrast, true, 1.0));
+    EXPECT_EQ(checkpoint.resumes, 1);
+    EXPECT_EQ(checkpoint.recipe, RenderCheckpoint::positionFree(contrast));
+}
