@@ -20,56 +20,95 @@ void inBands(int count, int itemSamples, const std::function<void(int, int)>& bo
     parallelBands(count, int(std::min<qint64>(grain, count)), body);
 }
 
-// Lines of a plane: `count` lines of `length` samples, `step` apart within a line and `next`
-// apart between lines.
-struct Lines {
-    float* base;
-    int length;
-    std::ptrdiff_t step;
-    int count;
-    std::ptrdiff_t next;
+// The widths of three box passes whose sum approximates the Gaussian (the sizes of Kovesi's
+// "fast almost Gaussian filtering").
+struct BoxWidths {
+    int width[3];
 };
 
-void directPass(const Lines& lines, const std::vector<float>& kernel) {
-    const int radius = int(kernel.size() / 2);
-    inBands(lines.count, lines.length * 4, [&](int begin, int end) {
-        std::vector<float> padded(size_t(lines.length) + 2 * radius, 0.0f);
-        for (int l = begin; l < end; ++l) {
-            float* line = lines.base + l * lines.next;
-            for (int i = 0; i < lines.length; ++i) padded[i + radius] = line[i * lines.step];
-            for (int i = 0; i < lines.length; ++i) {
-                float sum = 0;
-                for (size_t j = 0; j < kernel.size(); ++j) sum += kernel[j] * padded[i + j];
-                line[i * lines.step] = sum;
-            }
-        }
-    });
-}
-
-// Three box passes whose widths approximate the Gaussian (the sizes of Kovesi's "fast almost
-// Gaussian filtering"); samples outside the line count as zero.
-void boxPasses(const Lines& lines, double sigma) {
+BoxWidths boxWidths(double sigma) {
     const int passes = 3;
     int lower = int(std::floor(std::sqrt(12 * sigma * sigma / passes + 1)));
     if (lower % 2 == 0) --lower;
     const int upper = lower + 2;
     const int lowerCount = int(std::lround((12 * sigma * sigma - passes * lower * lower - 4.0 * passes * lower - 3 * passes) /
                                            (-4.0 * lower - 4)));
-    inBands(lines.count, lines.length * 4, [&](int begin, int end) {
-        std::vector<float> source(lines.length);
-        for (int l = begin; l < end; ++l) {
-            float* line = lines.base + l * lines.next;
-            for (int pass = 0; pass < passes; ++pass) {
-                const int width = pass < lowerCount ? lower : upper;
-                const int radius = width / 2;
-                const float scale = 1.0f / float(width);
-                for (int i = 0; i < lines.length; ++i) source[i] = line[i * lines.step];
-                double sum = 0;
-                for (int i = 0; i <= std::min(radius, lines.length - 1); ++i) sum += source[i];
-                for (int i = 0; i < lines.length; ++i) {
-                    line[i * lines.step] = float(sum) * scale;
-                    if (i + radius + 1 < lines.length) sum += source[i + radius + 1];
-                    if (i - radius >= 0) sum -= source[i - radius];
+    BoxWidths w;
+    for (int pass = 0; pass < passes; ++pass)
+        w.width[pass] = pass < lowerCount ? lower : upper;
+    return w;
+}
+
+TAVI_PIXEL_KERNEL void addRow(float* sum, const float* row, int count) {
+    for (int i = 0; i < count; ++i)
+        sum[i] += row[i];
+}
+
+// One step of a box down the columns: the output row is the window's mean, then the window
+// moves on a row.
+TAVI_PIXEL_KERNEL void slideRow(float* out, float* sum, const float* entering, const float* leaving, float scale,
+                                int count) {
+    for (int i = 0; i < count; ++i) {
+        out[i] = sum[i] * scale;
+        sum[i] = sum[i] + entering[i] - leaving[i];
+    }
+}
+
+TAVI_PIXEL_KERNEL void addScaledRow(float* out, const float* row, float weight, int count) {
+    for (int i = 0; i < count; ++i)
+        out[i] += weight * row[i];
+}
+
+// The blur down each column of a plane `width` samples wide, samples outside it counting as
+// zero: a column is a lane, so every step runs across a row's columns at once (along a line,
+// each step would wait on the one before). Columns go in blocks, each block's rows copied
+// together so the passes read them from cache.
+void blurColumns(float* plane, int width, int height, double sigma) {
+    constexpr int kBlock = 256;
+    const int blocks = (width + kBlock - 1) / kBlock;
+    const bool boxes = sigma >= 3;
+    const BoxWidths box = boxes ? boxWidths(sigma) : BoxWidths{};
+    std::vector<float> kernel;
+    if (!boxes) {
+        const int radius = int(std::ceil(3 * sigma));
+        kernel.resize(2 * size_t(radius) + 1);
+        double total = 0;
+        for (int i = -radius; i <= radius; ++i)
+            total += kernel[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
+        for (float& v : kernel) v = float(v / total);
+    }
+    const int radius = boxes ? 0 : int(kernel.size() / 2);
+    inBands(blocks, kBlock * height, [&](int begin, int end) {
+        // The block's rows, with `radius` rows of zeros above and below for the direct kernel.
+        std::vector<float> source(size_t(kBlock) * (height + 2 * radius), 0.0f), sum(kBlock);
+        const std::vector<float> zero(kBlock, 0.0f);
+        for (int b = begin; b < end; ++b) {
+            const int x0 = b * kBlock, n = std::min(kBlock, width - x0);
+            auto load = [&] {
+                for (int y = 0; y < height; ++y)
+                    std::copy_n(plane + size_t(y) * width + x0, n, source.data() + size_t(y + radius) * n);
+            };
+            if (!boxes) {
+                std::fill(source.begin(), source.end(), 0.0f); // the zero rows, at this block's width
+                load();
+                for (int y = 0; y < height; ++y) {
+                    float* const out = plane + size_t(y) * width + x0;
+                    std::fill_n(out, n, 0.0f);
+                    for (size_t j = 0; j < kernel.size(); ++j)
+                        addScaledRow(out, source.data() + (size_t(y) + j) * n, kernel[j], n);
+                }
+                continue;
+            }
+            for (const int window : box.width) {
+                const int reach = window / 2;
+                load();
+                std::fill_n(sum.data(), n, 0.0f);
+                for (int y = 0; y <= std::min(reach, height - 1); ++y)
+                    addRow(sum.data(), source.data() + size_t(y) * n, n);
+                for (int y = 0; y < height; ++y) {
+                    const float* entering = y + reach + 1 < height ? source.data() + size_t(y + reach + 1) * n : zero.data();
+                    const float* leaving = y - reach >= 0 ? source.data() + size_t(y - reach) * n : zero.data();
+                    slideRow(plane + size_t(y) * width + x0, sum.data(), entering, leaving, 1.0f / float(window), n);
                 }
             }
         }
@@ -130,7 +169,9 @@ QRect dropShadowArea(const QRectF& shapeBounds, const ShadowStyle& shadow) {
     return shadowRegion(shapeBounds, shadow).toAlignedRect();
 }
 
-// Blocked transpose, so the column passes run along rows of memory too.
+namespace {
+
+// Blocked transpose, so the rows can be blurred as columns too.
 void transpose(const float* source, float* target, int width, int height) {
     constexpr int block = 32;
     inBands((height + block - 1) / block, block * width, [&](int begin, int end) {
@@ -142,26 +183,14 @@ void transpose(const float* source, float* target, int width, int height) {
     });
 }
 
-void blurRows(float* plane, int width, int height, double sigma) {
-    const Lines rows{plane, width, 1, height, width};
-    if (sigma >= 3) {
-        boxPasses(rows, sigma);
-        return;
-    }
-    const int radius = int(std::ceil(3 * sigma));
-    std::vector<float> kernel(2 * radius + 1);
-    double total = 0;
-    for (int i = -radius; i <= radius; ++i) total += kernel[i + radius] = float(std::exp(-0.5 * i * i / (sigma * sigma)));
-    for (float& v : kernel) v = float(v / total);
-    directPass(rows, kernel);
-}
+} // namespace
 
 void gaussianBlurZeroPadded(float* plane, int width, int height, double sigma) {
     if (!plane || width <= 0 || height <= 0 || !(sigma >= 0.2) || !std::isfinite(sigma)) return;
-    blurRows(plane, width, height, sigma);
+    blurColumns(plane, width, height, sigma);
     std::vector<float> transposed(size_t(width) * height);
     transpose(plane, transposed.data(), width, height);
-    blurRows(transposed.data(), height, width, sigma);
+    blurColumns(transposed.data(), height, width, sigma);
     transpose(transposed.data(), plane, height, width);
 }
 
