@@ -54,12 +54,19 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
         const bool positionsOnly = sameSource && RenderCheckpoint::positionFree(render_->recipe) ==
                                                      RenderCheckpoint::positionFree(recipe);
         if (!positionsOnly) checkpoint_.clear();
+        // Filled only when it will be kept: the stages as they are (the render about to be
+        // replaced stands for its successor) and the working image, 6 bytes a pixel, must stay
+        // within the budget, or every value would fill it and drop it again.
+        const qint64 budget = kBudgetInBases * qint64(request.base->width()) * request.base->height() * 4;
+        const bool fill = positionsOnly &&
+                          bytes() - checkpoint_.bytes() + qint64(input.width()) * input.height() * 6 < budget;
         render_.reset();
         ++counts_.renders;
         const int resumed = checkpoint_.resumes;
         QImage rendered = services.renderEngine.render(input, request.adjustments, request.includeCrop,
-                                                       request.sourceScale, checkpoint_, positionsOnly);
-        counts_.resumes += checkpoint_.resumes - resumed;
+                                                       request.sourceScale, checkpoint_, fill);
+        // A refilled or emptied checkpoint starts counting again from zero.
+        if (checkpoint_.resumes > resumed) counts_.resumes += checkpoint_.resumes - resumed;
         render_ = Render{inputKey, std::move(recipe), request.includeCrop, request.sourceScale,
                          std::move(rendered), false, {}, {}};
     }

@@ -8,12 +8,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <new>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
-#include <new>
-
 
 namespace {
 
@@ -178,7 +177,7 @@ bool FrameEdgeCoverage::copyOpaque(uchar* to, const uchar* from, int count) {
         _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 4 * size_t(x)), pixels);
         all = _mm_and_si128(all, pixels);
     }
-    // Alpha is the top byte of each little-endian pixel: all four set means opaque.
+    // Alpha is every fourth byte (RGBA order): all four of them still 255 means opaque.
     bool opaqueSoFar = (_mm_movemask_epi8(_mm_cmpeq_epi8(all, _mm_set1_epi32(-1))) & 0x8888) == 0x8888;
 #else
     bool opaqueSoFar = true;

@@ -10,7 +10,7 @@
 // is not kept; it is the source's own.
 struct HalfPlanes {
     QRect region;
-    bool opaque = false; // every alpha of the region 255
+    bool opaque = false; // every alpha of the source known to be 255 (false when not known)
     std::unique_ptr<std::uint16_t[]> data;
 
     // Null when memory runs out.

@@ -247,23 +247,31 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
     if (region.isEmpty()) return std::nullopt;
 
     // The colour work resumes from the checkpoint when it was made from this source and the
-    // same steps before vignette and grain; otherwise it runs from the source, filling the
-    // checkpoint when asked to.
+    // same steps before vignette and grain; otherwise it runs from the source, filling a new
+    // checkpoint when asked to. The new one is handed over only once its every row is written.
     const HalfPlanes* resumeFrom = nullptr;
     HalfPlanes* keep = nullptr;
-    if (checkpoint) {
-        const EditAdjustments recipe = RenderCheckpoint::positionFree(a);
+    HalfPlanes kept;
+    std::optional<EditAdjustments> keptRecipe;
+    if (checkpoint && !plan.isEmpty() && plan.canKeep(input.size())) {
+        EditAdjustments recipe = RenderCheckpoint::positionFree(a);
         if (!checkpoint->isEmpty() && checkpoint->source == source.cacheKey() &&
             checkpoint->sourceSize == source.size() && checkpoint->includeCrop == includeCrop &&
             checkpoint->scale == sourceScale && checkpoint->recipe == recipe && checkpoint->pixels.region == region) {
             resumeFrom = &checkpoint->pixels;
-            ++checkpoint->resumes;
         } else if (fill) {
-            checkpoint->clear();
-            *checkpoint = RenderCheckpoint{source.cacheKey(), source.size(), recipe, includeCrop, sourceScale, {}, 0};
-            keep = &checkpoint->pixels;
+            checkpoint->clear(); // before the new one is allocated: never two at once
+            keep = &kept;
+            keptRecipe = std::move(recipe);
         }
     }
+    // Called once the colour work has succeeded.
+    const auto settle = [&] {
+        if (resumeFrom) ++checkpoint->resumes;
+        if (keep && !kept.isNull())
+            *checkpoint = RenderCheckpoint{source.cacheKey(), source.size(), std::move(*keptRecipe), includeCrop,
+                                           sourceScale, std::move(kept), 0};
+    };
     if (geometry.straightens()) {
         // A straighten without a flip or a turn resamples in two one-dimensional passes, over
         // the colour work's result stored by component.
@@ -272,6 +280,7 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
             const PlanarBytes colored =
                 resumeFrom ? plan.resumePlanar(input, *resumeFrom) : plan.renderPlanar(input, region, keep);
             if (colored.isNull()) return std::nullopt;
+            settle();
             QImage output = separableStraighten::apply(colored, map, geometry.outputSize());
             if (output.isNull()) return std::nullopt;
             output.setColorSpace(QColorSpace::SRgb);
@@ -290,6 +299,7 @@ std::optional<QImage> ImageRenderEngine::renderSteps(const QImage& source, QImag
                              : plan.render(input, region, inPlace ? reusable : nullptr, keep);
         origin = region.topLeft();
         if (colored.isNull()) return std::nullopt;
+        settle();
     }
     QImage output;
     if (geometry.isIdentity()) {

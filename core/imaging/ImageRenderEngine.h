@@ -34,8 +34,9 @@ public:
     // `checkpoint` kept between renders: when it was filled from this source bitmap, scale and
     // crop flag and a recipe that differs from this one at most in vignette and grain, only
     // those two steps and the geometry run, and the result is the same bytes as from scratch.
-    // Otherwise the whole recipe runs and, when `fill`, the checkpoint is filled anew (when
-    // memory allows; it is emptied when not).
+    // Otherwise the whole recipe runs and, when `fill`, the checkpoint is emptied and filled
+    // anew where that pays (a preview-sized source whose recipe has detail steps before
+    // vignette and grain) and memory allows.
     QImage render(const QImage& source, const EditAdjustments& adjustments, bool includeCrop, double sourceScale,
                   RenderCheckpoint& checkpoint, bool fill) const;
 

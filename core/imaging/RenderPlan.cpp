@@ -516,6 +516,17 @@ PlanarBytes RenderPlan::resumePlanar(const QImage& source, const HalfPlanes& kep
     return out;
 }
 
+bool RenderPlan::canKeep(QSize size) const {
+    if (qint64(size.width()) * size.height() > keptPixelLimit_) return false;
+    const size_t trailing = trailingPositions();
+    bool detail = false;
+    for (size_t i = 0; i < trailing; ++i) {
+        if (items_[i].kind == Item::Kind::Position) return false;
+        detail = detail || items_[i].kind == Item::Kind::Detail;
+    }
+    return detail;
+}
+
 size_t RenderPlan::trailingPositions() const {
     size_t first = items_.size();
     while (first > 0 && items_[first - 1].kind == Item::Kind::Position)
@@ -674,7 +685,11 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     // The last pass is the checkpoint's last reader, so it may work in place. Rows of an opaque
     // source all have alpha 1, set once per band instead of read back for every row.
     const bool opaque = opacityKnown && !translucent.load();
-    if (rounded) {
+    // Only a preview-sized render rounds (and may keep) its working image before the trailing
+    // position steps: the renders that are resumed are all of that size, and a full-resolution
+    // one would pay for the conversions without use.
+    const bool rounds = keep;
+    if (rounded && rounds && canKeep(QSize(width, height))) {
         *rounded = HalfPlanes::allocate(region);
         rounded->opaque = opaque;
     }
@@ -682,14 +697,14 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     const int positionsFrom = int(ops_.size() - (items_.size() - trailingPositions()));
     parallelBands(region.height(), 8, [&](int begin, int end) {
         std::vector<float> scratch(size_t(count) * 4), blurred;
-        std::vector<std::uint16_t> halves(kept ? 0 : size_t(count) * 3);
+        std::vector<std::uint16_t> halves(kept || !rounds ? 0 : size_t(count) * 3);
         if (opaque) std::fill_n(scratch.data() + size_t(count) * 3, count, 1.0f);
         for (int j = begin; j < end; ++j) {
             const int y = region.y() + j;
             PixelRow row = loadRow(y, region.x(), count, scratch.data(), true, !opaque);
             runOps(row, checkpointOps, positionsFrom, blurred);
             float* const components[3] = {row.r, row.g, row.b};
-            for (int c = 0; c < 3; ++c) {
+            for (int c = 0; c < 3 && rounds; ++c) {
                 std::uint16_t* const rounded = kept ? kept->row(j, c) : halves.data() + size_t(c) * count;
                 halfFloat::fromFloats(components[c], count, rounded);
                 halfFloat::toFloats(rounded, count, components[c]);

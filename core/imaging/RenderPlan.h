@@ -80,12 +80,18 @@ class RenderPlan {
     // (sole owner, region the whole frame): each row of the result then replaces the row it
     // came from (the last pass reads nothing but its own row) and the image is moved out of it.
     //
-    // Every render rounds the working image to half floats at the input of the trailing
-    // position steps (vignette, grain): a render resumed from it then gives the same bytes as
-    // one from the source. `keep`, when given, receives that image (null if memory runs out).
+    // A render within the kept-pixel limit (a preview) rounds its working image to half floats
+    // at the input of the trailing position steps (vignette, grain): one resumed from that image
+    // then gives the same bytes as one from the source. `keep`, when given and canKeep(), receives
+    // it (null if memory runs out).
     QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr, HalfPlanes* keep = nullptr);
     // The same result stored by component; null if memory runs out.
     PlanarBytes renderPlanar(const QImage& source, const QRect& region, HalfPlanes* keep = nullptr);
+    // Whether a render of a source of `size` can keep its working image before the trailing
+    // position steps for a later resume: the source is within the kept-pixel limit (only such
+    // renders round there), every position step trails the chain, and a detail step comes
+    // before them (without one the kept image would save no more than the decode and a lookup).
+    bool canKeep(QSize size) const;
     // The render of `kept.region` from the image a render of the same source kept with a plan
     // whose steps before its trailing position steps were these: only the position steps run.
     QImage resume(const QImage& source, const HalfPlanes& kept);

@@ -70,7 +70,9 @@ TEST(RenderCheckpoint, AnotherSourceOrRecipeRendersFromScratch) {
     const QImage source = textured(120, 80);
     QImage edited = source;
     edited.setPixelColor(60, 40, Qt::red);
+    const QImage unpremultiplied = source.convertToFormat(QImage::Format_ARGB32);
     EditAdjustments a = detailedRecipe();
+    a.cropRect = NormalizedCropRect(0.1, 0.1, 0.8, 0.8);
     RenderCheckpoint checkpoint;
     engine.render(source, a, true, 1.0, checkpoint, true);
     ASSERT_FALSE(checkpoint.isEmpty());
@@ -83,11 +85,12 @@ TEST(RenderCheckpoint, AnotherSourceOrRecipeRendersFromScratch) {
         const QImage& image;
         const EditAdjustments& recipe;
         double scale;
+        bool includeCrop;
     };
-    for (const Case& c : {Case{edited, a, 1.0}, Case{source, contrast, 1.0}, Case{source, a, 0.5},
-                          Case{source, cropped, 1.0}}) {
-        EXPECT_EQ(engine.render(c.image, c.recipe, true, c.scale, checkpoint, false),
-                  engine.render(c.image, c.recipe, true, c.scale));
+    for (const Case& c : {Case{edited, a, 1.0, true}, Case{unpremultiplied, a, 1.0, true}, Case{source, contrast, 1.0, true},
+                          Case{source, a, 0.5, true}, Case{source, cropped, 1.0, true}, Case{source, a, 1.0, false}}) {
+        EXPECT_EQ(engine.render(c.image, c.recipe, c.includeCrop, c.scale, checkpoint, false),
+                  engine.render(c.image, c.recipe, c.includeCrop, c.scale));
         EXPECT_EQ(checkpoint.resumes, 0);
     }
     // Not refilled: the original still resumes. Refilled: the new one does.
@@ -100,4 +103,24 @@ TEST(RenderCheckpoint, AnotherSourceOrRecipeRendersFromScratch) {
               engine.render(source, contrast, true, 1.0));
     EXPECT_EQ(checkpoint.resumes, 1);
     EXPECT_EQ(checkpoint.recipe, RenderCheckpoint::positionFree(contrast));
+}
+
+// Without a detail step the kept image would save no more than the decode and a lookup, and a
+// source above the preview's size is never resumed: neither keeps anything, and both still
+// render as from scratch.
+TEST(RenderCheckpoint, OnlyAPreviewWithDetailStepsIsKept) {
+    const ImageRenderEngine engine;
+    EditAdjustments colourOnly;
+    colourOnly.contrast = 1.3;
+    colourOnly.vignette = 0.5;
+    colourOnly.straightenDegrees = 2;
+    const QImage source = textured(150, 100);
+    RenderCheckpoint checkpoint;
+    EXPECT_EQ(engine.render(source, colourOnly, true, 1.0, checkpoint, true), engine.render(source, colourOnly, true, 1.0));
+    EXPECT_TRUE(checkpoint.isEmpty());
+
+    const QImage large = textured(3100, 2000); // 6.2 MP, above a preview's size
+    EditAdjustments detailed = detailedRecipe();
+    EXPECT_EQ(engine.render(large, detailed, true, 1.0, checkpoint, true), engine.render(large, detailed, true, 1.0));
+    EXPECT_TRUE(checkpoint.isEmpty());
 }

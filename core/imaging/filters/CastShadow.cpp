@@ -39,22 +39,26 @@ BoxWidths boxWidths(double sigma) {
     return w;
 }
 
-TAVI_PIXEL_KERNEL void addRow(float* sum, const float* row, int count) {
+// The running sums are doubles, so a long column's sum doesn't drift from its window.
+TAVI_PIXEL_KERNEL void addRow(double* sum, const float* row, int count) {
     for (int i = 0; i < count; ++i)
         sum[i] += row[i];
 }
 
 // One step of a box down the columns: the output row is the window's mean, then the window
 // moves on a row.
-TAVI_PIXEL_KERNEL void slideRow(float* out, float* sum, const float* entering, const float* leaving, float scale,
+TAVI_PIXEL_KERNEL void slideRow(float* out, double* sum, const float* entering, const float* leaving, double scale,
                                 int count) {
     for (int i = 0; i < count; ++i) {
-        out[i] = sum[i] * scale;
-        sum[i] = sum[i] + entering[i] - leaving[i];
+        out[i] = float(sum[i] * scale);
+        sum[i] += entering[i];
+        sum[i] -= leaving[i];
     }
 }
 
-TAVI_PIXEL_KERNEL void addScaledRow(float* out, const float* row, float weight, int count) {
+// Baseline code only: a second build for newer processors would fuse the multiply and the add,
+// and a shadow would then come out a level apart from one machine to another.
+void addScaledRow(float* out, const float* row, float weight, int count) {
     for (int i = 0; i < count; ++i)
         out[i] += weight * row[i];
 }
@@ -64,7 +68,9 @@ TAVI_PIXEL_KERNEL void addScaledRow(float* out, const float* row, float weight, 
 // each step would wait on the one before). Columns go in blocks, each block's rows copied
 // together so the passes read them from cache.
 void blurColumns(float* plane, int width, int height, double sigma) {
-    constexpr int kBlock = 256;
+    // Narrow enough that a narrow plane still splits between the cores, wide enough for whole
+    // vectors.
+    const int kBlock = std::min(width, 64);
     const int blocks = (width + kBlock - 1) / kBlock;
     const bool boxes = sigma >= 3;
     const BoxWidths box = boxes ? boxWidths(sigma) : BoxWidths{};
@@ -80,7 +86,8 @@ void blurColumns(float* plane, int width, int height, double sigma) {
     const int radius = boxes ? 0 : int(kernel.size() / 2);
     inBands(blocks, kBlock * height, [&](int begin, int end) {
         // The block's rows, with `radius` rows of zeros above and below for the direct kernel.
-        std::vector<float> source(size_t(kBlock) * (height + 2 * radius), 0.0f), sum(kBlock);
+        std::vector<float> source(size_t(kBlock) * (height + 2 * radius), 0.0f);
+        std::vector<double> sum(kBlock);
         const std::vector<float> zero(kBlock, 0.0f);
         for (int b = begin; b < end; ++b) {
             const int x0 = b * kBlock, n = std::min(kBlock, width - x0);
@@ -102,13 +109,13 @@ void blurColumns(float* plane, int width, int height, double sigma) {
             for (const int window : box.width) {
                 const int reach = window / 2;
                 load();
-                std::fill_n(sum.data(), n, 0.0f);
+                std::fill_n(sum.data(), n, 0.0);
                 for (int y = 0; y <= std::min(reach, height - 1); ++y)
                     addRow(sum.data(), source.data() + size_t(y) * n, n);
                 for (int y = 0; y < height; ++y) {
                     const float* entering = y + reach + 1 < height ? source.data() + size_t(y + reach + 1) * n : zero.data();
                     const float* leaving = y - reach >= 0 ? source.data() + size_t(y - reach) * n : zero.data();
-                    slideRow(plane + size_t(y) * width + x0, sum.data(), entering, leaving, 1.0f / float(window), n);
+                    slideRow(plane + size_t(y) * width + x0, sum.data(), entering, leaving, 1.0 / window, n);
                 }
             }
         }
