@@ -24,20 +24,6 @@ EditAdjustments detailedRecipe() {
     return a;
 }
 
-// Translucent towards the right, premultiplied.
-QImage fading(int width, int height) {
-    QImage image = textured(width, height);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x, row += 4) {
-            const int alpha = 255 - 200 * x / (width - 1);
-            for (int c = 0; c < 4; ++c)
-                row[c] = uchar((row[c] * alpha + 127) / 255);
-        }
-    }
-    return image;
-}
-
 } // namespace
 
 // Every way the geometry runs (the two-pass straighten over planes, the general resampler, no
@@ -45,7 +31,7 @@ QImage fading(int width, int height) {
 // resumes from the kept image and equals the render from scratch.
 TEST(RenderCheckpoint, AResumedRenderIsTheRenderFromScratch) {
     const ImageRenderEngine engine;
-    for (const QImage& source : {textured(203, 131), fading(203, 131)})
+    for (const QImage& source : {textured(203, 131), translucent(203, 131)})
         for (int geometry = 0; geometry < 3; ++geometry) {
             EditAdjustments a = detailedRecipe();
             if (geometry == 0) a.straightenDegrees = 3, a.cropRect = NormalizedCropRect(0.1, 0.05, 0.8, 0.9);

@@ -56,22 +56,6 @@ int largestDifference(const QImage& a, const QImage& b) {
     return largest;
 }
 
-// The textured picture with alpha falling from opaque on the left to a tenth on the right
-// (premultiplied, so colour falls with it).
-QImage translucent(int width, int height) {
-    QImage image = textured(width, height);
-    for (int y = 0; y < height; ++y) {
-        uchar* row = image.scanLine(y);
-        for (int x = 0; x < width; ++x, row += 4) {
-            const int alpha = 255 - 230 * x / (width - 1);
-            for (int c = 0; c < 3; ++c)
-                row[c] = uchar((row[c] * alpha + 127) / 255);
-            row[3] = uchar(alpha);
-        }
-    }
-    return image;
-}
-
 // Bytes to working rows and back is exact for every premultiplied pixel, opaque or not, at every
 // width (the vector paths and their tails).
 TEST(RenderPlan, WorkingRowsRoundTripEveryPixel) {

@@ -63,4 +63,20 @@ inline double linear(int code) {
     return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
 }
 
+// The textured picture with alpha falling from opaque on the left to a tenth on the right
+// (premultiplied, so colour falls with it).
+inline QImage translucent(int width, int height) {
+    QImage image = textured(width, height);
+    for (int y = 0; y < height; ++y) {
+        uchar* row = image.scanLine(y);
+        for (int x = 0; x < width; ++x, row += 4) {
+            const int alpha = 255 - 230 * x / (width - 1);
+            for (int c = 0; c < 3; ++c)
+                row[c] = uchar((row[c] * alpha + 127) / 255);
+            row[3] = uchar(alpha);
+        }
+    }
+    return image;
+}
+
 } // namespace rendertest
