@@ -705,9 +705,9 @@ void RenderPlan::run(const QImage& source, const QRect& region,
             runOps(row, checkpointOps, positionsFrom, blurred);
             float* const components[3] = {row.r, row.g, row.b};
             for (int c = 0; c < 3 && rounds; ++c) {
-                std::uint16_t* const rounded = kept ? kept->row(j, c) : halves.data() + size_t(c) * count;
-                halfFloat::fromFloats(components[c], count, rounded);
-                halfFloat::toFloats(rounded, count, components[c]);
+                std::uint16_t* const target = kept ? kept->row(j, c) : halves.data() + size_t(c) * count;
+                halfFloat::fromFloats(components[c], count, target);
+                halfFloat::toFloats(target, count, components[c]);
             }
             runOps(row, positionsFrom, int(ops_.size()), blurred);
             deliver(j, row);
