@@ -6,6 +6,11 @@
 
 namespace {
 
+// What the kept stages may hold for a preview of `base`.
+qint64 budgetFor(const QImage& base) {
+    return PreviewStageCache::kBudgetInBases * qint64(base.width()) * base.height() * 4;
+}
+
 qint64 pixelBytes(const QImage& image) {
     return image.isNull() ? 0 : qint64(image.sizeInBytes());
 }
@@ -57,9 +62,8 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
         // Filled only when it will be kept: the stages as they are (the render about to be
         // replaced stands for its successor) and the working image, 6 bytes a pixel, must stay
         // within the budget, or every value would fill it and drop it again.
-        const qint64 budget = kBudgetInBases * qint64(request.base->width()) * request.base->height() * 4;
-        const bool fill = positionsOnly &&
-                          bytes() - checkpoint_.bytes() + qint64(input.width()) * input.height() * 6 < budget;
+        const bool fill = positionsOnly && bytes() - checkpoint_.bytes() + qint64(input.width()) * input.height() * 6 <
+                                               budgetFor(*request.base);
         render_.reset();
         ++counts_.renders;
         const int resumed = checkpoint_.resumes;
@@ -113,7 +117,7 @@ QImage PreviewStageCache::refresh(const EditorServices& services, const Request&
 }
 
 void PreviewStageCache::keepWithinBudget(const QImage& base) {
-    const qint64 budget = kBudgetInBases * qint64(base.width()) * base.height() * 4;
+    const qint64 budget = budgetFor(base);
     // The composite is the cheapest stage to make again, the backdrop the next; the render is
     // what a drag of every later slider reuses. The working image only speeds up two sliders.
     if (bytes() >= budget) composite_.reset();

@@ -12,8 +12,8 @@ namespace {
 
 // body(begin, end) over [0, count) in bands on the global pool, the caller working too. Each
 // item is `itemSamples` samples of work; a band is never smaller than about 64k samples, since
-// a watermark's shadow is a few hundred short lines and handing each small band to another
-// thread would cost more than blurring it.
+// a watermark's shadow is a small plane and handing each sliver of it to another thread would
+// cost more than blurring it.
 void inBands(int count, int itemSamples, const std::function<void(int, int)>& body) {
     constexpr qint64 kSamplesPerBand = 64 * 1024;
     const qint64 grain = std::max<qint64>(1, kSamplesPerBand / std::max(1, itemSamples));
