@@ -44,13 +44,12 @@ double percentile(std::vector<double> values, double p) {
     return values[std::min(values.size() - 1, size_t(p * (values.size() - 1) + 0.5))];
 }
 
-void BM_LiveSliderDrag(benchmark::State& state) {
-    const int slider = int(state.range(0));
+// Drags `slider` through 60 values over `a` and records the figures.
+void drag(benchmark::State& state, int slider, EditAdjustments a) {
     NoPlatformServices platform;
     EditorViewModel editor(platform);
     editor.openURLs({dragPhoto()});
     editor.waitForBackgroundWork();
-    EditAdjustments a = liveEditRecipe();
     editor.pushUndoSnapshot();
     editor.setAdjustments(a);
     editor.refreshPreview();
@@ -77,9 +76,46 @@ void BM_LiveSliderDrag(benchmark::State& state) {
     }
     state.counters["median_ms"] = percentile(perValue, 0.5);
     state.counters["p95_ms"] = percentile(perValue, 0.95);
+}
+
+void BM_LiveSliderDrag(benchmark::State& state) {
+    const int slider = std::clamp(int(state.range(0)), 0, 3);
+    drag(state, slider, liveEditRecipe());
     static const char* const names[] = {"contrast", "grain", "watermark opacity", "frame padding"};
-    state.SetLabel(names[std::clamp(slider, 0, 3)]);
+    state.SetLabel(names[slider]);
 }
 BENCHMARK(BM_LiveSliderDrag)->DenseRange(0, 3)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// What a contrast drag costs as the recipe sheds its later work: 0 is the whole recipe; 1 drops
+// clarity, sharpening, vignette and grain; 2 also highlights and shadows, which leaves one colour
+// table, straighten and crop; 3 also the watermark and the frame. The gaps are what those steps
+// cost a value, and 2 and 3 are floors no change to the dropped steps can go below.
+void BM_LiveContrastDragShedding(benchmark::State& state) {
+    const int level = int(state.range(0));
+    EditAdjustments a = liveEditRecipe();
+    if (level >= 1) {
+        a.clarity = 0;
+        a.sharpness = 0;
+        a.vignette = 0;
+        a.grain = 0;
+    }
+    if (level >= 2) {
+        a.highlights = 1;
+        a.shadows = 0;
+    }
+    if (level >= 3) {
+        a.watermark.enabled = false;
+        a.beautify.enabled = false;
+    }
+    drag(state, 0, a);
+    static const char* const names[] = {"whole recipe", "no detail or grain", "one colour table",
+                                        "no watermark or frame"};
+    state.SetLabel(names[std::clamp(level, 0, 3)]);
+}
+BENCHMARK(BM_LiveContrastDragShedding)
+    ->DenseRange(0, 3)
+    ->Iterations(4)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
