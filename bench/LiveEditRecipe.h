@@ -57,8 +57,9 @@ inline QImage livePreviewBase() {
     return image;
 }
 
-// One of the four dragged sliders (contrast, grain, watermark opacity, frame padding) at
-// position t of its drag, 0 ... 1.
+// One of the dragged sliders at position t of its drag, 0 ... 1: the four the live figures
+// follow (contrast, grain, watermark opacity, frame padding), then the frame's corner radius and
+// shadow depth, sharpness, clarity and highlights.
 inline void setDragSlider(EditAdjustments& a, int slider, double t) {
     switch (slider) {
     case 0:
@@ -70,8 +71,23 @@ inline void setDragSlider(EditAdjustments& a, int slider, double t) {
     case 2:
         a.watermark.opacity = 0.3 + 0.6 * t;
         break;
-    default:
+    case 3:
         a.beautify.padding = 0.05 + 0.1 * t;
+        break;
+    case 4:
+        a.beautify.cornerRadius = 5 + 40 * t;
+        break;
+    case 5:
+        a.beautify.shadowIntensity = 0.2 + 0.7 * t;
+        break;
+    case 6:
+        a.sharpness = 0.1 + 0.8 * t;
+        break;
+    case 7:
+        a.clarity = 0.1 + 0.8 * t;
+        break;
+    default:
+        a.highlights = 0.5 + 0.4 * t;
         break;
     }
 }

@@ -4,7 +4,8 @@
 // Every value is rendered and published before the next one; the figures are the median and
 // the 95th percentile of the time per value over all drags. The slider is one of an early
 // colour stage (contrast), a late step of the render (grain), the watermark's opacity and the
-// frame's padding. The photo is the editor benchmarks' first 6000 x 4000 JPEG.
+// frame's padding, then the frame's corner and shadow and the render's detail and tone steps
+// (sharpness, clarity, highlights). The photo is the editor benchmarks' first 6000 x 4000 JPEG.
 #include "bench/LiveEditRecipe.h"
 #include "bench/NoPlatformServices.h"
 #include "editor/EditorViewModel.h"
@@ -79,12 +80,14 @@ void drag(benchmark::State& state, int slider, EditAdjustments a) {
 }
 
 void BM_LiveSliderDrag(benchmark::State& state) {
-    const int slider = std::clamp(int(state.range(0)), 0, 3);
+    const int slider = std::clamp(int(state.range(0)), 0, 8);
     drag(state, slider, liveEditRecipe());
-    static const char* const names[] = {"contrast", "grain", "watermark opacity", "frame padding"};
+    static const char* const names[] = {"contrast",      "grain",         "watermark opacity",
+                                        "frame padding", "corner radius", "shadow depth",
+                                        "sharpness",     "clarity",       "highlights"};
     state.SetLabel(names[slider]);
 }
-BENCHMARK(BM_LiveSliderDrag)->DenseRange(0, 3)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LiveSliderDrag)->DenseRange(0, 8)->Iterations(4)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // What a contrast drag costs as the recipe sheds its later work: 0 is the whole recipe; 1 drops
 // clarity, sharpening, vignette and grain; 2 also highlights and shadows, which leaves one colour
