@@ -685,11 +685,13 @@ void RenderPlan::run(const QImage& source, const QRect& region,
     // The last pass is the checkpoint's last reader, so it may work in place. Rows of an opaque
     // source all have alpha 1, set once per band instead of read back for every row.
     const bool opaque = opacityKnown && !translucent.load();
-    // Only a preview-sized render rounds (and may keep) its working image before the trailing
-    // position steps: the renders that are resumed are all of that size, and a full-resolution
-    // one would pay for the conversions without use.
-    const bool rounds = keep;
-    if (rounded && rounds && canKeep(QSize(width, height))) {
+    // Only a render that could be resumed rounds (and may keep) its working image before the
+    // trailing position steps: a preview-sized one whose steps canKeep allows. Whether it may is
+    // fixed by the recipe and the size, so a resumed render and one from scratch of the same
+    // recipe always agree; the others (full resolution, a recipe of colour steps alone) would
+    // pay for the conversions without use.
+    const bool rounds = keep && canKeep(QSize(width, height));
+    if (rounded && rounds) {
         *rounded = HalfPlanes::allocate(region);
         rounded->opaque = opaque;
     }

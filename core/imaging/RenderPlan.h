@@ -80,10 +80,10 @@ class RenderPlan {
     // (sole owner, region the whole frame): each row of the result then replaces the row it
     // came from (the last pass reads nothing but its own row) and the image is moved out of it.
     //
-    // A render within the kept-pixel limit (a preview) rounds its working image to half floats
-    // at the input of the trailing position steps (vignette, grain): one resumed from that image
-    // then gives the same bytes as one from the source. `keep`, when given and canKeep(), receives
-    // it (null if memory runs out).
+    // A render that canKeep() (a preview with detail steps) rounds its working image to half
+    // floats at the input of the trailing position steps (vignette, grain): one resumed from that
+    // image then gives the same bytes as one from the source. `keep`, when given, receives it
+    // (null if memory runs out). Other renders don't round.
     QImage render(const QImage& source, const QRect& region, QImage* reuse = nullptr, HalfPlanes* keep = nullptr);
     // The same result stored by component; null if memory runs out.
     PlanarBytes renderPlanar(const QImage& source, const QRect& region, HalfPlanes* keep = nullptr);

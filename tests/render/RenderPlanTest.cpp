@@ -125,6 +125,24 @@ TEST(RenderPlan, KeepingTheWorkingImageGivesTheSameResult) {
             }
 }
 
+// A chain without detail steps can't be resumed, so a preview of it has no reason to round its
+// working image before vignette and grain: it gives the bytes of a full-resolution render.
+TEST(RenderPlan, AChainThatCantBeResumedIsNotRounded) {
+    for (const QImage& source : {textured(157, 91), translucent(157, 91)}) {
+        RenderPlan preview, full;
+        for (RenderPlan* plan : {&preview, &full}) {
+            plan->addColor(darker);
+            plan->addPosition([](PixelRow& row) {
+                for (int i = 0; i < row.count; ++i)
+                    row.g[i] *= 1.0f - 0.01f * float((row.x + i) % 5);
+            });
+        }
+        full.setKeptPixelLimit(0);
+        ASSERT_FALSE(preview.canKeep(source.size()));
+        EXPECT_EQ(preview.render(source, source.rect()), full.render(source, source.rect()));
+    }
+}
+
 // The plane after a step with a declared gain, worked out from that step's planes, is the one a
 // pass over the image would build: a different order of the same arithmetic, so within a level.
 TEST(RenderPlan, TheLumaAfterADeclaredGainMatchesAPassOverTheImage) {
