@@ -16,24 +16,26 @@ ColorLut3D::ColorLut3D(const Transform& transform)
 
 ColorLut3D::ColorLut3D(const RowTransform& transform) {
     table_.resize(size_t(kSize) * kSize * kSize * 4);
-    parallelBands(kSize, 4, [&](int begin, int end) {
+    // Split by grid row rather than by blue plane: 33 planes don't share evenly between two
+    // threads' bands, and a colour drag bakes a table on every value.
+    parallelBands(kSize * kSize, 64, [&](int begin, int end) {
         float r[kSize], g[kSize], b[kSize];
-        for (int ib = begin; ib < end; ++ib)
-            for (int ig = 0; ig < kSize; ++ig) {
-                for (int ir = 0; ir < kSize; ++ir) {
-                    r[ir] = float(ir) / (kSize - 1);
-                    g[ir] = float(ig) / (kSize - 1);
-                    b[ir] = float(ib) / (kSize - 1);
-                }
-                transform(r, g, b, kSize);
-                float* out = &table_[(size_t(ib) * kSize + ig) * kSize * 4];
-                for (int ir = 0; ir < kSize; ++ir, out += 4) {
-                    out[0] = r[ir];
-                    out[1] = g[ir];
-                    out[2] = b[ir];
-                    out[3] = 0;
-                }
+        for (int row = begin; row < end; ++row) {
+            const int ib = row / kSize, ig = row % kSize;
+            for (int ir = 0; ir < kSize; ++ir) {
+                r[ir] = float(ir) / (kSize - 1);
+                g[ir] = float(ig) / (kSize - 1);
+                b[ir] = float(ib) / (kSize - 1);
             }
+            transform(r, g, b, kSize);
+            float* out = &table_[size_t(row) * kSize * 4];
+            for (int ir = 0; ir < kSize; ++ir, out += 4) {
+                out[0] = r[ir];
+                out[1] = g[ir];
+                out[2] = b[ir];
+                out[3] = 0;
+            }
+        }
     });
 }
 
